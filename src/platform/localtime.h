@@ -1,0 +1,45 @@
+// Local broken-down time. Instants are 64-bit in memory (32-bit unsigned on disk).
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Nine 32-bit fields in the order the log stores them.
+struct LocalTime {
+    std::int32_t tm_sec = 0;
+    std::int32_t tm_min = 0;
+    std::int32_t tm_hour = 0;
+    std::int32_t tm_mday = 0;
+    std::int32_t tm_mon = 0;    // 0-11
+    std::int32_t tm_year = 0;   // year - 1900
+    std::int32_t tm_wday = 0;   // 0 = Sunday
+    std::int32_t tm_yday = 0;   // 0-365
+    std::int32_t tm_isdst = 0;  // >0, 0, or <0 (unknown)
+
+    friend bool operator==(const LocalTime&, const LocalTime&) = default;
+};
+
+// Converts an instant to local time. Returns false when the runtime cannot.
+bool ToLocalTime(std::int64_t instant, LocalTime& out);
+LocalTime ToLocalTime(std::int64_t instant);
+
+// Interprets the fields as local time (mktime): normalises them in place and
+// returns the instant, or -1 when they cannot be represented.
+std::int64_t MakeLocalTime(LocalTime& fields);
+
+// Same as MakeLocalTime but first sets the daylight-saving flag to "unknown",
+// which lets the system decide; the usual way to do calendar arithmetic.
+std::int64_t NormaliseLocalTime(LocalTime& fields);
+
+// strftime on the local fields.
+std::string FormatLocalTime(const char* format, const LocalTime& fields);
+
+// Re-reads the time-zone setting (tzset). The Windows build first clears a
+// TZ variable inherited from a Unix parent, which msvcrt would misread.
+void InitTimeZone();
+
+// Test helper: sets TZ (for example "Europe/London") and re-reads it.
+// Returns false where named zones are not supported (msvcrt).
+bool SetTimeZoneForTesting(const char* tz);
+
+// Days in a month (month 0-11, year as the full year).
+int DaysInMonth(int year, int month);

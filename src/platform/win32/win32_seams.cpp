@@ -1,0 +1,95 @@
+// The Win32 implementations of the platform seams.
+#include <windows.h>
+
+#include <io.h>
+
+#include "platform/fileops.h"
+#include "platform/profile.h"
+#include "platform/win32_seams.h"
+#include "platform/win32/win32_ui.h"
+#include "startup/errors.h"
+
+namespace {
+
+int Win32ProfileRead(const char* file, const char* section, const char* key, const char* def, char* buf, int size)
+{
+    if (size <= 0)
+        return 0;
+    return static_cast<int>(GetPrivateProfileStringA(section, key, def, buf, static_cast<DWORD>(size), file));
+}
+
+int Win32ProfileWrite(const char* file, const char* section, const char* key, const char* value)
+{
+    return WritePrivateProfileStringA(section, key, value, file) ? 1 : 0;
+}
+
+const ProfileBackend Win32ProfileBackend = {Win32ProfileRead, Win32ProfileWrite};
+
+int Win32AppendAll(const char* path, const void* data, std::size_t size)
+{
+    // FILE_APPEND_DATA without FILE_WRITE_DATA: the system places every write
+    // at the end of the file, atomically with respect to other appenders.
+    HANDLE h = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return -1;
+    DWORD written = 0;
+    BOOL ok = WriteFile(h, data, static_cast<DWORD>(size), &written, nullptr);
+    CloseHandle(h);
+    return ok && written == size ? 0 : -1;
+}
+
+int Win32FlushToDisk(std::FILE* stream)
+{
+    if (std::fflush(stream) != 0)
+        return -1;
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    if (h == INVALID_HANDLE_VALUE)
+        return -1;
+    return FlushFileBuffers(h) ? 0 : -1;
+}
+
+int Win32ReplaceFile(const char* from, const char* to)
+{
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : -1;
+}
+
+int Win32KeepBackup(const char* path, const char* backup)
+{
+    return CopyFileA(path, backup, FALSE) ? 0 : -1;
+}
+
+int Win32RenameNoReplace(const char* from, const char* to)
+{
+    return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) ? 0 : -1;
+}
+
+int Win32RemoveFile(const char* path)
+{
+    if (DeleteFileA(path))
+        return 0;
+    DWORD e = GetLastError();
+    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? 0 : -1;
+}
+
+const FileOps Win32FileOps = {Win32AppendAll, Win32FlushToDisk, Win32ReplaceFile, Win32KeepBackup,
+                              Win32RenameNoReplace, Win32RemoveFile};
+
+void MessageBoxPresenter(const char* text, const char* caption, ErrorCode)
+{
+    MessageBoxA(CurrentDialog, text, caption, MB_ICONHAND | MB_OK);
+}
+
+} // namespace
+
+const ProfileBackend& Win32Profile()
+{
+    return Win32ProfileBackend;
+}
+
+void InstallWin32Seams()
+{
+    SetProfileBackend(&Win32ProfileBackend);
+    SetFileOps(&Win32FileOps);
+    SetErrorPresenter(MessageBoxPresenter);
+}

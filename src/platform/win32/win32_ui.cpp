@@ -1,0 +1,5 @@
+#include "platform/win32/win32_ui.h"
+
+HWND CurrentDialog = nullptr;
+HWND MainWindow = nullptr;
+HINSTANCE ProgramInstance = nullptr;

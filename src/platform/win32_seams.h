@@ -1,0 +1,6 @@
+// Installs the Win32 implementations of the platform seams (profile API,
+// file operations, error boxes). Declared here without <windows.h> so that
+// portable code and tools can call it; defined in the Win32 layer.
+#pragma once
+
+void InstallWin32Seams();

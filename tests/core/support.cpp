@@ -1,0 +1,126 @@
+#include "support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "platform/clock.h"
+#include "platform/localtime.h"
+#include "platform/profile.h"
+#include "startup/locations.h"
+
+#ifdef _WIN32
+#include "platform/win32_seams.h"
+#endif
+
+namespace testsupport {
+
+namespace {
+std::vector<ShownError> recorded;
+
+void RecordingPresenter(const char* text, const char* caption, ErrorCode code)
+{
+    recorded.push_back({code, text, caption});
+}
+} // namespace
+
+std::vector<ShownError>& RecordedErrors()
+{
+    return recorded;
+}
+
+void ClearRecordedErrors()
+{
+    recorded.clear();
+}
+
+std::vector<ErrorCode> RecordedCodes()
+{
+    std::vector<ErrorCode> codes;
+    for (const ShownError& e : recorded)
+        codes.push_back(e.code);
+    return codes;
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void ProgramDirTest::SetUp()
+{
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    for (char& c : name)
+        if (c == '/' || c == '\\')
+            c = '_';
+    dir_ = std::filesystem::temp_directory_path() / "tolvane-tests" / name;
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    SetUpFileLocations((dir_ / "tolvane.exe").string());
+    ProfileFlush(IniFilePath);
+    HackFlags = 0;
+    ClearRecordedErrors();
+}
+
+void ProgramDirTest::TearDown()
+{
+    UnpinClock();
+    ErrorLogPath.clear();
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+}
+
+ScopedTimeZone::ScopedTimeZone(const char* tz)
+{
+    const char* old = std::getenv("TZ");
+    if (old) {
+        hadSaved_ = true;
+        saved_ = old;
+    }
+    ok_ = SetTimeZoneForTesting(tz);
+}
+
+ScopedTimeZone::~ScopedTimeZone()
+{
+    if (!ok_)
+        return;
+    if (hadSaved_)
+        SetTimeZoneForTesting(saved_.c_str());
+    else
+        SetTimeZoneForTesting("UTC");
+}
+
+std::int64_t LocalInstant(int year, int month, int day, int hour, int minute, int second)
+{
+    LocalTime t;
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return NormaliseLocalTime(t);
+}
+
+} // namespace testsupport
+
+int main(int argc, char** argv)
+{
+#ifdef _WIN32
+    InstallWin32Seams();
+#endif
+    SetTimeZoneForTesting("UTC");
+    SetErrorPresenter(testsupport::RecordingPresenter);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
