@@ -29,7 +29,7 @@ for target in build/fuzz/tests/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
   name=$(basename "$target"); short=${name#fuzz_}
   mkdir -p "build/fuzz/work/$short"
-  "$target" -max_total_time="${TOLVANE_FUZZ_SECONDS:-20}" -rss_limit_mb=2048 \
+  "$target" -artifact_prefix="build/fuzz/work/$short-" -max_total_time="${TOLVANE_FUZZ_SECONDS:-20}" -rss_limit_mb=2048 \
     "build/fuzz/work/$short" "tests/fuzz/corpus/$short" >"build/fuzz/work/$short.log" 2>&1 \
     || { echo "fuzz target $short failed:"; tail -40 "build/fuzz/work/$short.log"; status=1; }
 done

@@ -234,10 +234,14 @@ int IniWrite(const char* file, const char* section, const char* key, const char*
             }
         }
         if (found != end) {
-            if (value)
+            if (value) {
                 lines[found] = std::string(key) + "=" + value;
-            else
-                lines.erase(lines.begin() + static_cast<long>(found));
+            } else {
+                // Every copy goes, or a later duplicate would show through.
+                for (std::size_t i = end; i-- > found;)
+                    if (KeyLine(lines[i], k, v) && SameName(k, key))
+                        lines.erase(lines.begin() + static_cast<long>(i));
+            }
         } else if (value) {
             lines.insert(lines.begin() + static_cast<long>(lastKey + 1), std::string(key) + "=" + value);
         } else {
