@@ -8,6 +8,10 @@ export WINEPREFIX="${TOLVANE_WINEPREFIX:-$root/build/wineprefix}"
 
 if [ "${1:-}" = "--inside" ]; then
   shift
+  # Bring up the prefix, the persistent wineserver and Wine's services now,
+  # with no inherited output: started from inside a test they would hold
+  # ctest's output pipe open and keep it waiting forever.
+  "$root/scripts/wine-run" cmd /c exit </dev/null >/dev/null 2>&1 || true
   "$@"
   rc=$?
   wineserver -k >/dev/null 2>&1 || true
