@@ -1,0 +1,14 @@
+// The Win32 calls that tests replace: one table of function pointers that
+// defaults to the real API. Code calls Api.MessageBoxA(...) and so on.
+#pragma once
+#include <windows.h>
+
+struct Win32Api {
+    int(WINAPI* MessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);
+    BOOL(WINAPI* WinHelpA)(HWND, LPCSTR, UINT, ULONG_PTR);
+    BOOL(WINAPI* MessageBeep)(UINT);
+};
+
+extern Win32Api Api;
+// Puts every entry back to the real function.
+void ResetWin32Api();
