@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "monitor/raschanges.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+std::vector<std::string> Describe(const std::vector<RasChange>& changes)
+{
+    std::vector<std::string> out;
+    for (const RasChange& c : changes)
+        out.push_back((c.connected ? "+" : "-") + c.entryName);
+    return out;
+}
+
+TEST(RasChanges, SuccessiveCyclesOfOneMonitoringRun)
+{
+    // Each step is the list of connected entries one cycle sees.
+    struct Step {
+        Names current;
+        std::vector<std::string> expected;
+    } steps[] = {
+        {{"Dial Direct"}, {"+Dial Direct"}},      // already up at the first cycle
+        {{"Dial Direct"}, {}},                    // nothing changed
+        {{"Dial Direct", "Work"}, {"+Work"}},     // a second connection
+        {{"Work", "dial direct"}, {"-Dial Direct", "+dial direct"}},  // names are case-sensitive
+        {{}, {"-Work", "-dial direct"}},          // both gone, in the previous order
+        {{"A", "B"}, {"+A", "+B"}},
+        {{"C", "B"}, {"-A", "+C"}},               // disconnections before connections
+    };
+    Names previous;
+    for (const Step& s : steps) {
+        EXPECT_EQ(s.expected, Describe(DiffConnections(previous, s.current)));
+        previous = s.current;
+    }
+}
+
+TEST(RasChanges, SameEntryTwiceCountsAsOne)
+{
+    EXPECT_EQ((std::vector<std::string>{"+X"}), Describe(DiffConnections({}, {"X", "X"})));
+    EXPECT_TRUE(DiffConnections({"X"}, {"X", "X"}).empty());
+    EXPECT_EQ((std::vector<std::string>{"-X"}), Describe(DiffConnections({"X", "X"}, {})));
+}
+
+TEST(RasChanges, DecisionByRasPrompt)
+{
+    EXPECT_EQ(RasDecision::Ask, DecideRasConnection(3, true));
+    EXPECT_EQ(RasDecision::Ask, DecideRasConnection(3, false));
+    for (int prompt : {0, 1, 2})
+        EXPECT_EQ(RasDecision::LogFound, DecideRasConnection(prompt, true)) << prompt;
+    EXPECT_EQ(RasDecision::Ignore, DecideRasConnection(0, false));
+    EXPECT_EQ(RasDecision::LogDefault, DecideRasConnection(1, false));
+    EXPECT_EQ(RasDecision::Ask, DecideRasConnection(2, false));
+}
+
+} // namespace
