@@ -181,22 +181,24 @@ void ReadFrames(const SectionReader& in, TariffRecord& record, std::int32_t numF
 void ReadSchedule(const SectionReader& in, std::vector<ScheduleEntry>& day, const char* dayName,
                   std::int32_t numFrames)
 {
-    std::int32_t count = 0;
+    // Each value is read once: counting and parsing share the texts.
+    std::vector<std::string> values;
     for (;;) {
-        if (in.Text(Numbered(dayName, count).c_str()).empty())
+        std::string value = in.Text(Numbered(dayName, static_cast<long>(values.size())).c_str());
+        if (value.empty())
             break;
-        ++count;
-        CheckCount(count);
+        values.push_back(std::move(value));
+        CheckCount(static_cast<std::int64_t>(values.size()));
     }
-    std::vector<ScheduleEntry> entries(static_cast<std::size_t>(count));
-    for (std::int32_t j = 0; j < count; ++j) {
+    std::vector<ScheduleEntry> entries(values.size());
+    for (std::size_t j = 0; j < values.size(); ++j) {
         std::int32_t f[7] = {};
-        if (!ScanFields(in.Text(Numbered(dayName, j).c_str()), "::-::,", f, 7))
+        if (!ScanFields(values[j], "::-::,", f, 7))
             break;  // this entry and the rest stay all-zero
         const ScheduleEntry e{f[0], f[1], f[2], f[3], f[4], f[5], f[6]};
         if (!ValidEntry(e, numFrames))
             break;
-        entries[static_cast<std::size_t>(j)] = e;
+        entries[j] = e;
     }
     std::stable_sort(entries.begin(), entries.end(), [](const ScheduleEntry& a, const ScheduleEntry& b) {
         return TimeOfDay(a.StartHour, a.StartMinute, a.StartSecond) <
@@ -284,10 +286,12 @@ std::string Fixed(double value)
 
 } // namespace
 
-int LoadTariff(TariffRecord& record, const std::string& section, const LocalTime& reference, const std::string& file)
+// LoadTariff without the flush, for loaders that have flushed once already
+// (a flush makes the portable backend parse the whole file again).
+static int LoadFlushedTariff(TariffRecord& record, const std::string& section, const LocalTime& reference,
+                             const std::string& file)
 {
     try {
-        ProfileFlush(file);
         ReadRecord(SectionReader{file, section.c_str()}, record, reference);
         return 0;
     } catch (const std::bad_alloc&) {
@@ -296,6 +300,12 @@ int LoadTariff(TariffRecord& record, const std::string& section, const LocalTime
     }
     ShowError(105);
     return -1;
+}
+
+int LoadTariff(TariffRecord& record, const std::string& section, const LocalTime& reference, const std::string& file)
+{
+    ProfileFlush(file);
+    return LoadFlushedTariff(record, section, reference, file);
 }
 
 int SaveTariff(const TariffRecord& record, const std::string& section, const std::string& file)
@@ -322,7 +332,11 @@ int SaveTariff(const TariffRecord& record, const std::string& section, const std
         putInt("OffsetsConnectCharge", record.OffsetsConnectCharge);
         putInt("DefaultFrame", record.DefaultFrame);
         putInt("NumFrames", record.NumFrames);
-        for (std::int32_t i = 0; i < record.NumFrames; ++i) {
+        // Counts beyond what loading accepts cannot come from a real tariff;
+        // they must not turn into billions of writes.
+        const std::int32_t frames = std::min(record.NumFrames, MAX_TARIFF_COUNT);
+        const std::int32_t exceptions = std::min(record.NumExceptions, MAX_TARIFF_COUNT);
+        for (std::int32_t i = 0; i < frames; ++i) {
             const auto n = static_cast<std::size_t>(i);
             std::string value = Fixed(n < record.FrameCharges.size() ? record.FrameCharges[n] : 0.0);
             if (n < record.FrameNames.size() && !record.FrameNames[n].empty())
@@ -342,7 +356,7 @@ int SaveTariff(const TariffRecord& record, const std::string& section, const std
             ProfileDeleteKey(file, sec, Numbered(TariffDayNames[d], static_cast<long>(day.size())).c_str());
         }
         putInt("NumExceptions", record.NumExceptions);
-        for (std::int32_t i = 0; i < record.NumExceptions; ++i) {
+        for (std::int32_t i = 0; i < exceptions; ++i) {
             const auto n = static_cast<std::size_t>(i);
             const DayExceptionEntry e = n < record.DayExceptions.size() ? record.DayExceptions[n] : DayExceptionEntry{};
             char value[64];
@@ -396,13 +410,13 @@ int LoadTariffTable(std::int64_t reference, TariffTable& table)
     }
     for (std::size_t i = 0; i < ids.size(); ++i) {
         loaded.Isps[i].Id = ids[i];
-        if (LoadTariff(loaded.Isps[i], IspSectionName(ids[i]), local, IniFilePath) != 0)
+        if (LoadFlushedTariff(loaded.Isps[i], IspSectionName(ids[i]), local, IniFilePath) != 0)
             return -1;
     }
     if (ids.empty() && CreateIspTariff(loaded.Isps[0], local) != 0)
         return -1;
     loaded.Phone.Id = 0;
-    if (LoadTariff(loaded.Phone, "Phone", local, IniFilePath) != 0)
+    if (LoadFlushedTariff(loaded.Phone, "Phone", local, IniFilePath) != 0)
         return -1;
     table = std::move(loaded);
     return 0;
