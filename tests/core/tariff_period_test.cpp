@@ -303,50 +303,6 @@ TEST(BillingPeriod, DayWithoutMidnight)
     EXPECT_EQ(before.PeriodEnd.time + 1, r.PeriodStart.time);
 }
 
-TEST(TariffModel, FreeTariffLeavesAnEmptyRecord)
-{
-    TariffRecord r;
-    r.Id = 4;
-    r.Description = "Dial";
-    r.NumFrames = 2;
-    r.FrameCharges = {0.1, 0.2};
-    r.FrameNames = {"A", "B"};
-    r.Schedules[3].resize(4);
-    r.DayExceptions.resize(2);
-    r.FrameCost = {1.0, 2.0};
-    r.FrameTime = {5, 6};
-    r.Connections = 3;
-    FreeTariff(r);
-    EXPECT_EQ(r.Id, 0);
-    EXPECT_TRUE(r.Description.empty());
-    EXPECT_EQ(r.NumFrames, 0);
-    EXPECT_TRUE(r.FrameCharges.empty() && r.FrameNames.empty() && r.FrameCost.empty() && r.FrameTime.empty());
-    EXPECT_TRUE(r.Schedules[3].empty());
-    EXPECT_TRUE(r.DayExceptions.empty());
-    EXPECT_EQ(r.Connections, 0);
-
-    TariffTable t;
-    t.Isps.resize(3);
-    t.Phone.Description = "Phone";
-    FreeTariffTable(t);
-    EXPECT_TRUE(t.Isps.empty());
-    EXPECT_TRUE(t.Phone.Description.empty());
-}
-
-TEST(TariffModel, FindByIdTakesTheFirstAndNeverThePhone)
-{
-    TariffTable t;
-    t.Isps.resize(3);
-    t.Isps[0].Id = 3;
-    t.Isps[1].Id = 1;
-    t.Isps[2].Id = 3;
-    t.Isps[2].Description = "second";
-    EXPECT_EQ(FindTariffById(t, 3), &t.Isps[0]);
-    EXPECT_EQ(FindTariffById(t, 1), &t.Isps[1]);
-    EXPECT_EQ(FindTariffById(t, 0), nullptr);  // the Phone record's Id
-    EXPECT_EQ(FindTariffById(t, 9), nullptr);
-}
-
 TEST(TariffModel, OutOfRangeFrameIndicesFallBackToZero)
 {
     TariffRecord r;

@@ -678,6 +678,59 @@ TEST_F(TariffStoreTest, IspListSelectsTheDefault)
     EXPECT_TRUE(RecordedCodes().empty());
 }
 
+// Random sections (seeded): whatever the file holds, a loaded record keeps
+// the model's invariants, so later users can index its arrays safely.
+TEST_F(TariffStoreTest, ArbitrarySectionsLoadIntoSoundRecords)
+{
+    const char* keys[] = {"NumFrames", "DefaultFrame", "Frame0", "Frame1", "Frame2", "Mon0", "Mon1", "Sun0",
+                          "NumExceptions", "DayException0", "DayException1", "PrepaidMethod", "MinCharge",
+                          "AccumulateBeforeRounding", "OffsetsConnectCharge", "SecsPerUnit", "BillingDate"};
+    const char* pieces[] = {"0", "1", "2", "-1", "3", ",", ":", "-", "/", " ", "00:00:00", "23:59:59", "2026",
+                            "12", "x", "0.5", "1e5", "99999999999", "Peak", "nan"};
+    unsigned seed = 12345;
+    auto next = [&seed](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    int refused = 0;
+    for (int round = 0; round < 150; ++round) {
+        ProfileWrite(IniFilePath, "ISP1", nullptr, nullptr);
+        for (const char* key : keys) {
+            std::string value;
+            for (unsigned k = next(5); k > 0; --k)
+                value += pieces[next(sizeof pieces / sizeof *pieces)];
+            if (next(3) != 0)
+                Put("ISP1", key, value.c_str());
+        }
+        TariffRecord r;
+        testsupport::ClearRecordedErrors();
+        if (LoadTariff(r, "ISP1", ToLocalTime(Now()), IniFilePath) != 0) {
+            // Only a hostile count refuses a section.
+            EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{105}) << "round " << round;
+            EXPECT_TRUE(ProfileGetInt(IniFilePath, "ISP1", "NumFrames", 0) > MAX_TARIFF_COUNT ||
+                        ProfileGetInt(IniFilePath, "ISP1", "NumExceptions", 0) > MAX_TARIFF_COUNT);
+            ++refused;
+            continue;
+        }
+        const auto frames = static_cast<std::size_t>(r.NumFrames);
+        ASSERT_GE(r.NumFrames, 1);
+        EXPECT_EQ(r.FrameCharges.size(), frames);
+        EXPECT_EQ(r.FrameNames.size(), frames);
+        EXPECT_EQ(r.DayExceptions.size(), static_cast<std::size_t>(r.NumExceptions));
+        ExpectZeroTotals(r);
+        for (double c : r.FrameCharges)
+            EXPECT_TRUE(c >= 0.0 && c < 1e300);
+        for (const auto& day : r.Schedules)
+            for (const ScheduleEntry& e : day)
+                EXPECT_TRUE(e.Frame >= 0 && static_cast<std::size_t>(e.Frame) < frames);
+        EXPECT_GE(r.SecsPerUnit, 1);
+        EXPECT_TRUE(r.AccumulateBeforeRounding == 0 || (r.MinCharge == 0.0 && r.PrepaidMethod == 0));
+        EXPECT_TRUE(r.OffsetsConnectCharge == 0 || r.PrepaidMethod != 0);
+        EXPECT_LE(r.PeriodStart.time, r.PeriodEnd.time);
+    }
+    EXPECT_LT(refused, 50);
+}
+
 // A file written through one profile backend reads back identically through
 // the other (the Win32 API and our own reader/writer).
 void CrossBackendRoundTrip(const ProfileBackend& writer, const ProfileBackend& reader)
