@@ -48,8 +48,7 @@ double LenientDouble(const char* text)
         ++p;
     if (!((*p >= '0' && *p <= '9') || (*p == '.' && p[1] >= '0' && p[1] <= '9')))
         return 0.0;
-    char* end = nullptr;
-    double value = std::strtod(text, &end);
+    const double value = std::strtod(text, nullptr);
     if (!std::isfinite(value))
         return 0.0;
     return value;
