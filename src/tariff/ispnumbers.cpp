@@ -128,6 +128,8 @@ std::string IspSectionName(std::int32_t ispId)
 
 std::string GetIspDescription(std::int32_t ispId)
 {
+    // Empty counts as missing, as when the tariff itself is loaded.
     std::string section = IspSectionName(ispId);
-    return ProfileGetString(IniFilePath, section.c_str(), "Description", section.c_str());
+    std::string description = ProfileGetString(IniFilePath, section.c_str(), "Description", "");
+    return description.empty() ? section : description;
 }

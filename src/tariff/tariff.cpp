@@ -55,7 +55,7 @@ std::int64_t DayNumber(std::int64_t year, std::int64_t month, std::int64_t day)
 
 int WeekdayOf(std::int64_t days)  // 0 = Sunday; 1970-01-01 was a Thursday
 {
-    return static_cast<int>(FloorDiv(days + 4, 7) * -7 + days + 4);
+    return static_cast<int>(days + 4 - FloorDiv(days + 4, 7) * 7);
 }
 
 // The effective billing day in a month: a day past the month's end means
@@ -76,9 +76,29 @@ bool DayStart(std::int64_t days, TariffInstant& out)
     t.tm_year = static_cast<std::int32_t>(c.year - 1900);
     t.tm_mon = c.month;
     t.tm_mday = c.day;
-    const std::int64_t instant = NormaliseLocalTime(t);
+    std::int64_t instant = NormaliseLocalTime(t);
     if (instant == -1)
         return false;
+    // Where the clocks jump forward at midnight the day has no 00:00:00 and
+    // the runtime may answer with a time of the day before: the day then
+    // starts at its first existing second.
+    auto dayOf = [](const LocalTime& lt) {
+        return DayNumber(static_cast<std::int64_t>(lt.tm_year) + 1900, lt.tm_mon, lt.tm_mday);
+    };
+    if (dayOf(t) < days) {
+        std::int64_t before = instant;          // still on an earlier day
+        std::int64_t after = instant + 86400;   // surely on the day itself
+        while (after - before > 1) {
+            const std::int64_t mid = before + (after - before) / 2;
+            LocalTime probe;
+            if (!ToLocalTime(mid, probe))
+                return false;
+            (dayOf(probe) < days ? before : after) = mid;
+        }
+        instant = after;
+        if (!ToLocalTime(instant, t))
+            return false;
+    }
     out.time = instant;
     out.localTime = t;
     return true;
