@@ -3,26 +3,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <new>
 
 #include "platform/clock.h"
 #include "startup/errors.h"
+#include "startup/locations.h"
 #include "tariff/tariffstore.h"
 
 namespace {
 
 constexpr std::int32_t SECONDS_PER_DAY = 86400;
-
-bool IsStart(const SessionRecord& r)
-{
-    return r.magic == SESSION_RECORD_MAGIC && r.kind == SESSION_START;
-}
-
-bool IsEnd(const SessionRecord& r)
-{
-    return r.magic == SESSION_RECORD_MAGIC && r.kind == SESSION_END;
-}
 
 // Number of frames every frame array of the record really has.
 std::size_t FrameCount(const TariffRecord& r)
@@ -366,25 +358,120 @@ bool StreamFailed(const SessionLog& log)
 
 } // namespace
 
-bool NextChargeableSession(SessionLog& log, const ChargingRun& run, SessionPair& session, std::size_t& ispIndex)
+namespace {
+
+constexpr std::size_t LOG_BLOCK_SIZE = 64 * 1024;
+
+std::uint16_t Raw16(const unsigned char* p)
 {
-    SessionRecord record;
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+std::uint32_t Raw32(const unsigned char* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// Makes at least `wanted` bytes available unless the stream ends first.
+void FillReader(SessionLog& log, LogBlockReader& reader, std::size_t wanted)
+{
+    if (reader.length - reader.position >= wanted || reader.endOfStream)
+        return;
+    if (reader.buffer.size() < LOG_BLOCK_SIZE)
+        reader.buffer.resize(LOG_BLOCK_SIZE);
+    std::size_t kept = reader.length - reader.position;
+    if (kept > 0 && reader.position > 0)
+        std::memmove(reader.buffer.data(), reader.buffer.data() + reader.position, kept);
+    reader.position = 0;
+    reader.length = kept;
+    while (reader.length < wanted && !reader.endOfStream) {
+        std::size_t n = std::fread(reader.buffer.data() + reader.length, 1, reader.buffer.size() - reader.length,
+                                   log.stream);
+        reader.length += n;
+        if (n == 0)
+            reader.endOfStream = true;
+    }
+}
+
+bool IsStart(const ScannedRecord& r)
+{
+    return r.magic == SESSION_RECORD_MAGIC && r.kind == SESSION_START;
+}
+
+bool IsEnd(const ScannedRecord& r)
+{
+    return r.magic == SESSION_RECORD_MAGIC && r.kind == SESSION_END;
+}
+
+} // namespace
+
+int ReadScannedRecord(SessionLog& log, LogBlockReader& reader, ScannedRecord& out)
+{
+    if (!log.stream)
+        return -1;
+    const std::size_t extra = log.extraSize > 0 ? static_cast<std::size_t>(log.extraSize) : 0;
+    FillReader(log, reader, SESSION_RECORD_SIZE + extra);
+    const std::size_t available = reader.length - reader.position;
+    if (available < SESSION_RECORD_SIZE) {
+        reader.position = reader.length;
+        if (available == 0 && !std::ferror(log.stream))
+            return 1;
+        ShowError(103, log.path.c_str());
+        return -1;
+    }
+    const unsigned char* raw = reader.buffer.data() + reader.position;
+    reader.position += std::min(available, SESSION_RECORD_SIZE + extra);
+    if (HackFlags & 1u) {
+        // The instant is recomputed from the local time: decode everything.
+        DecodeSessionRecord(raw, out.record);
+        out.record.localTime.tm_isdst = -1;
+        out.record.time = MakeLocalTime(out.record.localTime);
+        out.decoded = true;
+        out.magic = out.record.magic;
+        out.kind = out.record.kind;
+        out.ispId = out.record.ispId;
+        out.time = out.record.time;
+        return 0;
+    }
+    std::memcpy(out.raw, raw, SESSION_RECORD_SIZE);
+    out.decoded = false;
+    out.magic = Raw16(raw);
+    out.kind = static_cast<std::int32_t>(Raw32(raw + 2));
+    out.ispId = static_cast<std::int32_t>(Raw32(raw + 10));
+    out.time = static_cast<std::int64_t>(Raw32(raw + 14));
+    return 0;
+}
+
+SessionRecord DecodeScannedRecord(const ScannedRecord& scanned)
+{
+    if (scanned.decoded)
+        return scanned.record;
+    SessionRecord r;
+    DecodeSessionRecord(scanned.raw, r);
+    return r;
+}
+
+bool NextChargeableSession(SessionLog& log, ChargingRun& run, SessionPair& session, std::size_t& ispIndex)
+{
+    // Two slots, the pending start and the record after it, swapped rather
+    // than copied when a later start replaces the pending one.
+    ScannedRecord* start = &run.slots[0];
+    ScannedRecord* record = &run.slots[1];
     for (;;) {
-        // A start opens a pending session.
         int result;
         do {
-            result = ReadSessionRecord(log, record);
+            result = ReadScannedRecord(log, run.reader, *start);
             if (result != 0)
                 return false;
-        } while (!IsStart(record));
-        session.start = record;
+        } while (!IsStart(*start));
 
-        // Its end: the next record, after any later start that replaces it.
+        bool open = false;
         bool paired = false;
         for (;;) {
-            result = ReadSessionRecord(log, record);
+            result = ReadScannedRecord(log, run.reader, *record);
             if (result == 1) {
-                MakeEndRecord(session.start, session.end, Now());
+                open = true;
                 paired = true;
                 break;
             }
@@ -393,29 +480,37 @@ bool NextChargeableSession(SessionLog& log, const ChargingRun& run, SessionPair&
                     return false;
                 continue;  // a short last record: what follows is the end of the file
             }
-            if (IsStart(record)) {
-                session.start = record;
+            if (IsStart(*record)) {
+                std::swap(start, record);
                 continue;
             }
-            if (IsEnd(record)) {
-                session.end = record;
-                paired = true;
-            }
+            paired = IsEnd(*record);
             break;
         }
         if (!paired)
             continue;
-        if (session.end.ispId != session.start.ispId || session.start.time > session.end.time)
+        if (!open && (record->ispId != start->ispId || start->time > record->time))
             continue;
-        if (!FindIspIndex(run, session.start.ispId, ispIndex))
+        if (!FindIspIndex(run, start->ispId, ispIndex))
             continue;
         const TariffRecord& isp = run.table->Isps[ispIndex];
+        if (open) {
+            session.start = DecodeScannedRecord(*start);
+            MakeEndRecord(session.start, session.end, Now());
+            if (start->time > session.end.time)
+                continue;
+        }
+        const std::int64_t endTime = open ? session.end.time : record->time;
         // A session past its ISP's period is skipped, not taken as the end of
         // the scan: another ISP's period may still be running.
-        if (session.start.time > isp.PeriodEnd.time)
+        if (start->time > isp.PeriodEnd.time)
             continue;
-        if (session.end.time < isp.PeriodStart.time)
+        if (endTime < isp.PeriodStart.time)
             continue;
+        if (!open) {
+            session.start = DecodeScannedRecord(*start);
+            session.end = DecodeScannedRecord(*record);
+        }
         if (session.start.time < isp.PeriodStart.time) {
             session.start.time = isp.PeriodStart.time;
             session.start.localTime = isp.PeriodStart.localTime;
