@@ -207,6 +207,8 @@ TEST_F(ChargingLogTest, DailyAllowanceIsSharedAcrossSessionsAndIsps)
     EXPECT_NEAR(table.Phone.Remainder, -0.30, 1e-12);
 }
 
+#ifndef _WIN32
+// (msvcrt reports no error for a read on a write-only stream.)
 TEST_F(ChargingLogTest, StreamErrorFailsTheScan)
 {
     WriteLog({{1, S, Mar(3, 10)}, {1, E, Mar(3, 11)}});
@@ -224,7 +226,6 @@ TEST_F(ChargingLogTest, StreamErrorFailsTheScan)
     EXPECT_EQ(testsupport::RecordedCodes(), (std::vector<ErrorCode>{103}));
 }
 
-#ifndef _WIN32
 TEST_F(ChargingLogTest, ReadsTheLogOnceFrontToBack)
 {
     // Through a pipe, which cannot seek or be read twice, and over years of
