@@ -324,6 +324,18 @@ TEST(DailyPrepaid, FrameMethodOffsetsOnlyItsFrame)
     EXPECT_NEAR(r.PrepaidUsed, 2.00, 1e-12);
 }
 
+TEST(DailyPrepaid, OutOfRangePrepaidFrameMeansFrameZero)
+{
+    TariffRecord r = StandardTariff();
+    r.PrepaidMethod = PREPAID_DAILY_IN_FRAME;
+    r.PrepaidFrame = 12;
+    r.PrepaidCharge = 5.00;
+    Charge(r, Mon(9, 0), Mon(9, 10));  // frame 1: not offset
+    EXPECT_DOUBLE_EQ(r.PrepaidUsed, 0.0);
+    Charge(r, Mon(20, 0), Mon(20, 10));  // frame 0: 0.50
+    EXPECT_NEAR(r.PrepaidUsed, 0.50, 1e-12);
+}
+
 TEST(DailyPrepaid, ConnectionChargeOffsetOnlyWhenAllowed)
 {
     for (int offsets : {0, 1}) {

@@ -207,6 +207,67 @@ TEST_F(ChargingLogTest, DailyAllowanceIsSharedAcrossSessionsAndIsps)
     EXPECT_NEAR(table.Phone.Remainder, -0.30, 1e-12);
 }
 
+TEST_F(ChargingLogTest, RecordsWithExtraBytesAndDamagedLocalTimes)
+{
+    // A log whose header declares 60-byte records; one record's local time
+    // is garbage and is rebuilt from its instant.
+    SessionLogHeader header;
+    header.recordSize = 60;
+    std::string bytes(SESSION_HEADER_SIZE, '\0');
+    EncodeSessionLogHeader(header, reinterpret_cast<unsigned char*>(bytes.data()));
+    auto add = [&bytes](SessionRecord r) {
+        std::string raw(SESSION_RECORD_SIZE, '\0');
+        EncodeSessionRecord(r, reinterpret_cast<unsigned char*>(raw.data()));
+        bytes += raw + "\x7f\x7f\x7f\x7f\x7f\x7f";
+    };
+    SessionRecord start = MakeSessionRecord(1, SESSION_START, 0, Mar(2, 17, 30));
+    start.localTime.tm_wday = 99;
+    start.localTime.tm_hour = -5;
+    add(start);
+    add(MakeSessionRecord(1, SESSION_END, 0, Mar(2, 18, 30)));
+    add(MakeSessionRecord(2, SESSION_START, 0, Mar(4, 10)));
+    bytes += std::string(SESSION_RECORD_SIZE, '\0').substr(0, 30);  // an end cut short
+    testsupport::WriteFileBytes(LogFilePath, bytes);
+    PinClock(Mar(4, 10, 2));
+    TariffTable table = MarchTable();
+    ASSERT_EQ(Scan(table), 0);
+    EXPECT_EQ(table.Isps[0].FrameTime[1], 1800);  // Monday's peak, from the rebuilt time
+    EXPECT_EQ(table.Isps[0].FrameTime[0], 1800);
+    EXPECT_EQ(Seconds(table.Isps[1]), 120);  // still open: charged up to now
+    EXPECT_EQ(testsupport::RecordedCodes(), (std::vector<ErrorCode>{103}));
+}
+
+TEST_F(ChargingLogTest, HackFlagsTakeTheInstantFromTheLocalTime)
+{
+    SessionRecord start = MakeSessionRecord(1, SESSION_START, 0, Mar(3, 10));
+    SessionRecord end = MakeSessionRecord(1, SESSION_END, 0, Mar(3, 11));
+    end.time += 7200;  // disagrees with its local time
+    {
+        SessionLogPtr log = OpenSessionLog(LOG_APPEND);
+        ASSERT_TRUE(log);
+        ASSERT_EQ(AppendSessionRecord(*log, start), 0);
+        ASSERT_EQ(AppendSessionRecord(*log, end), 0);
+    }
+    for (std::uint32_t flags : {0u, 1u}) {
+        HackFlags = flags;
+        TariffTable table = MarchTable();
+        ASSERT_EQ(Scan(table), 0);
+        EXPECT_EQ(Seconds(table.Isps[0]), flags ? 3600 : 3 * 3600) << flags;
+    }
+    HackFlags = 0;
+}
+
+TEST_F(ChargingLogTest, DuplicateIspNumbersChargeTheFirstRecord)
+{
+    WriteLog({{1, S, Mar(3, 10)}, {1, E, Mar(3, 10, 1)}});
+    const TariffTable base = MarchTable();
+    TariffTable table = base;
+    table.Isps = {base.Isps[1], base.Isps[0], base.Isps[0], base.Isps[1]};  // 2, 1, 1, 2
+    ASSERT_EQ(Scan(table), 0);
+    EXPECT_EQ(table.Isps[1].Connections, 1);
+    EXPECT_EQ(table.Isps[2].Connections, 0);
+}
+
 #ifndef _WIN32
 // (msvcrt reports no error for a read on a write-only stream.)
 TEST_F(ChargingLogTest, StreamErrorFailsTheScan)
