@@ -327,6 +327,7 @@ void FinishTotals(TariffRecord& record)
 
 void BeginChargingRun(ChargingRun& run, TariffTable& table)
 {
+    run.reader = LogBlockReader{};
     run.table = &table;
     run.ispIndex.clear();
     for (std::size_t i = 0; i < table.Isps.size(); ++i)
