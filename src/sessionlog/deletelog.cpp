@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <new>
+#include <vector>
 
 #include "platform/fileops.h"
 #include "sessionlog/viewlog.h"
@@ -86,13 +87,42 @@ int ReadSessionForCopy(SessionLog& log, SessionPair& pair)
     }
 }
 
+// Another copy of the program (started with -b or -e) may have appended
+// records while the log was being copied. They are carried over unchanged,
+// except one equal to `unwanted`, so the rewrite does not lose them. Only a
+// log read to a clean end is continued; after a damaged tail the new bytes
+// would not line up with records.
+bool CarryOverAppended(SessionLog& log, NewLog& out, const SessionRecord* unwanted)
+{
+    const long recordSize = SESSION_RECORD_SIZE + log.extraSize;
+    long position = std::ftell(log.stream);
+    if (position < log.headerSize || (position - log.headerSize) % recordSize != 0)
+        return true;
+    std::clearerr(log.stream);
+    std::vector<unsigned char> raw(static_cast<std::size_t>(recordSize));
+    for (;;) {
+        if (std::fread(raw.data(), 1, raw.size(), log.stream) != raw.size())
+            return !StreamFailed(log);  // a record still being written stays behind
+        SessionRecord record;
+        DecodeSessionRecord(raw.data(), record);
+        if (HackFlags & 1u) {
+            record.localTime.tm_isdst = -1;
+            record.time = MakeLocalTime(record.localTime);
+        }
+        if (unwanted && record == *unwanted)
+            continue;
+        if (!WriteRecord(out, record))
+            return false;
+    }
+}
+
 // The shared rewrite: a new log in the program directory receives what
 // `copy` writes, is flushed to the disk and closed, and only then takes the
 // log's name (the old log first kept as the backup when asked for). At every
 // moment the log's name holds the old or the new log, whole; a failed copy
 // removes the new file.
 template <class Copy>
-int ReplaceLog(Copy copy)
+int ReplaceLog(Copy copy, const SessionRecord* unwanted)
 {
     const FileOps& ops = CurrentFileOps();
     NewLog out;
@@ -116,7 +146,7 @@ int ReplaceLog(Copy copy)
     }
     unsigned char header[SESSION_HEADER_SIZE];
     EncodeSessionLogHeader(SessionLogHeader{}, header);
-    bool ok = WriteBytes(out, header, sizeof header) && copy(*log, out);
+    bool ok = WriteBytes(out, header, sizeof header) && copy(*log, out) && CarryOverAppended(*log, out, unwanted);
     if (ok && ops.flushToDisk(out.stream) != 0) {
         ShowError(101, out.path.c_str());
         ok = false;
@@ -226,12 +256,12 @@ SessionRecord MoveRecordTo(const SessionRecord& record, std::int64_t time)
 int DeletePeriod(std::int64_t from, std::int64_t to, std::int32_t ispId)
 {
     return ReplaceLog(
-        [&](SessionLog& log, NewLog& out) { return CopyWithoutPeriod(log, out, from, to, ispId); });
+        [&](SessionLog& log, NewLog& out) { return CopyWithoutPeriod(log, out, from, to, ispId); }, nullptr);
 }
 
 int DeleteRecord(const SessionRecord& record)
 {
-    return ReplaceLog([&](SessionLog& log, NewLog& out) { return CopyWithoutRecord(log, out, record); });
+    return ReplaceLog([&](SessionLog& log, NewLog& out) { return CopyWithoutRecord(log, out, record); }, &record);
 }
 
 std::string DeleteConfirmationText(const std::string& ispText, const LocalTime& startDate, const LocalTime& endDate)

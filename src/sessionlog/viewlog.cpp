@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <new>
 #include <random>
 #include <system_error>
@@ -122,6 +123,11 @@ void SaveViewLogSettings(const ViewLogSettings& settings)
     else
         ProfileWrite(IniFilePath, VIEW_SECTION, "ViewerPath", settings.viewerPath.c_str());
     ProfileWriteInt(IniFilePath, VIEW_SECTION, "DefaultRange", settings.defaultRange);
+}
+
+void FreeViewLogSettings(ViewLogSettings& settings)
+{
+    settings = ViewLogSettings{};
 }
 
 std::int32_t ReadDefaultRange()
@@ -257,15 +263,11 @@ const char* MonthName(std::int32_t month)
     return month >= 0 && month < 12 ? MonthNames[month] : "?";
 }
 
-int FormatSession(std::FILE* stream, const std::string& fileName, const SessionPair& pair, int status)
+namespace {
+
+int WriteSession(std::FILE* stream, const std::string& fileName, const SessionPair& pair, int status,
+                 const std::string& name)
 {
-    std::string name;
-    try {
-        name = GetIspDescription(pair.start.ispId);
-    } catch (const std::bad_alloc&) {
-        ShowError(105);
-        return -1;
-    }
     const LocalTime& s = pair.start.localTime;
     const int startYear = DisplayYear(s.tm_year);
     int written;
@@ -288,6 +290,20 @@ int FormatSession(std::FILE* stream, const std::string& fileName, const SessionP
     return 0;
 }
 
+} // namespace
+
+int FormatSession(std::FILE* stream, const std::string& fileName, const SessionPair& pair, int status)
+{
+    std::string name;
+    try {
+        name = GetIspDescription(pair.start.ispId);
+    } catch (const std::bad_alloc&) {
+        ShowError(105);
+        return -1;
+    }
+    return WriteSession(stream, fileName, pair, status, name);
+}
+
 int ListSessions(std::int64_t from, std::int64_t to, std::int32_t ispId, std::FILE* stream,
                  const std::string& fileName)
 {
@@ -298,6 +314,8 @@ int ListSessions(std::int64_t from, std::int64_t to, std::int32_t ispId, std::FI
     SessionLogPtr log = OpenSessionLog(LOG_READ);
     if (!log)
         return -1;
+    // Descriptions are looked up once per ISP and listing, not per session.
+    std::map<std::int32_t, std::string> names;
     for (;;) {
         SessionPair pair;
         int status = ReadSession(*log, pair);
@@ -308,7 +326,19 @@ int ListSessions(std::int64_t from, std::int64_t to, std::int32_t ispId, std::FI
         if (ispId != 0 && pair.start.ispId != ispId)
             continue;
         bool listed = InRange(pair.start.time, from, to) || (status == 0 && InRange(pair.end.time, from, to));
-        if (listed && FormatSession(stream, fileName, pair, status) != 0)
+        if (!listed)
+            continue;
+        const std::string* name;
+        try {
+            auto found = names.find(pair.start.ispId);
+            if (found == names.end())
+                found = names.emplace(pair.start.ispId, GetIspDescription(pair.start.ispId)).first;
+            name = &found->second;
+        } catch (const std::bad_alloc&) {
+            ShowError(105);
+            return -1;
+        }
+        if (WriteSession(stream, fileName, pair, status, *name) != 0)
             return -1;
     }
 }

@@ -25,6 +25,8 @@ constexpr std::int32_t RANGE_CURRENT_MONTH = 2;
 int LoadViewLogSettings(ViewLogSettings& settings);
 // Writes all four keys; an empty string removes its key.
 void SaveViewLogSettings(const ViewLogSettings& settings);
+// Releases what the settings hold and resets them to the defaults.
+void FreeViewLogSettings(ViewLogSettings& settings);
 // DefaultRange alone, 0..2.
 std::int32_t ReadDefaultRange();
 

@@ -191,9 +191,14 @@ std::FILE* FaultyCreate(const char* path)
     return failingStep == CREATE ? nullptr : PortableFileOps.createNew(path);
 }
 
+// Appended to the log by "another copy of the program" during the copy.
+std::string appendDuringCopy;
+
 int FaultyWrite(std::FILE* f, const void* data, std::size_t size)
 {
     ++writes;
+    if (writes == 2 && !appendDuringCopy.empty())
+        PortableFileOps.appendAll(LogFilePath.c_str(), appendDuringCopy.data(), appendDuringCopy.size());
     if (calls.empty() || calls.back() != "write")
         calls.push_back("write");
     if ((failingStep == WRITE_HEADER && writes == 1) || (failingStep == WRITE_RECORD && writes == 3))
@@ -228,6 +233,10 @@ protected:
     {
         ProgramDirTest::SetUp();
         SetFileOps(&FaultyOps);
+        failingStep = NO_FAULT;
+        writes = 0;
+        calls.clear();
+        appendDuringCopy.clear();
     }
     void TearDown() override
     {
@@ -285,6 +294,23 @@ TEST_F(ReplacementFaultTest, LogIsOldOrNewWholeAndBackupAsPromised)
         }
     }
     failingStep = NO_FAULT;
+}
+
+TEST_F(ReplacementFaultTest, RecordsAppendedDuringTheCopyAreCarriedOver)
+{
+    const SessionRecord open = Start(2, May(13));
+    WriteLog(File("tolvane.log"), {Start(1, May(1)), End(1, May(2)), Start(1, May(13)), End(1, May(14)), open});
+    const SessionRecord late = End(2, May(30));
+    appendDuringCopy = RecordBytes(late);
+    EXPECT_EQ(DeletePeriod(From(), To(), 1), 0);
+    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes({Start(1, May(1)), End(1, May(2)), open, late}));
+
+    // The single-record rewrite does not let the removed record back in.
+    appendDuringCopy = RecordBytes(open) + RecordBytes(late);
+    writes = 0;
+    EXPECT_EQ(DeleteRecord(open), 0);
+    appendDuringCopy.clear();
+    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes({Start(1, May(1)), End(1, May(2)), late, late}));
 }
 
 // ---- Texts and presets of the Delete dialog ----
