@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <new>
-#include <vector>
 
 #include "platform/fileops.h"
 #include "sessionlog/viewlog.h"
@@ -99,12 +98,14 @@ bool CarryOverAppended(SessionLog& log, NewLog& out, const SessionRecord* unwant
     if (position < log.headerSize || (position - log.headerSize) % recordSize != 0)
         return true;
     std::clearerr(log.stream);
-    std::vector<unsigned char> raw(static_cast<std::size_t>(recordSize));
     for (;;) {
-        if (std::fread(raw.data(), 1, raw.size(), log.stream) != raw.size())
+        unsigned char raw[SESSION_RECORD_SIZE];
+        std::size_t extra = log.extraBuffer.size();
+        if (std::fread(raw, 1, sizeof raw, log.stream) != sizeof raw ||
+            (extra > 0 && std::fread(log.extraBuffer.data(), 1, extra, log.stream) != extra))
             return !StreamFailed(log);  // a record still being written stays behind
         SessionRecord record;
-        DecodeSessionRecord(raw.data(), record);
+        DecodeSessionRecord(raw, record);
         if (HackFlags & 1u) {
             record.localTime.tm_isdst = -1;
             record.time = MakeLocalTime(record.localTime);

@@ -298,3 +298,13 @@ TEST_F(ExportTest, RegisteredListGrowsAndTempNamesAreFresh)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ViewerLaunch, MissingProgramIsReportedAsFailure)
+{
+    // The launcher the platform installs (WinExec on Windows).
+    EXPECT_EQ(LaunchViewer("no-such-viewer-program-x1.exe", "nothing.txt"), -1);
+}
+
+} // namespace
