@@ -119,10 +119,36 @@ int PortableKeepBackup(const char* path, const char* backup)
 #endif
 }
 
+std::FILE* PortableCreateNew(const char* path)
+{
+#ifdef _WIN32
+    int fd = _open(path, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* f = _fdopen(fd, "w+b");
+    if (!f)
+        _close(fd);
+#else
+    int fd = open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* f = fdopen(fd, "w+b");
+    if (!f)
+        close(fd);
+#endif
+    return f;
+}
+
+int PortableWriteAll(std::FILE* stream, const void* data, std::size_t size)
+{
+    return std::fwrite(data, 1, size, stream) == size ? 0 : -1;
+}
+
 } // namespace
 
-const FileOps PortableFileOps = {PortableAppendAll, PortableFlushToDisk, PortableReplaceFile, PortableKeepBackup,
-                                 PortableRenameNoReplace, PortableRemoveFile};
+const FileOps PortableFileOps = {PortableAppendAll,       PortableFlushToDisk, PortableReplaceFile,
+                                 PortableKeepBackup,      PortableRenameNoReplace, PortableRemoveFile,
+                                 PortableCreateNew,       PortableWriteAll};
 
 void SetFileOps(const FileOps* ops)
 {

@@ -23,6 +23,11 @@ struct FileOps {
     int (*renameNoReplace)(const char* from, const char* to);
     // Removes a file. 0 or -1 (a missing file counts as removed).
     int (*removeFile)(const char* path);
+    // Creates a file that must not exist yet and opens it for binary reading
+    // and writing. Null on failure (also when the name is taken).
+    std::FILE* (*createNew)(const char* path);
+    // Writes all bytes to the stream. 0, or -1 on a short write.
+    int (*writeAll)(std::FILE* stream, const void* data, std::size_t size);
 };
 
 extern const FileOps PortableFileOps;

@@ -4,3 +4,6 @@
 #pragma once
 
 void InstallWin32Seams();
+
+// Installs the WinExec viewer launcher (part of InstallWin32Seams).
+void InstallWin32ViewerLauncher();

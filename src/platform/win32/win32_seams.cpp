@@ -1,7 +1,11 @@
 // The Win32 implementations of the platform seams.
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
+
+#include <cstdint>
+#include <cstdio>
 
 #include "platform/fileops.h"
 #include "platform/profile.h"
@@ -72,8 +76,30 @@ int Win32RemoveFile(const char* path)
     return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? 0 : -1;
 }
 
-const FileOps Win32FileOps = {Win32AppendAll, Win32FlushToDisk, Win32ReplaceFile, Win32KeepBackup,
-                              Win32RenameNoReplace, Win32RemoveFile};
+std::FILE* Win32CreateNew(const char* path)
+{
+    HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return nullptr;
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDWR | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(h);
+        return nullptr;
+    }
+    std::FILE* f = _fdopen(fd, "w+b");
+    if (!f)
+        _close(fd);  // also closes the handle
+    return f;
+}
+
+int Win32WriteAll(std::FILE* stream, const void* data, std::size_t size)
+{
+    return std::fwrite(data, 1, size, stream) == size ? 0 : -1;
+}
+
+const FileOps Win32FileOps = {Win32AppendAll,       Win32FlushToDisk, Win32ReplaceFile, Win32KeepBackup,
+                              Win32RenameNoReplace, Win32RemoveFile,  Win32CreateNew,   Win32WriteAll};
 
 void MessageBoxPresenter(const char* text, const char* caption, ErrorCode)
 {
@@ -92,4 +118,5 @@ void InstallWin32Seams()
     SetProfileBackend(&Win32ProfileBackend);
     SetFileOps(&Win32FileOps);
     SetErrorPresenter(MessageBoxPresenter);
+    InstallWin32ViewerLauncher();
 }

@@ -1,0 +1,292 @@
+#include "sessionlog/deletelog.h"
+
+#include <cstdio>
+#include <new>
+
+#include "platform/fileops.h"
+#include "sessionlog/viewlog.h"
+#include "startup/errors.h"
+#include "startup/locations.h"
+
+const char* const DELETE_CONFIRM_CAPTION = "Confirm Deletion";
+const char* const ALL_ISPS_TEXT = "All isps";
+
+namespace {
+
+bool IsStart(const SessionRecord& r)
+{
+    return r.magic == SESSION_RECORD_MAGIC && r.kind == SESSION_START;
+}
+
+bool IsEnd(const SessionRecord& r)
+{
+    return r.magic == SESSION_RECORD_MAGIC && r.kind == SESSION_END;
+}
+
+// The new log while it is written beside the old one.
+struct NewLog {
+    std::FILE* stream = nullptr;
+    std::string path;
+};
+
+bool WriteBytes(NewLog& out, const unsigned char* bytes, std::size_t size)
+{
+    if (CurrentFileOps().writeAll(out.stream, bytes, size) != 0) {
+        ShowError(101, out.path.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool WriteRecord(NewLog& out, const SessionRecord& record)
+{
+    unsigned char bytes[SESSION_RECORD_SIZE];
+    EncodeSessionRecord(record, bytes);
+    return WriteBytes(out, bytes, sizeof bytes);
+}
+
+bool StreamFailed(const SessionLog& log)
+{
+    return std::ferror(log.stream) != 0;
+}
+
+// Pairs records as ReadSession does, with one difference: when the log ends
+// in a partial record, a start read just before it is returned as an open
+// session (2) instead of being lost with the damaged tail. A stream error
+// still gives -1.
+int ReadSessionForCopy(SessionLog& log, SessionPair& pair)
+{
+    SessionRecord record;
+    int result = ReadSessionRecord(log, record);
+    if (result != 0)
+        return result;
+    for (;;) {
+        if (IsStart(record)) {
+            pair.start = record;
+            for (;;) {
+                result = ReadSessionRecord(log, record);
+                if (result == -1)
+                    return StreamFailed(log) ? -1 : 2;
+                if (result == 1)
+                    return 2;
+                if (IsStart(record)) {
+                    pair.start = record;
+                    continue;
+                }
+                if (IsEnd(record) && record.ispId == pair.start.ispId) {
+                    pair.end = record;
+                    return 0;
+                }
+                break;  // the pending start goes with this record
+            }
+        }
+        result = ReadSessionRecord(log, record);
+        if (result != 0)
+            return result;
+    }
+}
+
+// Another copy of the program (started with -b or -e) may have appended
+// records while the log was being copied. They are carried over unchanged,
+// except one equal to `unwanted`, so the rewrite does not lose them. Only a
+// log read to a clean end is continued; after a damaged tail the new bytes
+// would not line up with records.
+bool CarryOverAppended(SessionLog& log, NewLog& out, const SessionRecord* unwanted)
+{
+    const long recordSize = SESSION_RECORD_SIZE + log.extraSize;
+    long position = std::ftell(log.stream);
+    if (position < log.headerSize || (position - log.headerSize) % recordSize != 0)
+        return true;
+    std::clearerr(log.stream);
+    for (;;) {
+        unsigned char raw[SESSION_RECORD_SIZE];
+        std::size_t extra = log.extraBuffer.size();
+        if (std::fread(raw, 1, sizeof raw, log.stream) != sizeof raw ||
+            (extra > 0 && std::fread(log.extraBuffer.data(), 1, extra, log.stream) != extra))
+            return !StreamFailed(log);  // a record still being written stays behind
+        SessionRecord record;
+        DecodeSessionRecord(raw, record);
+        if (HackFlags & 1u) {
+            record.localTime.tm_isdst = -1;
+            record.time = MakeLocalTime(record.localTime);
+        }
+        if (unwanted && record == *unwanted)
+            continue;
+        if (!WriteRecord(out, record))
+            return false;
+    }
+}
+
+// The shared rewrite: a new log in the program directory receives what
+// `copy` writes, is flushed to the disk and closed, and only then takes the
+// log's name (the old log first kept as the backup when asked for). At every
+// moment the log's name holds the old or the new log, whole; a failed copy
+// removes the new file.
+template <class Copy>
+int ReplaceLog(Copy copy, const SessionRecord* unwanted)
+{
+    const FileOps& ops = CurrentFileOps();
+    NewLog out;
+    try {
+        out.path = MakeUniqueName(ProgramDirectory, "");
+    } catch (const std::bad_alloc&) {
+        ShowError(105);
+        return -1;
+    }
+    if (out.path.empty()) {
+        ShowError(117);
+        return -1;
+    }
+    SessionLogPtr log = OpenSessionLog(LOG_READ);
+    if (!log)
+        return -1;
+    out.stream = ops.createNew(out.path.c_str());
+    if (!out.stream) {
+        ShowError(100, out.path.c_str());
+        return -1;
+    }
+    unsigned char header[SESSION_HEADER_SIZE];
+    EncodeSessionLogHeader(SessionLogHeader{}, header);
+    bool ok = WriteBytes(out, header, sizeof header) && copy(*log, out) && CarryOverAppended(*log, out, unwanted);
+    if (ok && ops.flushToDisk(out.stream) != 0) {
+        ShowError(101, out.path.c_str());
+        ok = false;
+    }
+    if (std::fclose(out.stream) != 0 && ok) {
+        ShowError(101, out.path.c_str());
+        ok = false;
+    }
+    out.stream = nullptr;
+    CloseSessionLog(log);
+    if (!ok) {
+        ops.removeFile(out.path.c_str());
+        return -1;
+    }
+    if (BackupOnDelete) {
+        // Without the promised backup the old log must stay where it is.
+        if (ops.keepBackup(LogFilePath.c_str(), BackupFilePath.c_str()) != 0) {
+            ShowError(115, BackupFilePath.c_str());
+            ops.removeFile(out.path.c_str());
+            return -1;
+        }
+    }
+    if (ops.replaceFile(out.path.c_str(), LogFilePath.c_str()) != 0) {
+        ShowError(102, LogFilePath.c_str());
+        ops.removeFile(out.path.c_str());
+        return -1;
+    }
+    return 0;
+}
+
+bool CopyWithoutPeriod(SessionLog& log, NewLog& out, std::int64_t from, std::int64_t to, std::int32_t ispId)
+{
+    for (;;) {
+        SessionPair pair;
+        int status = ReadSessionForCopy(log, pair);
+        if (status == 1)
+            return !StreamFailed(log);
+        if (status == -1)
+            return !StreamFailed(log);  // a partial last record is left behind
+        if (status == 2) {
+            // The open session is the last thing in the log: kept, whatever its time.
+            if (!WriteRecord(out, pair.start))
+                return false;
+            continue;
+        }
+        bool written = true;
+        switch (ClassifySession(pair, from, to, ispId)) {
+        case CUT_OUTSIDE:
+            written = WriteRecord(out, pair.start) && WriteRecord(out, pair.end);
+            break;
+        case CUT_INSIDE:
+            break;
+        case CUT_TAIL_KEPT:
+            written = WriteRecord(out, MoveRecordTo(pair.start, to)) && WriteRecord(out, pair.end);
+            break;
+        case CUT_HEAD_KEPT:
+            written = WriteRecord(out, pair.start) && WriteRecord(out, MoveRecordTo(pair.end, from));
+            break;
+        case CUT_BOTH_KEPT:
+            written = WriteRecord(out, pair.start) && WriteRecord(out, MoveRecordTo(pair.end, from)) &&
+                      WriteRecord(out, MoveRecordTo(pair.start, to)) && WriteRecord(out, pair.end);
+            break;
+        }
+        if (!written)
+            return false;
+    }
+}
+
+bool CopyWithoutRecord(SessionLog& log, NewLog& out, const SessionRecord& unwanted)
+{
+    for (;;) {
+        SessionRecord record;
+        int status = ReadSessionRecord(log, record);
+        if (status == 1)
+            return true;
+        if (status == -1)
+            return false;
+        if (!(record == unwanted) && !WriteRecord(out, record))
+            return false;
+    }
+}
+
+} // namespace
+
+SessionCut ClassifySession(const SessionPair& pair, std::int64_t from, std::int64_t to, std::int32_t ispId)
+{
+    const std::int64_t s = pair.start.time;
+    const std::int64_t e = pair.end.time;
+    bool matching = ispId == 0 || pair.start.ispId == ispId;
+    // A reversed period holds nothing; cutting at its ends would make two
+    // overlapping sessions out of one.
+    if (!matching || from > to || s > to || e < from)
+        return CUT_OUTSIDE;
+    if (s >= from)
+        return e <= to ? CUT_INSIDE : CUT_TAIL_KEPT;
+    return e <= to ? CUT_HEAD_KEPT : CUT_BOTH_KEPT;
+}
+
+SessionRecord MoveRecordTo(const SessionRecord& record, std::int64_t time)
+{
+    SessionRecord moved = record;
+    moved.time = time;
+    ToLocalTime(time, moved.localTime);
+    return moved;
+}
+
+int DeletePeriod(std::int64_t from, std::int64_t to, std::int32_t ispId)
+{
+    return ReplaceLog(
+        [&](SessionLog& log, NewLog& out) { return CopyWithoutPeriod(log, out, from, to, ispId); }, nullptr);
+}
+
+int DeleteRecord(const SessionRecord& record)
+{
+    return ReplaceLog([&](SessionLog& log, NewLog& out) { return CopyWithoutRecord(log, out, record); }, &record);
+}
+
+std::string DeleteConfirmationText(const std::string& ispText, const LocalTime& startDate, const LocalTime& endDate)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, "Delete log entries for %s for the period %d %s %04d to %d %s %04d?",
+                  ispText.c_str(), startDate.tm_mday, MonthName(startDate.tm_mon), startDate.tm_year + 1900,
+                  endDate.tm_mday, MonthName(endDate.tm_mon), endDate.tm_year + 1900);
+    return text;
+}
+
+void DefaultDeleteDates(std::int64_t now, LocalTime& startDate, LocalTime& endDate)
+{
+    LocalTime today = ToLocalTime(now);
+    LocalTime start;
+    start.tm_year = today.tm_year - 1;
+    start.tm_mon = 0;
+    start.tm_mday = 1;
+    LocalTime end;
+    end.tm_year = today.tm_year - 1;
+    end.tm_mon = 11;
+    end.tm_mday = 31;
+    NormaliseLocalTime(start);
+    NormaliseLocalTime(end);
+    startDate = start;
+    endDate = end;
+}

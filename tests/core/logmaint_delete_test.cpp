@@ -1,0 +1,329 @@
+// Deleting a period or a record from the session log, and the durable
+// replacement of the log underneath.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "logmaint_support.h"
+#include "platform/fileops.h"
+#include "sessionlog/deletelog.h"
+#include "startup/locations.h"
+#include "support.h"
+
+using namespace logmaint;
+using testsupport::LocalInstant;
+using testsupport::ReadFileBytes;
+using testsupport::RecordedCodes;
+using testsupport::WriteFileBytes;
+
+namespace {
+
+std::int64_t May(int day, int hour = 0, int minute = 0, int second = 0)
+{
+    return LocalInstant(2023, 5, day, hour, minute, second);
+}
+
+// The period used by most cases: 12 May 00:00:00 to 15 May 23:59:59.
+std::int64_t From()
+{
+    return May(12);
+}
+std::int64_t To()
+{
+    return May(16) - 1;
+}
+
+struct PeriodCase {
+    const char* name;
+    std::vector<SessionRecord> log;
+    std::int64_t from, to;
+    std::int32_t isp;
+    std::vector<SessionRecord> expected;
+};
+
+class DeletePeriodTest : public testsupport::ProgramDirTest {};
+
+TEST_F(DeletePeriodTest, ClassifiesAndCutsSessions)
+{
+    const SessionRecord s10 = Start(1, May(10, 9)), e20 = End(1, May(20, 18));
+    const std::vector<PeriodCase> cases = {
+        {"inside", {Start(1, May(13, 10)), End(1, May(13, 11))}, From(), To(), 0, {}},
+        {"before and after",
+         {Start(1, May(1)), End(1, May(2)), Start(1, May(17)), End(1, May(18))},
+         From(), To(), 0,
+         {Start(1, May(1)), End(1, May(2)), Start(1, May(17)), End(1, May(18))}},
+        {"tail kept", {Start(1, May(15, 23)), End(1, May(16, 1))}, From(), To(), 0,
+         {Start(1, To()), End(1, May(16, 1))}},
+        {"head kept", {Start(1, May(11, 23)), End(1, May(12, 1))}, From(), To(), 0,
+         {Start(1, May(11, 23)), End(1, From())}},
+        {"both kept", {s10, e20}, From(), To(), 0, {s10, End(1, From()), Start(1, To()), e20}},
+        // The boundary instants belong to the period and to the kept pieces.
+        {"exactly the period", {Start(1, From()), End(1, To())}, From(), To(), 0, {}},
+        {"starts on the last second", {Start(1, To()), End(1, To() + 60)}, From(), To(), 0,
+         {Start(1, To()), End(1, To() + 60)}},
+        {"ends on the first second", {Start(1, From() - 60), End(1, From())}, From(), To(), 0,
+         {Start(1, From() - 60), End(1, From())}},
+        {"just outside", {Start(1, From() - 60), End(1, From() - 1), Start(1, To() + 1), End(1, To() + 9)}, From(), To(), 0,
+         {Start(1, From() - 60), End(1, From() - 1), Start(1, To() + 1), End(1, To() + 9)}},
+        {"other ISP untouched",
+         {Start(1, May(13)), End(1, May(13, 1)), Start(2, May(13, 2)), End(2, May(13, 3))},
+         From(), To(), 2,
+         {Start(1, May(13)), End(1, May(13, 1))}},
+        {"open session kept though inside", {Start(1, May(1)), End(1, May(2)), Start(3, May(13))}, From(), To(), 0,
+         {Start(1, May(1)), End(1, May(2)), Start(3, May(13))}},
+        {"orphans dropped everywhere",
+         {End(1, May(1)), Start(1, May(2)), Start(1, May(3)), End(1, May(4)), Start(2, May(5)), End(1, May(6)),
+          Start(1, May(7)), End(1, May(8))},
+         May(25), May(26), 0,
+         {Start(1, May(3)), End(1, May(4)), Start(1, May(7)), End(1, May(8))}},
+        // Nothing lies in a reversed period; cutting would duplicate time.
+        {"reversed period", {s10, e20}, To(), From(), 0, {s10, e20}},
+    };
+    for (const PeriodCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteLog(File("tolvane.log"), c.log);
+        ASSERT_EQ(DeletePeriod(c.from, c.to, c.isp), 0);
+        EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes(c.expected));
+        EXPECT_EQ(ReadFileBytes(File("tolvane.bak")), LogBytes(c.log));
+        EXPECT_TRUE(StrayFiles(Dir()).empty());
+    }
+    EXPECT_TRUE(RecordedCodes().empty());
+}
+
+TEST_F(DeletePeriodTest, CutRecordsKeepTheirFieldsAndGetTheLocalTimeOfTheCut)
+{
+    SessionRecord start = Start(4, May(10));
+    start.flag = 7;
+    SessionRecord end = End(4, May(20));
+    end.flag = 1;
+    WriteLog(File("tolvane.log"), {start, end});
+    ASSERT_EQ(DeletePeriod(From(), To(), 4), 0);
+    std::vector<SessionRecord> out = ReadRecords(File("tolvane.log"));
+    ASSERT_EQ(out.size(), 4u);
+    EXPECT_EQ(out[1].flag, 1);
+    EXPECT_EQ(out[1].kind, SESSION_END);
+    EXPECT_EQ(out[1].localTime, ToLocalTime(From()));
+    EXPECT_EQ(out[2].flag, 7);
+    EXPECT_EQ(out[2].localTime.tm_hour, 23);
+    EXPECT_EQ(out[2].localTime.tm_sec, 59);
+}
+
+TEST_F(DeletePeriodTest, TrailingPartialRecordIsLeftBehindAndAStartBeforeItKept)
+{
+    const std::vector<SessionRecord> sessions = {Start(1, May(1)), End(1, May(2))};
+    WriteLog(File("tolvane.log"), sessions, std::string(20, 'x'));
+    EXPECT_EQ(DeletePeriod(From(), To(), 0), 0);
+    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes(sessions));
+    EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{103});
+
+    // A session in progress when the damaged record was written stays open.
+    std::vector<SessionRecord> open = {Start(1, May(1)), End(1, May(2)), Start(2, May(30))};
+    WriteLog(File("tolvane.log"), open, std::string(53, 'x'));
+    EXPECT_EQ(DeletePeriod(From(), To(), 0), 0);
+    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes(open));
+}
+
+TEST_F(DeletePeriodTest, OldRecordSizeIsRewrittenInTheCurrentFormat)
+{
+    SessionLogHeader header;
+    header.recordSize = 60;
+    std::string bytes = HeaderBytes(header);
+    for (const SessionRecord& r : {Start(1, May(1)), End(1, May(2)), Start(1, May(13)), End(1, May(14))})
+        bytes += RecordBytes(r) + std::string(6, '\0');
+    WriteFileBytes(File("tolvane.log"), bytes);
+    ASSERT_EQ(DeletePeriod(From(), To(), 0), 0);
+    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes({Start(1, May(1)), End(1, May(2))}));
+}
+
+TEST_F(DeletePeriodTest, BackupOnDeleteOffLeavesTheOldBackupAlone)
+{
+    BackupOnDelete = 0;
+    WriteFileBytes(File("tolvane.bak"), "older backup");
+    WriteLog(File("tolvane.log"), {Start(1, May(13)), End(1, May(14))});
+    EXPECT_EQ(DeletePeriod(From(), To(), 0), 0);
+    BackupOnDelete = 1;
+    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes({}));
+    EXPECT_EQ(ReadFileBytes(File("tolvane.bak")), "older backup");
+    EXPECT_TRUE(StrayFiles(Dir()).empty());
+}
+
+TEST_F(DeletePeriodTest, UnreadableLogChangesNothing)
+{
+    SessionLogHeader header;
+    header.readerVersion[0] = 9;  // written for a newer program
+    WriteFileBytes(File("tolvane.log"), HeaderBytes(header));
+    EXPECT_EQ(DeletePeriod(From(), To(), 0), -1);
+    EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{100});
+    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), HeaderBytes(header));
+    EXPECT_TRUE(StrayFiles(Dir()).empty());
+}
+
+TEST_F(DeletePeriodTest, DeleteRecordRemovesEveryIdenticalCopyOnly)
+{
+    SessionRecord dangling = Start(2, May(3));
+    SessionRecord sameTimeOtherFlag = dangling;
+    sameTimeOtherFlag.flag = 1;
+    WriteLog(File("tolvane.log"), {dangling, Start(1, May(1)), End(1, May(2)), sameTimeOtherFlag, dangling});
+    EXPECT_EQ(DeleteRecord(dangling), 0);
+    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes({Start(1, May(1)), End(1, May(2)), sameTimeOtherFlag}));
+
+    // A damaged tail makes the single-record rewrite refuse to touch the log.
+    WriteLog(File("tolvane.log"), {dangling}, "xyz");
+    std::string before = ReadFileBytes(File("tolvane.log"));
+    EXPECT_EQ(DeleteRecord(dangling), -1);
+    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), before);
+    EXPECT_TRUE(StrayFiles(Dir()).empty());
+}
+
+// ---- Fault injection on the replacement ----
+
+enum Step { CREATE, WRITE_HEADER, WRITE_RECORD, FLUSH, BACKUP, RENAME, NO_FAULT };
+
+Step failingStep = NO_FAULT;
+int writes = 0;
+std::vector<std::string> calls;
+
+std::FILE* FaultyCreate(const char* path)
+{
+    calls.push_back("create");
+    return failingStep == CREATE ? nullptr : PortableFileOps.createNew(path);
+}
+
+// Appended to the log by "another copy of the program" during the copy.
+std::string appendDuringCopy;
+
+int FaultyWrite(std::FILE* f, const void* data, std::size_t size)
+{
+    ++writes;
+    if (writes == 2 && !appendDuringCopy.empty())
+        PortableFileOps.appendAll(LogFilePath.c_str(), appendDuringCopy.data(), appendDuringCopy.size());
+    if (calls.empty() || calls.back() != "write")
+        calls.push_back("write");
+    if ((failingStep == WRITE_HEADER && writes == 1) || (failingStep == WRITE_RECORD && writes == 3))
+        return -1;
+    return PortableFileOps.writeAll(f, data, size);
+}
+
+int FaultyFlush(std::FILE* f)
+{
+    calls.push_back("flush");
+    return failingStep == FLUSH ? -1 : PortableFileOps.flushToDisk(f);
+}
+
+int FaultyBackup(const char* path, const char* backup)
+{
+    calls.push_back("backup");
+    return failingStep == BACKUP ? -1 : PortableFileOps.keepBackup(path, backup);
+}
+
+int FaultyReplace(const char* from, const char* to)
+{
+    calls.push_back("replace");
+    return failingStep == RENAME ? -1 : PortableFileOps.replaceFile(from, to);
+}
+
+const FileOps FaultyOps = {PortableFileOps.appendAll, FaultyFlush,          FaultyReplace, FaultyBackup,
+                           PortableFileOps.renameNoReplace, PortableFileOps.removeFile, FaultyCreate, FaultyWrite};
+
+class ReplacementFaultTest : public testsupport::ProgramDirTest {
+protected:
+    void SetUp() override
+    {
+        ProgramDirTest::SetUp();
+        SetFileOps(&FaultyOps);
+        failingStep = NO_FAULT;
+        writes = 0;
+        calls.clear();
+        appendDuringCopy.clear();
+    }
+    void TearDown() override
+    {
+        SetFileOps(nullptr);
+        BackupOnDelete = 1;
+        ProgramDirTest::TearDown();
+    }
+};
+
+TEST_F(ReplacementFaultTest, LogIsOldOrNewWholeAndBackupAsPromised)
+{
+    const std::vector<SessionRecord> old = {Start(1, May(1)), End(1, May(2)), Start(1, May(13)), End(1, May(14))};
+    const std::string oldBytes = LogBytes(old);
+    const std::string newBytes = LogBytes({Start(1, May(1)), End(1, May(2))});
+    struct Case {
+        Step step;
+        ErrorCode error;
+    };
+    const Case cases[] = {{CREATE, 100}, {WRITE_HEADER, 101}, {WRITE_RECORD, 101}, {FLUSH, 101},
+                          {BACKUP, 115}, {RENAME, 102},       {NO_FAULT, 0}};
+    for (int backup = 1; backup >= 0; --backup) {
+        for (const Case& c : cases) {
+            if (!backup && c.step == BACKUP)
+                continue;
+            SCOPED_TRACE("step " + std::to_string(c.step) + " backup " + std::to_string(backup));
+            BackupOnDelete = backup;
+            // The backup may be a second name of the log's file: unlink, not truncate.
+            std::filesystem::remove(File("tolvane.log"));
+            std::filesystem::remove(File("tolvane.bak"));
+            WriteLog(File("tolvane.log"), old);
+            WriteFileBytes(File("tolvane.bak"), "earlier backup");
+            testsupport::ClearRecordedErrors();
+            failingStep = c.step;
+            writes = 0;
+            calls.clear();
+            int result = DeletePeriod(From(), To(), 0);
+            if (c.step == NO_FAULT) {
+                EXPECT_EQ(result, 0);
+                EXPECT_EQ(ReadFileBytes(File("tolvane.log")), newBytes);
+                EXPECT_EQ(ReadFileBytes(File("tolvane.bak")), backup ? oldBytes : "earlier backup");
+                // Durable: flushed before the backup and the rename.
+                std::vector<std::string> expected = {"create", "write", "flush", "backup", "replace"};
+                if (!backup)
+                    expected.erase(expected.begin() + 3);
+                EXPECT_EQ(calls, expected);
+            } else {
+                EXPECT_EQ(result, -1);
+                EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{c.error});
+                EXPECT_EQ(ReadFileBytes(File("tolvane.log")), oldBytes);
+                // Only a copy of the current log may have replaced the older backup.
+                std::string bak = ReadFileBytes(File("tolvane.bak"));
+                EXPECT_TRUE(bak == "earlier backup" || (backup && c.step == RENAME && bak == oldBytes));
+            }
+            EXPECT_EQ(StrayFiles(Dir()), std::vector<std::string>{});
+        }
+    }
+    failingStep = NO_FAULT;
+}
+
+TEST_F(ReplacementFaultTest, RecordsAppendedDuringTheCopyAreCarriedOver)
+{
+    const SessionRecord open = Start(2, May(13));
+    WriteLog(File("tolvane.log"), {Start(1, May(1)), End(1, May(2)), Start(1, May(13)), End(1, May(14)), open});
+    const SessionRecord late = End(2, May(30));
+    appendDuringCopy = RecordBytes(late);
+    EXPECT_EQ(DeletePeriod(From(), To(), 1), 0);
+    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes({Start(1, May(1)), End(1, May(2)), open, late}));
+
+    // The single-record rewrite does not let the removed record back in.
+    appendDuringCopy = RecordBytes(open) + RecordBytes(late);
+    writes = 0;
+    EXPECT_EQ(DeleteRecord(open), 0);
+    appendDuringCopy.clear();
+    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes({Start(1, May(1)), End(1, May(2)), late, late}));
+}
+
+// ---- Texts and presets of the Delete dialog ----
+
+TEST(DeleteDialogData, ConfirmationTextAndPresets)
+{
+    LocalTime start, end;
+    DefaultDeleteDates(LocalInstant(2024, 3, 10, 12), start, end);
+    EXPECT_EQ(DeleteConfirmationText(ALL_ISPS_TEXT, start, end),
+              "Delete log entries for All isps for the period 1 January 2023 to 31 December 2023?");
+    std::string longName(600, 'n');
+    EXPECT_EQ(DeleteConfirmationText(longName, start, end).size(), 511u);
+    EXPECT_STREQ(DELETE_CONFIRM_CAPTION, "Confirm Deletion");
+}
+
+} // namespace
