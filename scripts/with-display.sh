@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
 # Runs a command with one Xvfb display and one persistent wineserver for the
-# project's prefix, and shuts both down afterwards.
+# project's prefix, and shuts the server down afterwards. Every Wine process
+# the command starts (ctest and its tests) shares that display and server.
+#
+#   scripts/with-display.sh ctest --preset win64
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX="${TOLVANE_WINEPREFIX:-$root/build/wineprefix}"
-inner() {
+
+if [ "${1:-}" = "--inside" ]; then
+  shift
+  # A server left from an earlier run would still talk to that run's display.
+  wineserver -k >/dev/null 2>&1 || true
+  "$root/scripts/wine-run" --prepare || exit 1
   "$@"
-  local rc=$?
-  WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
-  return $rc
-}
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  inner "$@"
-else
-  export -f inner
-  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c 'inner "$@"' inner "$@"
+  rc=$?
+  wineserver -k >/dev/null 2>&1 || true
+  exit $rc
 fi
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  exec "$0" --inside "$@"
+fi
+# xvfb-run is a POSIX sh script: hand it this script, not a shell function.
+exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" --inside "$@"

@@ -1,9 +1,12 @@
 #include <windows.h>
 
-#include "platform/win32_seams.h"
+#include <cstdlib>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+#include "startup/win32/frame.h"
+
+// The runtime has split the command line into words already; the rules of
+// the options apply to those words.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int showCommand)
 {
-    InstallWin32Seams();
-    return 0;
+    return RunTolvane(instance, previous, showCommand, __argc, __argv);
 }
