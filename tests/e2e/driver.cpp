@@ -115,6 +115,18 @@ Process Start(const std::string& exe, const std::string& args, const std::string
     return process;
 }
 
+Process StartWithCommandLine(const std::string& exe, const std::string& commandLine, const std::string& folder)
+{
+    Process process;
+    std::string line = commandLine;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process.info))
+        process.info = {};
+    return process;
+}
+
 bool WaitForExit(const Process& process, DWORD timeoutMs, DWORD& exitCode)
 {
     if (WaitForSingleObject(process.info.hProcess, timeoutMs) != WAIT_OBJECT_0)

@@ -29,6 +29,9 @@ struct Process {
 // process's environment for the child.
 Process Start(const std::string& exe, const std::string& args, const std::string& folder, int showCommand = -1,
               const std::vector<std::string>& extraEnvironment = {});
+// Starts the exe with a command line of the caller's own (its first word is
+// what the program sees as its path).
+Process StartWithCommandLine(const std::string& exe, const std::string& commandLine, const std::string& folder);
 
 // Waits for the process to end; false on timeout.
 bool WaitForExit(const Process& process, DWORD timeoutMs, DWORD& exitCode);

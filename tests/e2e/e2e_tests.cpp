@@ -329,6 +329,23 @@ TEST_F(ProgramTest, ALogForANewerProgramIsLeftAloneAndTheEventFails)
               std::string::npos);
 }
 
+TEST_F(ProgramTest, StartedByItsBareNameItKeepsItsFilesInTheCurrentFolder)
+{
+    const std::string elsewhere = Path("elsewhere");
+    ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), nullptr));
+    e2e::Process copy = e2e::StartWithCommandLine(exe, "tolvane.exe -b -i 3", elsewhere);
+    ASSERT_TRUE(copy.Started());
+    DWORD code = 99;
+    ASSERT_TRUE(e2e::WaitForExit(copy, 30000, code));
+    EXPECT_EQ(code, 0u);
+    const std::string log = elsewhere + "\\tolvane.log";
+    EXPECT_NE(GetFileAttributesA(log.c_str()), INVALID_FILE_ATTRIBUTES) << "no log in the current folder";
+    EXPECT_FALSE(Exists("tolvane.log")) << "the log went beside the exe";
+    for (const char* name : {"tolvane.log", "tolvane.ini", "tolvane.err"})
+        DeleteFileA((elsewhere + "\\" + name).c_str());
+    RemoveDirectoryA(elsewhere.c_str());
+}
+
 // ---------------------------------------------------------------------------
 // One copy at a time.
 
