@@ -46,7 +46,11 @@ protected:
     {
         ProgramInstance = GetModuleHandleA(nullptr);
         InitCommonControlsOnce();
-        ASSERT_EQ(RegisterMainWindowClass(), 0);
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof wc;
+        if (!GetClassInfoExA(ProgramInstance, "KRTolvane", &wc)) {
+            ASSERT_EQ(RegisterMainWindowClass(), 0);
+        }
     }
 
     void SetUp() override
