@@ -12,11 +12,11 @@ if [ "${1:-}" = "--inside" ]; then
   shift
   # A server left from an earlier run would still talk to that run's display.
   wineserver -k >/dev/null 2>&1 || true
+  # Also when the command is interrupted: no server outlives its display.
+  trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
   "$root/scripts/wine-run" --prepare || exit 1
   "$@"
-  rc=$?
-  wineserver -k >/dev/null 2>&1 || true
-  exit $rc
+  exit $?
 fi
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then

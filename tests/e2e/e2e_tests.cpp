@@ -74,10 +74,16 @@ protected:
     {
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
-        static int counter = 0;
-        folder = std::string(temp) + "tolvane-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
-                 std::to_string(++counter);
-        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+        // Wine reuses process ids after its server restarts: try names until
+        // one is free rather than trusting the id alone.
+        static unsigned counter = 0;
+        for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
+            std::string candidate = std::string(temp) + "tolvane-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                    std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
+            if (CreateDirectoryA(candidate.c_str(), nullptr))
+                folder = candidate;
+        }
+        ASSERT_FALSE(folder.empty()) << "no temporary folder in " << temp;
         exe = folder + "\\tolvane.exe";
         ASSERT_TRUE(CopyFileA(ProgramUnderTest().c_str(), exe.c_str(), FALSE)) << ProgramUnderTest();
         // A known default ISP, so events without -i have a known number.
@@ -86,9 +92,28 @@ protected:
 
     void TearDown() override
     {
-        for (const char* name : {"tolvane.exe", "tolvane.ini", "tolvane.log", "tolvane.err", "tolvane.bak"})
-            DeleteFileA(Path(name).c_str());
-        RemoveDirectoryA(folder.c_str());
+        if (!folder.empty())
+            RemoveTree(folder);
+    }
+
+    static void RemoveTree(const std::string& path)
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = found.cFileName;
+                if (name == "." || name == "..")
+                    continue;
+                const std::string child = path + "\\" + name;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(child);
+                else
+                    DeleteFileA(child.c_str());
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryA(path.c_str());
     }
 
     std::string Path(const char* name) const { return folder + "\\" + name; }
@@ -341,9 +366,6 @@ TEST_F(ProgramTest, StartedByItsBareNameItKeepsItsFilesInTheCurrentFolder)
     const std::string log = elsewhere + "\\tolvane.log";
     EXPECT_NE(GetFileAttributesA(log.c_str()), INVALID_FILE_ATTRIBUTES) << "no log in the current folder";
     EXPECT_FALSE(Exists("tolvane.log")) << "the log went beside the exe";
-    for (const char* name : {"tolvane.log", "tolvane.ini", "tolvane.err"})
-        DeleteFileA((elsewhere + "\\" + name).c_str());
-    RemoveDirectoryA(elsewhere.c_str());
 }
 
 // ---------------------------------------------------------------------------
