@@ -10,7 +10,8 @@ cmake --build --preset win64 --target tolvane
 mkdir -p build/run
 cp build/win64/tolvane.exe build/run/
 if [ -n "${DISPLAY:-}" ]; then
-  exec scripts/wine-run build/run/tolvane.exe "$@"
+  # No lingering Wine server once the program has ended.
+  TOLVANE_WINESERVER_PERSIST=0 exec scripts/wine-run build/run/tolvane.exe "$@"
 else
   exec scripts/with-display.sh scripts/wine-run build/run/tolvane.exe "$@"
 fi

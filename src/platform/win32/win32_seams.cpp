@@ -31,14 +31,24 @@ const ProfileBackend Win32ProfileBackend = {Win32ProfileRead, Win32ProfileWrite}
 
 int Win32AppendAll(const char* path, const void* data, std::size_t size)
 {
-    // FILE_APPEND_DATA without FILE_WRITE_DATA: the system places every write
-    // at the end of the file, atomically with respect to other appenders.
-    HANDLE h = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // FILE_APPEND_DATA without FILE_WRITE_DATA: Windows places every write at
+    // the end of the file, atomically with respect to other appenders. Wine
+    // finds the end and then writes, so two copies of the program appending
+    // at the same moment could overwrite each other's record; an exclusive
+    // lock on a byte far past any real end serialises the appenders on both.
+    // The file must exist already: a log is never created here, headerless.
+    HANDLE h = CreateFileA(path, FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return -1;
+    OVERLAPPED lockAt{};
+    lockAt.OffsetHigh = 0x40000000;  // byte 2^62
+    const bool locked = LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lockAt) != 0;
     DWORD written = 0;
-    BOOL ok = WriteFile(h, data, static_cast<DWORD>(size), &written, nullptr);
+    BOOL ok = size <= MAXDWORD && WriteFile(h, data, static_cast<DWORD>(size), &written, nullptr);
+    if (locked)
+        UnlockFileEx(h, 0, 1, 0, &lockAt);
     CloseHandle(h);
     return ok && written == size ? 0 : -1;
 }

@@ -3,3 +3,6 @@
 HWND CurrentDialog = nullptr;
 HWND MainWindow = nullptr;
 HINSTANCE ProgramInstance = nullptr;
+HINSTANCE PreviousInstance = nullptr;
+int ShowCommand = SW_SHOWNORMAL;
+DWORD MainThreadId = 0;

@@ -1,9 +1,19 @@
 #include <windows.h>
 
-#include "platform/win32_seams.h"
+#include <cstdlib>
+#include <new>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+#include "startup/errors.h"
+#include "startup/win32/frame.h"
+
+// The runtime has split the command line into words already; the rules of
+// the options apply to those words.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int showCommand)
 {
-    InstallWin32Seams();
-    return 0;
+    try {
+        return RunTolvane(instance, previous, showCommand, __argc, __argv);
+    } catch (const std::bad_alloc&) {
+        ShowError(105);
+        return 1;
+    }
 }
