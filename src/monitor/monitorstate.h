@@ -48,6 +48,13 @@ struct MonitorState {
     char connectionName[257] = {};
 };
 
+// One detected RAS connection or disconnection, made by the polling thread
+// and released by the UI thread that receives it.
+struct ConnectionEvent {
+    char entryName[257] = {};
+    std::int64_t time = 0;  // the cycle's instant plus Delay
+};
+
 // Sets every field back to zero (the start of each monitoring run).
 void ResetMonitorState(MonitorState& state);
 
