@@ -10,12 +10,21 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
 
+// A file's values by lower-case section and key name: the first section of
+// a name and the first key of a name within it win, as with the Windows
+// profile functions. Reads are then one lookup, however long the file.
+using KeyIndex = std::unordered_map<std::string, std::string>;
+using SectionIndex = std::unordered_map<std::string, KeyIndex>;
+
 struct ParsedFile {
     std::vector<std::string> lines;
+    SectionIndex sections;
+    bool indexed = false;
     long long mtime = -1;
     long long size = -1;
 };
@@ -115,23 +124,62 @@ bool KeyLine(const std::string& line, std::string& key, std::string& value)
     return true;
 }
 
-// Lines of a file, from the cache while the file on disk is unchanged.
-const std::vector<std::string>& CachedLines(const char* path)
+std::string Lower(const std::string& text)
+{
+    std::string out = text;
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+SectionIndex BuildIndex(const std::vector<std::string>& lines)
+{
+    SectionIndex index;
+    KeyIndex* current = nullptr;
+    std::string name, key, value;
+    for (const std::string& line : lines) {
+        if (SectionHeader(line, name)) {
+            std::string lower = Lower(name);
+            // A repeated section name: only its first occurrence is read.
+            current = index.count(lower) ? nullptr : &index[lower];
+            continue;
+        }
+        if (current && KeyLine(line, key, value))
+            current->emplace(Lower(key), value);
+    }
+    return index;
+}
+
+// The cached lines of a file, read again whenever the file on disk changed
+// (another writer's change always shows).
+ParsedFile& CachedFile(const char* path)
 {
     long long mtime = -1, size = -1;
     bool exists = StatFile(path, mtime, size);
     ParsedFile& entry = cache[path];
     if (!exists) {
         entry.lines.clear();
+        entry.sections.clear();
+        entry.indexed = true;
         entry.mtime = entry.size = -2;
-        return entry.lines;
-    }
-    if (entry.mtime != mtime || entry.size != size) {
+    } else if (entry.mtime != mtime || entry.size != size) {
         entry.lines = ReadLines(path);
+        entry.indexed = false;
         entry.mtime = mtime;
         entry.size = size;
     }
-    return entry.lines;
+    return entry;
+}
+
+const SectionIndex& CachedIndex(const char* path)
+{
+    ParsedFile& entry = CachedFile(path);
+    if (!entry.indexed) {
+        entry.sections = BuildIndex(entry.lines);
+        entry.indexed = true;
+    }
+    return entry.sections;
 }
 
 // Finds the section header line and the range of its body [first, last).
@@ -175,13 +223,12 @@ int IniRead(const char* file, const char* section, const char* key, const char* 
     if (!file || !section || !key)
         return CopyOut("", buf, size);
     std::lock_guard<std::mutex> guard(cacheLock);
-    const std::vector<std::string>& lines = CachedLines(file);
-    std::size_t header = 0, end = 0;
-    if (FindSection(lines, section, header, end)) {
-        std::string k, v;
-        for (std::size_t i = header + 1; i < end; ++i)
-            if (KeyLine(lines[i], k, v) && SameName(k, key))
-                return CopyOut(Unquote(v), buf, size);
+    const SectionIndex& index = CachedIndex(file);
+    auto section_ = index.find(Lower(section));
+    if (section_ != index.end()) {
+        auto key_ = section_->second.find(Lower(key));
+        if (key_ != section_->second.end())
+            return CopyOut(Unquote(key_->second), buf, size);
     }
     return CopyOut(fallback, buf, size);
 }
@@ -213,8 +260,10 @@ int IniWrite(const char* file, const char* section, const char* key, const char*
     }
     if (!file || !section)
         return 0;
-    // Always start from the file on disk so another writer's change survives.
-    std::vector<std::string> lines = ReadLines(file);
+    // Start from the file as it is on disk now, so another writer's change
+    // survives; the cache is only used while the file is unchanged.
+    ParsedFile& entry = CachedFile(file);
+    std::vector<std::string>& lines = entry.lines;
     std::size_t header = 0, end = 0;
     bool haveSection = FindSection(lines, section, header, end);
     if (!key) {
@@ -255,8 +304,10 @@ int IniWrite(const char* file, const char* section, const char* key, const char*
         lines.push_back(std::string("[") + section + "]");
         lines.push_back(std::string(key) + "=" + value);
     }
+    entry.indexed = false;
     bool ok = WriteLines(file, lines);
-    cache.erase(file);
+    if (!ok || !StatFile(file, entry.mtime, entry.size))
+        cache.erase(file);
     return ok ? 1 : 0;
 }
 
