@@ -351,10 +351,6 @@ bool FindIspIndex(const ChargingRun& run, std::int32_t id, std::size_t& index)
     return true;
 }
 
-bool StreamFailed(const SessionLog& log)
-{
-    return log.stream == nullptr || std::ferror(log.stream) != 0;
-}
 
 } // namespace
 

@@ -13,16 +13,6 @@ const char* const ALL_ISPS_TEXT = "All isps";
 
 namespace {
 
-bool IsStart(const SessionRecord& r)
-{
-    return r.magic == SESSION_RECORD_MAGIC && r.kind == SESSION_START;
-}
-
-bool IsEnd(const SessionRecord& r)
-{
-    return r.magic == SESSION_RECORD_MAGIC && r.kind == SESSION_END;
-}
-
 // The new log while it is written beside the old one.
 struct NewLog {
     std::FILE* stream = nullptr;
@@ -43,47 +33,6 @@ bool WriteRecord(NewLog& out, const SessionRecord& record)
     unsigned char bytes[SESSION_RECORD_SIZE];
     EncodeSessionRecord(record, bytes);
     return WriteBytes(out, bytes, sizeof bytes);
-}
-
-bool StreamFailed(const SessionLog& log)
-{
-    return std::ferror(log.stream) != 0;
-}
-
-// Pairs records as ReadSession does, with one difference: when the log ends
-// in a partial record, a start read just before it is returned as an open
-// session (2) instead of being lost with the damaged tail. A stream error
-// still gives -1.
-int ReadSessionForCopy(SessionLog& log, SessionPair& pair)
-{
-    SessionRecord record;
-    int result = ReadSessionRecord(log, record);
-    if (result != 0)
-        return result;
-    for (;;) {
-        if (IsStart(record)) {
-            pair.start = record;
-            for (;;) {
-                result = ReadSessionRecord(log, record);
-                if (result == -1)
-                    return StreamFailed(log) ? -1 : 2;
-                if (result == 1)
-                    return 2;
-                if (IsStart(record)) {
-                    pair.start = record;
-                    continue;
-                }
-                if (IsEnd(record) && record.ispId == pair.start.ispId) {
-                    pair.end = record;
-                    return 0;
-                }
-                break;  // the pending start goes with this record
-            }
-        }
-        result = ReadSessionRecord(log, record);
-        if (result != 0)
-            return result;
-    }
 }
 
 // Another copy of the program (started with -b or -e) may have appended
@@ -182,7 +131,7 @@ bool CopyWithoutPeriod(SessionLog& log, NewLog& out, std::int64_t from, std::int
 {
     for (;;) {
         SessionPair pair;
-        int status = ReadSessionForCopy(log, pair);
+        int status = ReadSession(log, pair, true);
         if (status == 1)
             return !StreamFailed(log);
         if (status == -1)

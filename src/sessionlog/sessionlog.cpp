@@ -300,7 +300,12 @@ bool IsEnd(const SessionRecord& r)
 
 } // namespace
 
-int ReadSession(SessionLog& log, SessionPair& pair)
+bool StreamFailed(const SessionLog& log)
+{
+    return std::ferror(log.stream) != 0;
+}
+
+int ReadSession(SessionLog& log, SessionPair& pair, bool openAtDamagedEnd)
 {
     SessionRecord record;
     int result = ReadSessionRecord(log, record);
@@ -312,7 +317,7 @@ int ReadSession(SessionLog& log, SessionPair& pair)
             for (;;) {
                 result = ReadSessionRecord(log, record);
                 if (result == -1)
-                    return -1;
+                    return (openAtDamagedEnd && !StreamFailed(log)) ? 2 : -1;
                 if (result == 1)
                     return 2;
                 if (IsStart(record)) {

@@ -76,7 +76,12 @@ void CloseSessionLog(SessionLogPtr& log);
 // 0 read, 1 end of file, -1 error (103 reported).
 int ReadSessionRecord(SessionLog& log, SessionRecord& record);
 // 0 complete session, 2 open session (start only), 1 end of file, -1 error.
-int ReadSession(SessionLog& log, SessionPair& pair);
+// With openAtDamagedEnd, a start read just before a partial last record is
+// returned as an open session (2) instead of being lost with the damaged
+// tail (log rewrites keep it); a stream error still gives -1.
+int ReadSession(SessionLog& log, SessionPair& pair, bool openAtDamagedEnd = false);
+// The stream reported a read or write error.
+bool StreamFailed(const SessionLog& log);
 // 0, or -1 with error 101 reported.
 int AppendSessionRecord(SessionLog& log, const SessionRecord& record);
 

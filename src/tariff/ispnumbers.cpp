@@ -19,9 +19,9 @@ std::string ReadWholeValue(const std::string& file, const char* section, const c
     }
 }
 
-IdList ParseIdList(const std::string& text)
+std::vector<std::string> SplitList(const std::string& text)
 {
-    IdList ids;
+    std::vector<std::string> pieces;
     std::size_t i = 0;
     while (i < text.size()) {
         while (i < text.size() && (text[i] == ',' || text[i] == ' ' || text[i] == '\t'))
@@ -29,11 +29,19 @@ IdList ParseIdList(const std::string& text)
         std::size_t start = i;
         while (i < text.size() && text[i] != ',' && text[i] != ' ' && text[i] != '\t')
             ++i;
-        if (i > start) {
-            long n = LenientNumber(text.substr(start, i - start).c_str());
-            if (n >= 1)
-                ids.push_back(static_cast<std::int32_t>(n));
-        }
+        if (i > start)
+            pieces.push_back(text.substr(start, i - start));
+    }
+    return pieces;
+}
+
+IdList ParseIdList(const std::string& text)
+{
+    IdList ids;
+    for (const std::string& piece : SplitList(text)) {
+        long n = LenientNumber(piece.c_str());
+        if (n >= 1)
+            ids.push_back(static_cast<std::int32_t>(n));
     }
     return ids;
 }

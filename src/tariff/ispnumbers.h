@@ -13,6 +13,8 @@ constexpr std::int32_t MAX_ISP_ID = 32766;
 // Reads "ActiveIDs" or "ReservedIDs" whole. 0, or -1 when memory ran out
 // (error 105 unless quiet).
 int ReadIdList(const char* key, bool quiet, IdList& ids);
+// The pieces of a text split at commas and blanks, empty pieces skipped.
+std::vector<std::string> SplitList(const std::string& text);
 // Splits a list text at commas and blanks, keeping numbers of 1 or more.
 IdList ParseIdList(const std::string& text);
 // "%d" items joined by ",".

@@ -132,22 +132,6 @@ bool ValidEntry(const ScheduleEntry& e, std::int32_t numFrames)
            e.Frame >= 0 && e.Frame < numFrames;
 }
 
-// Splits at commas and blanks, skipping empty pieces.
-std::vector<std::string> Pieces(const std::string& text)
-{
-    std::vector<std::string> pieces;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && (text[i] == ',' || text[i] == ' ' || text[i] == '\t'))
-            ++i;
-        std::size_t start = i;
-        while (i < text.size() && text[i] != ',' && text[i] != ' ' && text[i] != '\t')
-            ++i;
-        if (i > start)
-            pieces.push_back(text.substr(start, i - start));
-    }
-    return pieces;
-}
 
 void CheckCount(std::int64_t count)
 {
@@ -163,7 +147,7 @@ void ReadFrames(const SectionReader& in, TariffRecord& record, std::int32_t numF
     for (std::int32_t i = 0; i < numFrames; ++i) {
         const std::string key = Numbered("Frame", i);
         const std::string value = in.Text(key.c_str());
-        const std::vector<std::string> pieces = Pieces(value);
+        const std::vector<std::string> pieces = SplitList(value);
         const auto n = static_cast<std::size_t>(i);
         if (!pieces.empty())
             charges[n] = NotNegative(LenientDouble(pieces[0].c_str()));
