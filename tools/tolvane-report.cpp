@@ -125,14 +125,7 @@ bool ParseDate(const std::string& text, std::int64_t& instant)
     if (year < 1970 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month - 1) || hour > 23 ||
         minute > 59 || second > 59)
         return false;
-    LocalTime t;
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    const std::int64_t v = NormaliseLocalTime(t);
+    const std::int64_t v = LocalDateTimeInstant(year, month, day, hour, minute, second);
     if (v < 0 || v > LAST_INSTANT)
         return false;
     instant = v;

@@ -76,6 +76,18 @@ std::int64_t NormaliseLocalTime(LocalTime& fields)
     return MakeLocalTime(fields);
 }
 
+std::int64_t LocalDateTimeInstant(int year, int month, int day, int hour, int minute, int second)
+{
+    LocalTime t;
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return NormaliseLocalTime(t);
+}
+
 std::string FormatLocalTime(const char* format, const LocalTime& fields)
 {
     std::tm t = ToTm(fields);

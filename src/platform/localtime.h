@@ -30,6 +30,10 @@ std::int64_t MakeLocalTime(LocalTime& fields);
 // which lets the system decide; the usual way to do calendar arithmetic.
 std::int64_t NormaliseLocalTime(LocalTime& fields);
 
+// The instant of a local calendar date and time (month 1-12), normalised
+// with daylight saving left to the system; -1 when it cannot be represented.
+std::int64_t LocalDateTimeInstant(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+
 // strftime on the local fields.
 std::string FormatLocalTime(const char* format, const LocalTime& fields);
 

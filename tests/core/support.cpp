@@ -102,14 +102,7 @@ ScopedTimeZone::~ScopedTimeZone()
 
 std::int64_t LocalInstant(int year, int month, int day, int hour, int minute, int second)
 {
-    LocalTime t;
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return NormaliseLocalTime(t);
+    return LocalDateTimeInstant(year, month, day, hour, minute, second);
 }
 
 } // namespace testsupport
