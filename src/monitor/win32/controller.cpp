@@ -22,7 +22,8 @@ HWND ParkingWindow = nullptr;
 
 namespace {
 
-const MonitorDrivers RealMonitors = {StartLineMonitor, StopLineMonitor, StartRasMonitor, StopRasMonitor};
+const ControllerHooks RealHooks = {StartLineMonitor, StopLineMonitor, StartRasMonitor,
+                                   StopRasMonitor,   ShowConnectionMade, ShowUsageReport};
 
 constexpr const char* ParkingClass = "KRTolvaneH";
 
@@ -78,11 +79,11 @@ void Alert()
 
 } // namespace
 
-MonitorDrivers Monitors = RealMonitors;
+ControllerHooks Hooks = RealHooks;
 
-void ResetMonitorDrivers()
+void ResetControllerHooks()
 {
-    Monitors = RealMonitors;
+    Hooks = RealHooks;
 }
 
 int StartMonitoring()
@@ -91,7 +92,7 @@ int StartMonitoring()
         return 0;
     ResetMonitorState(Monitor);
     ReadMonitorSettings(Monitor);
-    const int started = Monitor.Type == MONITOR_TELEPHONY ? Monitors.startLine() : Monitors.startRas();
+    const int started = Monitor.Type == MONITOR_TELEPHONY ? Hooks.startLine() : Hooks.startRas();
     if (started != 0)
         return started;
     SetButtonTexts(true);
@@ -106,9 +107,9 @@ void StopMonitoring()
     if (!MonitoringActive)
         return;
     if (Monitor.Type == MONITOR_TELEPHONY)
-        Monitors.stopLine();
+        Hooks.stopLine();
     else
-        Monitors.stopRas();
+        Hooks.stopRas();
     RestoreFromHidden();
     TrayRemove();
     MonitoringActive = false;
@@ -120,7 +121,7 @@ void ReportConnection(bool prompt)
 {
     Alert();
     if (prompt)
-        ShowConnectionMade(Monitor.connectionName[0] ? Monitor.connectionName : nullptr);
+        Hooks.connectionMade(Monitor.connectionName[0] ? Monitor.connectionName : nullptr);
     if (Monitor.online) {
         RecordSessionEvent(Monitor.sessionIsp, SESSION_START, 0, Monitor.eventTime);
         TrayUpdate(IDI_ONLINE, nullptr);
@@ -137,7 +138,7 @@ void ReportDisconnection()
             RestoreFromHidden();
             RehideAfterReport = true;
         }
-        ShowUsageReport(MainWindow, Now());
+        Hooks.showReport(MainWindow, Now());
     }
 }
 

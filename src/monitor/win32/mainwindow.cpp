@@ -91,7 +91,7 @@ void OnRecover(WindowHandle window)
 
 void OnCurrent(WindowHandle window)
 {
-    ShowUsageReport(Hwnd(window), Now());
+    Hooks.showReport(Hwnd(window), Now());
     if (ReportOnlyMode)
         PostCommand(Hwnd(window), IDC_EXIT);
 }
@@ -125,7 +125,7 @@ void OnPrevious(WindowHandle window)
 {
     const std::int64_t date = AskReportDate(Hwnd(window));
     if (date != 0)
-        ShowUsageReport(Hwnd(window), date);
+        Hooks.showReport(Hwnd(window), date);
 }
 
 void OnView(WindowHandle window)

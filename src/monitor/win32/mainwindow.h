@@ -18,16 +18,19 @@ void BringForward(HWND window);
 // to while it is out of sight; made on first need, never destroyed.
 extern HWND ParkingWindow;
 
-// How the controller starts and stops a monitor. Defaults to the Telephony
-// and RAS monitors; tests put scripted ones in their place.
-struct MonitorDrivers {
+// The modules the controller and the main window hand work to: the monitors,
+// the Connection Made dialog and the usage report. Defaults to the real
+// ones; tests put scripted ones in their place.
+struct ControllerHooks {
     int (*startLine)();
     void (*stopLine)();
     int (*startRas)();
     void (*stopRas)();
+    void (*connectionMade)(const char* connectionName);
+    void (*showReport)(HWND owner, std::int64_t reference);
 };
-extern MonitorDrivers Monitors;
-void ResetMonitorDrivers();
+extern ControllerHooks Hooks;
+void ResetControllerHooks();
 
 // The Enter Date dialog (154): local midnight of the chosen date, or 0 when
 // cancelled.
