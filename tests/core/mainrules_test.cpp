@@ -5,6 +5,7 @@
 #include "monitor/mainrules.h"
 #include "monitor/monitorstate.h"
 #include "platform/localtime.h"
+#include "platform/profile.h"
 #include "startup/locations.h"
 #include "support.h"
 
@@ -82,6 +83,7 @@ protected:
     void SetPreviousDefault(const char* value)
     {
         testsupport::WriteFileBytes(IniFilePath, std::string("[Windows]\r\nPreviousDefault=") + value + "\r\n");
+        ProfileFlush(IniFilePath);
     }
     static LocalTime Date(int year, int month, int day)
     {
