@@ -20,11 +20,13 @@
 #include "monitor/win32/controller.h"
 #include "monitor/win32/mainwindow.h"
 #include "platform/clock.h"
+#include "platform/profile.h"
 #include "platform/win32/messages.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_ui.h"
 #include "resource.h"
 #include "startup/cmdline.h"
+#include "startup/locations.h"
 
 namespace {
 
@@ -86,6 +88,33 @@ TEST_F(MainWindowTest, TheIspListHoldsEveryIspInTableOrderWithTheDefaultSelected
         EXPECT_EQ(SendMessageA(combo, CB_GETITEMDATA, i, 0), ids[i]);
     }
     EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 1);
+}
+
+TEST_F(MainWindowTest, TariffsThatFailToLoadListOneIspQuietlyAtStartAndLoudlyAfterOptions)
+{
+    testsupport::WriteFileBytes(IniFilePath, "[Global]\r\nActiveIDs=4\r\n[ISP4]\r\nNumFrames=2000000\r\n");
+    ProfileFlush(IniFilePath);
+    Open();
+    HWND combo = GetDlgItem(window, IDC_ISPCOMBO);
+    auto items = [combo] {
+        std::vector<std::pair<std::string, LRESULT>> list;
+        for (int i = 0; i < SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i) {
+            char text[64] = {};
+            SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            list.push_back({text, SendMessageA(combo, CB_GETITEMDATA, i, 0)});
+        }
+        return list;
+    };
+    const std::vector<std::pair<std::string, LRESULT>> fallback = {{"ISP1", 1}};
+    EXPECT_EQ(items(), fallback);
+    EXPECT_TRUE(RecordedCodes().empty()) << "no box while the window opens";
+    EXPECT_NE(testsupport::ReadFileBytes(File("tolvane.err")).find("Insufficient memory."), std::string::npos)
+        << "but the error is logged";
+
+    // After the Options sheet the list is emptied and filled again, with boxes.
+    Command(IDC_OPTIONS);
+    EXPECT_EQ(items(), fallback);
+    EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{105}));
 }
 
 TEST_F(MainWindowTest, BeginAndEndRecordTheSelectedIspAtTheCurrentTime)
