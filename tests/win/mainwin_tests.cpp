@@ -27,6 +27,7 @@
 #include "resource.h"
 #include "startup/cmdline.h"
 #include "startup/locations.h"
+#include "startup/win32/frame.h"
 
 namespace {
 
@@ -287,6 +288,18 @@ TEST_F(MainWindowTest, WhereTheWindowGoesWhileMonitoring)
         Pump();
         EXPECT_FALSE(MonitoringActive) << "destroying the window stops monitoring";
     }
+}
+
+TEST_F(MainWindowTest, ASecondCopyBringsAParkedWindowBackWhileADialogPumpsMessages)
+{
+    Monitoring("IconWhenMonitoring=1\r\n");
+    ASSERT_TRUE(OutOfSight(window));
+    Pump();
+    // The one-message pump runs while printing, with another dialog current.
+    PostThreadMessageA(GetCurrentThreadId(), MSG_ACTIVATE, 0, 0);
+    PumpMessages(PUMP_ONE, window);
+    EXPECT_FALSE(OutOfSight(window));
+    EXPECT_FALSE(Monitor.reparented);
 }
 
 TEST_F(MainWindowTest, EscapeAndEnterDoNothingWhileIdle)
