@@ -12,6 +12,7 @@
 #include "platform/win32/messages.h"
 #include "platform/win32/win32_ui.h"
 #include "resource.h"
+#include "startup/locations.h"
 #include "startup/win32/frame.h"
 
 namespace {
@@ -44,6 +45,13 @@ class MainWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        // The window reads the ISPs and checks the log as it opens: give it
+        // a program folder of its own.
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        const std::string folder = std::string(temp) + "tolvane-frame-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(folder.c_str(), nullptr);
+        ASSERT_EQ(SetUpFileLocations(folder + "\\tolvane.exe"), 0);
         ProgramInstance = GetModuleHandleA(nullptr);
         InitCommonControlsOnce();
         WNDCLASSEXA wc{};
@@ -89,7 +97,7 @@ const std::vector<ControlRow> ExpectedControls = {
     {IDC_PREVIOUS, "Button", "&Previous", false},
     {-1, "Button", "Manual", true},
     {-1, "Static", "Manually start or stop timer", false},
-    {IDC_ISPCOMBO, "ComboBox", "", false},
+    {IDC_ISPCOMBO, "ComboBox", "ISP1", false},  // a new settings file has one ISP
     {IDC_BEGIN, "Button", "&Begin", false},
     {IDC_END, "Button", "&End", false},
     {-1, "Button", "Automatic", true},

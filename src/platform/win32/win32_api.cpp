@@ -1,7 +1,9 @@
 #include "platform/win32/win32_api.h"
 
+#include <mmsystem.h>
+
 namespace {
-const Win32Api RealApi = {::MessageBoxA, ::WinHelpA, ::MessageBeep};
+const Win32Api RealApi = {::MessageBoxA, ::WinHelpA, ::MessageBeep, ::Shell_NotifyIconA, ::PlaySoundA};
 }
 
 Win32Api Api = RealApi;

@@ -2,11 +2,14 @@
 // defaults to the real API. Code calls Api.MessageBoxA(...) and so on.
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 struct Win32Api {
     int(WINAPI* MessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);
     BOOL(WINAPI* WinHelpA)(HWND, LPCSTR, UINT, ULONG_PTR);
     BOOL(WINAPI* MessageBeep)(UINT);
+    BOOL(WINAPI* Shell_NotifyIconA)(DWORD, PNOTIFYICONDATAA);
+    BOOL(WINAPI* PlaySoundA)(LPCSTR, HMODULE, DWORD);
 };
 
 extern Win32Api Api;

@@ -136,7 +136,9 @@ WPARAM PumpMessages(int mode, HWND dialog)
 
         if (!msg.hwnd) {
             if (msg.message == MSG_ACTIVATE && mode == PUMP_ONE && dialog) {
-                BringForward(MainWindow);
+                // The main window's own handling: it may be parked while monitoring.
+                if (MainWindow)
+                    SendMessageA(MainWindow, MSG_ACTIVATE, 0, 0);
                 return msg.wParam;
             }
             if (msg.message == MSG_ACTIVATE || msg.message == MSG_CONNECTED || msg.message == MSG_DISCONNECTED)
