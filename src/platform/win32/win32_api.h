@@ -2,11 +2,14 @@
 // defaults to the real API. Code calls Api.MessageBoxA(...) and so on.
 #pragma once
 #include <windows.h>
+#include <commdlg.h>
 
 struct Win32Api {
     int(WINAPI* MessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);
     BOOL(WINAPI* WinHelpA)(HWND, LPCSTR, UINT, ULONG_PTR);
     BOOL(WINAPI* MessageBeep)(UINT);
+    // The save-file dialog (the usage report's Browse).
+    BOOL(WINAPI* GetSaveFileNameA)(LPOPENFILENAMEA);
 };
 
 extern Win32Api Api;
