@@ -81,6 +81,12 @@ VOID CALLBACK RunNextStep(HWND dialog, UINT, UINT_PTR id, DWORD)
         EndDialog(dialog, -2);
         return;
     }
+    // The dialog's loop shows it once its queue is empty; a step that came
+    // first shows it the same way.
+    if (!IsWindowVisible(dialog)) {
+        ShowWindow(dialog, SW_SHOWNORMAL);
+        UpdateWindow(dialog);
+    }
     Step step = std::move(steps.front());
     steps.pop_front();
     step(dialog);
@@ -515,6 +521,79 @@ TEST_F(UsageDialogTest, TheWaitCursorIsUpWhileTheReportIsComputed)
     SetProfileBackend(realProfile);
     EXPECT_TRUE(busyWhileReading);
     EXPECT_FALSE(BusyCursorActive());
+}
+
+// The help engine as the dialogs call it.
+struct HelpCall {
+    UINT command;
+    ULONG_PTR data;
+};
+std::vector<HelpCall> helpCalls;
+
+BOOL WINAPI FakeWinHelp(HWND, LPCSTR, UINT command, ULONG_PTR data)
+{
+    helpCalls.push_back({command, data});
+    return TRUE;
+}
+
+// The context a help-pair table gives a control, 0 when it has none.
+DWORD ContextOf(ULONG_PTR pairs, int id)
+{
+    for (const DWORD* p = reinterpret_cast<const DWORD*>(pairs); p[0] || p[1]; p += 2)
+        if (p[0] == static_cast<DWORD>(id))
+            return p[1];
+    return 0;
+}
+
+TEST_F(UsageDialogTest, HelpButtonsAndContextHelpOfBothDialogs)
+{
+    testsupport::WriteFileBytes(HelpFilePath, "help");
+    Api.WinHelpA = FakeWinHelp;
+    helpCalls.clear();
+    auto askHelp = [](HWND dialog, int id) {
+        HELPINFO info{};
+        info.cbSize = sizeof info;
+        info.iContextType = HELPINFO_WINDOW;
+        info.iCtrlId = id;
+        info.hItemHandle = GetDlgItem(dialog, id);
+        SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    };
+    steps.push_back([&](HWND usage) {
+        Press(usage, IDC_HELPBUTTON);
+        ASSERT_EQ(helpCalls.size(), 1u);
+        EXPECT_EQ(helpCalls[0].command, static_cast<UINT>(HELP_CONTEXT));
+        EXPECT_EQ(helpCalls[0].data, 612u);
+        askHelp(usage, IDC_USAGE_REMAINTIME);
+        ASSERT_EQ(helpCalls.size(), 2u);
+        EXPECT_EQ(helpCalls[1].command, static_cast<UINT>(HELP_WM_HELP));
+        const struct {
+            int id;
+            DWORD context;
+        } pairs[] = {{IDC_ISPCOMBO, 3200}, {IDC_USAGE_PERIOD, 3201}, {IDC_USAGE_FRAMES, 3202},
+                     {IDC_USAGE_REMAINDER_LABEL, 3205}, {IDC_USAGE_REMAINTIME, 3211}, {IDC_USAGE_PAYABLE, 3210},
+                     {IDC_USAGE_LASTSESSION_LABEL, 3207}, {IDC_USAGE_SAVE, 3212}, {IDC_USAGE_PRINT, 3208},
+                     {IDC_HELPBUTTON, 3002}};
+        for (const auto& pair : pairs)
+            EXPECT_EQ(ContextOf(helpCalls[1].data, pair.id), pair.context) << pair.id;
+        Press(usage, IDC_USAGE_SAVE);
+        EXPECT_TRUE(StillOpen(usage)) << "Help leaves the report open";
+        Press(usage, IDOK);
+    });
+    steps.push_back([&](HWND save) {
+        helpCalls.clear();
+        Press(save, IDC_HELPBUTTON);
+        ASSERT_EQ(helpCalls.size(), 1u);
+        EXPECT_EQ(helpCalls[0].data, 625u);
+        askHelp(save, IDC_SAVE_APPEND);
+        ASSERT_EQ(helpCalls.size(), 2u);
+        for (const auto& [id, context] : {std::pair{IDC_SAVE_GROUP, 5000}, std::pair{IDC_ISPCOMBO, 5000},
+                                           std::pair{IDC_SAVE_FILE, 5001}, std::pair{IDC_BROWSE, 5001},
+                                           std::pair{IDC_SAVE_APPEND, 5002}, std::pair{IDCANCEL, 3001}})
+            EXPECT_EQ(ContextOf(helpCalls[1].data, id), static_cast<DWORD>(context)) << id;
+        EXPECT_TRUE(StillOpen(save));
+        Press(save, IDCANCEL);
+    });
+    ShowUsageReport(main, March());
 }
 
 // ---- The Save Usage Report dialog ----------------------------------------

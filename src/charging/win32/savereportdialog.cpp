@@ -187,6 +187,9 @@ INT_PTR CALLBACK SaveReportDialogProc(HWND window, UINT message, WPARAM wParam, 
     const INT_PTR result = DialogDispatch(SaveDialogTable, window, message, wParam, lParam);
     if (message == WM_INITDIALOG)
         OpenSaveDialog(window, lParam);
+    // Answered here, so the Usage dialog below does not get it as well.
+    if (message == WM_HELP)
+        return TRUE;
     return result;
 }
 
