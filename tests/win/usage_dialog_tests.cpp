@@ -385,6 +385,7 @@ TEST_F(UsageDialogTest, ShowsTheFirstIspAndEachRecordTheChooserPicks)
         EXPECT_EQ(TextOf(dialog), "Usage");
         EXPECT_EQ(OpenUsageDialog(), dialog);
         EXPECT_EQ(CurrentDialog, dialog);
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), main);
         EXPECT_FALSE(BusyCursorActive()) << "the wait cursor is down once the dialog shows";
         HWND chooser = GetDlgItem(dialog, IDC_ISPCOMBO);
         EXPECT_EQ(ClassOf(chooser), "ListBox");
@@ -623,6 +624,7 @@ TEST_F(UsageDialogTest, SaveDialogOpensWithItsDefaults)
     SaveFromReport([&](HWND save) {
         EXPECT_EQ(TextOf(save), "Save Usage Report");
         EXPECT_EQ(CurrentDialog, save);
+        EXPECT_EQ(GetWindow(save, GW_OWNER), OpenUsageDialog()) << "the report owns its Save dialog";
         EXPECT_EQ(IsDlgButtonChecked(save, IDC_SAVE_ALL), BST_CHECKED);
         EXPECT_EQ(IsDlgButtonChecked(save, IDC_SAVE_SELECTED), BST_UNCHECKED);
         EXPECT_EQ(IsDlgButtonChecked(save, IDC_SAVE_NONE), BST_UNCHECKED);
