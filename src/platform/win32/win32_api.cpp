@@ -3,7 +3,14 @@
 #include <mmsystem.h>
 
 namespace {
-const Win32Api RealApi = {::MessageBoxA, ::WinHelpA, ::MessageBeep, ::Shell_NotifyIconA, ::PlaySoundA};
+const Win32Api RealApi = {
+    ::MessageBoxA,
+    ::WinHelpA,
+    ::MessageBeep,
+    ::Shell_NotifyIconA,
+    ::PlaySoundA,
+    ::GetSaveFileNameA,
+};
 }
 
 Win32Api Api = RealApi;

@@ -2,6 +2,7 @@
 // defaults to the real API. Code calls Api.MessageBoxA(...) and so on.
 #pragma once
 #include <windows.h>
+#include <commdlg.h>
 #include <shellapi.h>
 
 struct Win32Api {
@@ -10,6 +11,9 @@ struct Win32Api {
     BOOL(WINAPI* MessageBeep)(UINT);
     BOOL(WINAPI* Shell_NotifyIconA)(DWORD, PNOTIFYICONDATAA);
     BOOL(WINAPI* PlaySoundA)(LPCSTR, HMODULE, DWORD);
+
+    // The save-file dialog (the usage report's Browse).
+    BOOL(WINAPI* GetSaveFileNameA)(LPOPENFILENAMEA);
 };
 
 extern Win32Api Api;
