@@ -7,6 +7,10 @@ struct Win32Api {
     int(WINAPI* MessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);
     BOOL(WINAPI* WinHelpA)(HWND, LPCSTR, UINT, ULONG_PTR);
     BOOL(WINAPI* MessageBeep)(UINT);
+    // RAS, with the connection and status records in the layouts declared
+    // in monitor/win32/rasmonitor.h (the old 412- and 160-byte forms).
+    DWORD(WINAPI* RasEnumConnectionsA)(void* connections, LPDWORD bytes, LPDWORD count);
+    DWORD(WINAPI* RasGetConnectStatusA)(HANDLE connection, void* status);
 };
 
 extern Win32Api Api;
