@@ -24,10 +24,12 @@ std::vector<Entry> ReadEntries()
     char path[MAX_PATH] = {};
     if (!GetEnvironmentVariableA("TOLVANE_FAKE_RAS", path, sizeof path))
         return entries;
-    // The test may be rewriting the file: a failed open is an empty list.
+    // The test replaces the file by renaming a new one over it; should an
+    // open still fail in between, the last list stands.
+    static std::vector<Entry> last;
     FILE* file = std::fopen(path, "r");
     if (!file)
-        return entries;
+        return last;
     char line[512];
     while (std::fgets(line, sizeof line, file)) {
         char* space = std::strrchr(line, ' ');
@@ -37,6 +39,7 @@ std::vector<Entry> ReadEntries()
         entries.push_back({line, static_cast<DWORD>(std::strtoul(space + 1, nullptr, 16))});
     }
     std::fclose(file);
+    last = entries;
     return entries;
 }
 

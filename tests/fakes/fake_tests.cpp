@@ -67,10 +67,15 @@ protected:
     void WithFakeRas() { ASSERT_TRUE(CopyFileA(e2e::WindowsPath(FAKE_RAS_DLL).c_str(), Path("rasapi32.dll").c_str(), FALSE)); }
     void WithFakeTapi() { ASSERT_TRUE(CopyFileA(e2e::WindowsPath(FAKE_TAPI_DLL).c_str(), Path("TAPI32.DLL").c_str(), FALSE)); }
 
+    // Written beside and renamed over, so a reader never sees half a file.
     void Write(const char* name, const std::string& text)
     {
-        std::ofstream file(Path(name), std::ios::binary | std::ios::trunc);
-        file << text;
+        const std::string temp = Path(name) + ".new";
+        {
+            std::ofstream file(temp, std::ios::binary | std::ios::trunc);
+            file << text;
+        }
+        ASSERT_TRUE(MoveFileExA(temp.c_str(), Path(name).c_str(), MOVEFILE_REPLACE_EXISTING));
     }
 
     // Runs the probe and returns its lines.
