@@ -75,7 +75,14 @@ protected:
             std::ofstream file(temp, std::ios::binary | std::ios::trunc);
             file << text;
         }
-        ASSERT_TRUE(MoveFileExA(temp.c_str(), Path(name).c_str(), MOVEFILE_REPLACE_EXISTING));
+        // The fake has the file open for a moment in every poll.
+        bool moved = false;
+        for (int attempt = 0; attempt < 400 && !moved; ++attempt) {
+            moved = MoveFileExA(temp.c_str(), Path(name).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+            if (!moved)
+                Sleep(1);
+        }
+        ASSERT_TRUE(moved);
     }
 
     // Runs the probe and returns its lines.
