@@ -1,7 +1,8 @@
 // A stand-in TAPI32.DLL for tests, scripted by TOLVANE_FAKE_TAPI:
-//   "devices=2;permids=7,9;media=16;name=Test Modem;init=0;negotiate=0;
+//   "devices=2;permids=7,9;media=16;name=Test Modem;extra=200;init=0;negotiate=0;
 //    calls=100:0:1:256,400:0:1:16384"
-// init / negotiate are the results of lineInitialize and
+// extra is the size of the capabilities before the name (over 1200 makes
+// the caller grow its buffer); init / negotiate are the results of lineInitialize and
 // lineNegotiateAPIVersion (decimal, may be negative); "init=reinit" answers
 // LINEERR_REINIT once, "init=reinit2" always. Each call entry is
 // "ms:device:origin:state": that many milliseconds after lineOpen the
@@ -29,6 +30,7 @@ struct Script {
     std::vector<DWORD> permids;
     DWORD media = 0x10;
     std::string name = "Fake Modem";
+    DWORD extra = 200;  // bytes of other data before the name
     std::string init = "0";
     LONG negotiate = 0;
     std::vector<CallStep> calls;
@@ -71,6 +73,8 @@ void ReadScript()
     }
     if (!Value(text, "media").empty())
         script.media = std::strtoul(Value(text, "media").c_str(), nullptr, 10);
+    if (!Value(text, "extra").empty())
+        script.extra = std::strtoul(Value(text, "extra").c_str(), nullptr, 10);
     if (!Value(text, "name").empty())
         script.name = Value(text, "name");
     if (!Value(text, "init").empty())
@@ -151,7 +155,7 @@ extern "C" __declspec(dllexport) LONG WINAPI lineGetDevCaps(HANDLE, DWORD device
     auto* caps = static_cast<DWORD*>(buffer);  // the leading DWORD fields
     const DWORD total = caps[0];
     const DWORD head = 16 * sizeof(DWORD);
-    const DWORD needed = head + 200 + static_cast<DWORD>(script.name.size()) + 1;
+    const DWORD needed = head + script.extra + static_cast<DWORD>(script.name.size()) + 1;
     caps[1] = needed;
     if (total < needed) {
         caps[2] = 3 * sizeof(DWORD);
@@ -161,7 +165,7 @@ extern "C" __declspec(dllexport) LONG WINAPI lineGetDevCaps(HANDLE, DWORD device
     caps[2] = needed;
     caps[7] = device < script.permids.size() ? script.permids[device] : 1000 + device;  // dwPermanentLineID
     caps[8] = static_cast<DWORD>(script.name.size()) + 1;                             // dwLineNameSize
-    caps[9] = head + 200;                                                              // dwLineNameOffset
+    caps[9] = head + script.extra;                                                     // dwLineNameOffset
     caps[10] = 1;                                                                      // STRINGFORMAT_ASCII
     caps[15] = script.media;                                                           // dwMediaModes
     std::memcpy(static_cast<char*>(buffer) + caps[9], script.name.c_str(), script.name.size() + 1);

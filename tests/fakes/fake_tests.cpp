@@ -64,8 +64,14 @@ protected:
 
     std::string Path(const char* name) const { return folder + "\\" + name; }
 
-    void WithFakeRas() { ASSERT_TRUE(CopyFileA(e2e::WindowsPath(FAKE_RAS_DLL).c_str(), Path("rasapi32.dll").c_str(), FALSE)); }
-    void WithFakeTapi() { ASSERT_TRUE(CopyFileA(e2e::WindowsPath(FAKE_TAPI_DLL).c_str(), Path("TAPI32.DLL").c_str(), FALSE)); }
+    void WithFakeRas()
+    {
+        ASSERT_TRUE(CopyFileA(e2e::WindowsPath(FAKE_RAS_DLL).c_str(), Path("rasapi32.dll").c_str(), FALSE));
+    }
+    void WithFakeTapi()
+    {
+        ASSERT_TRUE(CopyFileA(e2e::WindowsPath(FAKE_TAPI_DLL).c_str(), Path("TAPI32.DLL").c_str(), FALSE));
+    }
 
     // Written beside and renamed over, so a reader never sees half a file.
     void Write(const char* name, const std::string& text)
@@ -154,15 +160,19 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"DeviceBeyondCount", "devices=2", "line device=2",
                  "box 2061 The device currently selected for monitoring is no longer present. Please re-select the "
                  "modem device in the Monitor options page.\nstart -1\nend 0\n"},
-        LineCase{"OpensTheConfiguredDevice", "devices=2", "line device=1", "start 0\ndevice 1\nend 0\n"},
+        LineCase{"OpensTheConfiguredDevice", "devices=2", "line device=1",
+                 "start 0\ndevice 1\nmodem Fake Modem\nend 0\n"},
         LineCase{"FindsThePermanentLineId", "devices=3;permids=7,8,9", "line device=0 permid=9",
-                 "start 0\ndevice 2\nend 0\n"},
+                 "start 0\ndevice 2\nmodem Fake Modem\nend 0\n"},
+        LineCase{"GrowsTheCapabilitiesBuffer", "devices=1;extra=5000;name=Big Modem", "line device=0",
+                 "start 0\ndevice 0\nmodem Big Modem\nend 0\n"},
         LineCase{"UnknownPermanentLineIdFailsSilently", "devices=3;permids=7,8,9", "line device=0 permid=4",
                  "start -1\nend 0\n"},
         LineCase{"NotADataModem", "devices=1;media=4", "line device=0",
                  "box 2062 The device currently selected for monitoring does not have data modem capabilities. You "
                  "need to re-select the correct modem device in the Monitor options page.\nstart -1\nend 0\n"},
-        LineCase{"ReinitOnceIsRetried", "devices=1;init=reinit", "line device=0", "start 0\ndevice 0\nend 0\n"},
+        LineCase{"ReinitOnceIsRetried", "devices=1;init=reinit", "line device=0",
+                 "start 0\ndevice 0\nmodem Fake Modem\nend 0\n"},
         LineCase{"ReinitTwiceGives2006", "devices=1;init=reinit2", "line device=0",
                  // Error texts are cut to 255 characters where they are shown.
                  "box 2006 The system configuration for Telephony applications has been modified. This requires all "

@@ -6,6 +6,7 @@
 //   connect <prompt> <online> <isp> <eventTime> <name>
 //   disconnect <eventTime>
 //   device <number>           the device the line monitor opened
+//   modem <name>              its name as the modem list shows it
 // Usage: monitor_probe line|ras key=value...  (device, permid, prompt,
 // track, delay, defaultisp, rasprompt, pump = milliseconds of message loop)
 #include <windows.h>
@@ -16,6 +17,7 @@
 #include <string>
 
 #include "monitor/win32/controller.h"
+#include "monitor/win32/linemonitor.h"
 #include "monitor/win32/monitorevents.h"
 #include "platform/clock.h"
 #include "platform/win32/win32_ui.h"
@@ -85,8 +87,12 @@ int main(int argc, char** argv)
     const bool line = std::string(argv[1]) == "line";
     const int started = line ? StartLineMonitor() : StartRasMonitor();
     std::fprintf(out, "start %d\n", started);
-    if (line && started == 0)
+    if (line && started == 0) {
         std::fprintf(out, "device %u\n", static_cast<unsigned>(Monitor.Device));
+        DWORD version = 0;
+        const auto caps = GetLineCaps(reinterpret_cast<HANDLE>(Monitor.lineApp), Monitor.Device, version, true);
+        std::fprintf(out, "modem %s\n", ModemName(caps).c_str());
+    }
     std::fflush(out);
     if (started == 0) {
         MonitoringActive = true;
