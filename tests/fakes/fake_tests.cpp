@@ -3,6 +3,7 @@
 // WINEDLLOVERRIDES pointing at them, or no Telephony library at all. Each
 // case runs the probe in a folder of its own and reads what it wrote.
 #include <windows.h>
+#include <psapi.h>
 
 #include <gtest/gtest.h>
 
@@ -20,11 +21,11 @@ namespace {
 // the prefix's per-program key instead, which is the same switch.
 const std::string BaseOverrides = "WINEDLLOVERRIDES=mscoree,mshtml=;winealsa.drv=";
 
-void SetProbeOverrides(const std::string& overrides)
+void SetProgramOverrides(const std::string& program, const std::string& overrides)
 {
     HKEY key = nullptr;
-    const char* path = "Software\\Wine\\AppDefaults\\monitor_probe.exe\\DllOverrides";
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+    const std::string path = "Software\\Wine\\AppDefaults\\" + program + "\\DllOverrides";
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     for (const char* dll : {"rasapi32", "tapi32"}) {
         const bool native = overrides.find(std::string(dll) + ",") != std::string::npos ||
@@ -35,6 +36,11 @@ void SetProbeOverrides(const std::string& overrides)
             RegDeleteValueA(key, dll);
     }
     RegCloseKey(key);
+}
+
+void SetProbeOverrides(const std::string& overrides)
+{
+    SetProgramOverrides("monitor_probe.exe", overrides);
 }
 
 class FakeLibraryTest : public ::testing::Test {
@@ -56,7 +62,7 @@ protected:
 
     void TearDown() override
     {
-        for (const char* name : {"monitor_probe.exe", "rasapi32.dll", "TAPI32.DLL", "probe.out", "tolvane.ini",
+        for (const char* name : {"monitor_probe.exe", "tolvane.exe", "tolvane.log", "rasapi32.dll", "TAPI32.DLL", "probe.out", "tolvane.ini",
                                  "tolvane.err", "ras.txt"})
             DeleteFileA(Path(name).c_str());
         RemoveDirectoryA(folder.c_str());
@@ -256,6 +262,41 @@ TEST_F(FakeLibraryTest, WinesOwnTelephonyReportsNoDevices)
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0].substr(0, 9), "box 2060 ") << Joined(lines);
     EXPECT_EQ(lines.back(), "end 0");
+}
+
+TEST_F(FakeLibraryTest, TheProgramRunsWithTheFakeLibrariesBesideIt)
+{
+    // The program links RAS at load time: with the fake in its folder and
+    // the override set, it must still start and close normally.
+    WithFakeRas();
+    WithFakeTapi();
+    ASSERT_TRUE(CopyFileA(e2e::WindowsPath(TOLVANE_EXE).c_str(), Path("tolvane.exe").c_str(), FALSE));
+    SetProgramOverrides("tolvane.exe", BaseOverrides + ";rasapi32,tapi32=n");
+    e2e::Process program = e2e::Start(Path("tolvane.exe"), "", folder);
+    ASSERT_TRUE(program.Started());
+    HWND window = e2e::WaitForWindow(program.info.dwProcessId, "KRTolvane", 30000);
+    EXPECT_NE(window, nullptr);
+    // The fake is what the program loaded, not Wine's own.
+    HMODULE loaded[256];
+    DWORD bytes = 0;
+    HANDLE process = program.info.hProcess;
+    bool fakeLoaded = false;
+    if (EnumProcessModules(process, loaded, sizeof loaded, &bytes)) {
+        for (DWORD i = 0; i < bytes / sizeof(HMODULE); ++i) {
+            char name[MAX_PATH] = {};
+            GetModuleFileNameExA(process, loaded[i], name, sizeof name);
+            if (_stricmp(name, Path("rasapi32.dll").c_str()) == 0)
+                fakeLoaded = true;
+        }
+    }
+    EXPECT_TRUE(fakeLoaded);
+    if (window)
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(1103, BN_CLICKED), 0);
+    DWORD code = 1;
+    if (!e2e::WaitForExit(program, 30000, code))
+        e2e::Kill(program);
+    EXPECT_EQ(code, 0u);
+    SetProgramOverrides("tolvane.exe", BaseOverrides);
 }
 
 }  // namespace
