@@ -141,7 +141,7 @@ const ErrorRow LogTextTable[] = {
     {3, "Insufficient memory."},
     {1000, "Unable to get current RAS connections in RAS monitoring thread. Possibly out of memory."},
     {1001, "Unable to get connection status in RAS monitoring thread due to out of memory condition."},
-    {1002, "Unable to inform main thread from RAS monitoring thread of %s due to out of memory condition.\" | the RAS monitor thread (Part 5.3), with \"connection\" or \"disconnection"},
+    {1002, "Unable to inform main thread from RAS monitoring thread of %s due to out of memory condition."},
     {1200, "Bad ISP number: %d."},
     {1201, "Unable to %s registry key: code %ld."},
     {1202, "Unable to %s key: access denied (code %ld)."},

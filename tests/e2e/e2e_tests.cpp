@@ -484,6 +484,9 @@ TEST_F(ProgramTest, ASessionLeftOpenAtExitIsClosedByTheCrashCheckAtTheNextStart)
 
 TEST_F(ProgramTest, MonitorModeStartsMinimised)
 {
+    // -m really starts monitoring (RAS, with Wine's own library: no
+    // connections); without a prompt on exit, Exit stops it and ends.
+    WriteFile("tolvane.ini", "[Monitor]\r\nType=1\r\nConfirmExit=0\r\n");
     e2e::Process copy = e2e::Start(exe, "-m", folder);
     ASSERT_TRUE(copy.Started());
     HWND window = e2e::WaitForWindow(copy.info.dwProcessId, "KRTolvane", 30000);

@@ -2,6 +2,13 @@
 
 #include <mmsystem.h>
 
+// Declared here with untyped records: MinGW's ras.h only knows the newest
+// layouts, and the program passes the old ones.
+extern "C" {
+DWORD WINAPI RasEnumConnectionsA(void* connections, LPDWORD bytes, LPDWORD count);
+DWORD WINAPI RasGetConnectStatusA(HANDLE connection, void* status);
+}
+
 namespace {
 const Win32Api RealApi = {
     ::MessageBoxA,
@@ -10,6 +17,8 @@ const Win32Api RealApi = {
     ::Shell_NotifyIconA,
     ::PlaySoundA,
     ::GetSaveFileNameA,
+    ::RasEnumConnectionsA,
+    ::RasGetConnectStatusA,
 };
 }
 

@@ -14,6 +14,11 @@ struct Win32Api {
 
     // The save-file dialog (the usage report's Browse).
     BOOL(WINAPI* GetSaveFileNameA)(LPOPENFILENAMEA);
+
+    // RAS, with the connection and status records in the layouts declared
+    // in monitor/win32/rasmonitor.h (the old 412- and 160-byte forms).
+    DWORD(WINAPI* RasEnumConnectionsA)(void* connections, LPDWORD bytes, LPDWORD count);
+    DWORD(WINAPI* RasGetConnectStatusA)(HANDLE connection, void* status);
 };
 
 extern Win32Api Api;

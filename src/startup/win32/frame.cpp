@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "monitor/win32/mainwindow.h"
+#include "monitor/win32/monitorevents.h"
 #include "platform/win32/messages.h"
 #include "platform/win32/win32_ui.h"
 #include "resource.h"
@@ -151,5 +152,8 @@ WPARAM PumpMessages(int mode, HWND dialog)
         }
         if (mode != PUMP_RUN)
             return msg.wParam;
+        // Connection events wait in their own queue, since modal loops drop
+        // thread messages; back in the main loop no dialog is open.
+        DeliverMonitorEvents();
     }
 }
