@@ -591,4 +591,43 @@ TEST_F(CrashDialogTest, TheDialogIsOwnedByTheWindowGiven)
     DestroyWindow(owner);
 }
 
+
+// ---------------------------------------------------------------- Help
+
+std::vector<std::pair<UINT, ULONG_PTR>> helpCalls;
+
+BOOL WINAPI RecordingHelp(HWND, LPCSTR, UINT command, ULONG_PTR data)
+{
+    helpCalls.push_back({command, data});
+    return TRUE;
+}
+
+TEST_F(LogDialogTest, TheHelpButtonOpensEachDialogsTopicAndLeavesItOpen)
+{
+    testsupport::WriteFileBytes(HelpFilePath, "help");
+    Api.WinHelpA = RecordingHelp;
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+        ULONG_PTR topic;
+    };
+    const Case cases[] = {
+        {"view", [] { ViewRequest r; RunViewDialog(nullptr, r); }, 622},
+        {"delete", [] { RunDeleteDialog(nullptr); }, 624},
+        {"crash", [] { RunCrashRecoveryDialog(nullptr, DO_NOTHING); }, 628},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        helpCalls.clear();
+        modal::Script script([&](HWND d) {
+            Press(d, IDC_HELPBUTTON);
+            EXPECT_TRUE(IsOpen(d));
+            Press(d, IDCANCEL);
+        });
+        c.run();
+        EXPECT_FALSE(script.forced());
+        EXPECT_EQ(helpCalls, (std::vector<std::pair<UINT, ULONG_PTR>>{{HELP_CONTEXT, c.topic}}));
+    }
+}
+
 }  // namespace
