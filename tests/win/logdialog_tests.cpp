@@ -409,6 +409,8 @@ TEST_F(DeleteDialogTest, BadChoicesAreReportedAndTheDialogStaysOpen)
     const Case cases[] = {
         {"start year 0", [](HWND d) { SetDlgItemTextA(d, IDC_STARTYEAR, "0"); }, 1005},
         {"end year 1900", [](HWND d) { SetDlgItemTextA(d, IDC_ENDYEAR, "1900"); }, 1005},
+        // Past what the runtime's calendar reaches: no period rather than a wrong one.
+        {"end year 9999", [](HWND d) { SetDlgItemTextA(d, IDC_ENDYEAR, "9999"); }, 1005},
         {"no ISP", [](HWND d) { Select(d, IDC_ISPCOMBO, -1); }, 1013},
     };
     for (const Case& c : cases) {
