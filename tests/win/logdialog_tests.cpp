@@ -571,14 +571,6 @@ TEST_F(CrashDialogTest, OkWithNoChoiceIsReportedAndTheDialogStaysOpen)
     EXPECT_EQ(ReadRecords(File("tolvane.log")), (std::vector<SessionRecord>{log[0], log[1]}));
 }
 
-TEST_F(CrashDialogTest, NotShownWhenTheLogEndsWithAnEnd)
-{
-    WriteLog(File("tolvane.log"), {log[0], log[1]});
-    modal::Script script([&](HWND d) { Press(d, IDCANCEL); });
-    EXPECT_EQ(RecoverFromCrash(nullptr), 0);
-    EXPECT_FALSE(script.ran());
-}
-
 TEST_F(CrashDialogTest, TheDialogIsOwnedByTheWindowGiven)
 {
     HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, ProgramInstance, nullptr);
