@@ -11,6 +11,7 @@
 #include "platform/profile.h"
 #include "platform/win32_seams.h"
 #include "platform/win32/win32_ui.h"
+#include "sessionlog/win32/logdialogs.h"
 #include "startup/errors.h"
 
 namespace {
@@ -129,4 +130,5 @@ void InstallWin32Seams()
     SetFileOps(&Win32FileOps);
     SetErrorPresenter(MessageBoxPresenter);
     InstallWin32ViewerLauncher();
+    InstallCrashRecoveryDialog();
 }
