@@ -11,6 +11,7 @@
 #include "charging/usageview.h"
 #include "charging/win32/usagedialog.h"
 #include "dialogs/win32/dialogframework.h"
+#include "tariff/win32/isplist.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_ui.h"
 #include "resource.h"
@@ -155,26 +156,12 @@ DialogTable SaveDialogTable = {
     nullptr, RowCount(SaveCommands), SaveCommands, SaveHelp, TRUE, IDC_HELPBUTTON, 625,
 };
 
-// The ISP chooser: every ISP in table order with its number as item data,
-// the default ISP selected. Loading is quiet: the Usage dialog has already
-// shown what was wrong with the tariffs.
-void FillIspChooser(HWND dialog)
-{
-    HWND combo = GetDlgItem(dialog, IDC_ISPCOMBO);
-    const IspList list = BuildIspList(true);
-    for (const IspListItem& item : list.items) {
-        const LRESULT index = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.description.c_str()));
-        if (index >= 0)
-            SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), item.ispId);
-    }
-    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(list.selected), 0);
-}
-
 void OpenSaveDialog(HWND dialog, LPARAM request)
 {
     SetReturnWindow(SaveDialogTable, MainWindow);
     SetWindowLongPtrA(dialog, DWLP_USER, request);
-    FillIspChooser(dialog);
+    // Quiet: the Usage dialog has already shown what was wrong with the tariffs.
+    FillIspList(dialog, true);
     ChooseIspOption(dialog, IDC_SAVE_ALL);
     CheckDlgButton(dialog, IDC_SAVE_PHONE, BST_CHECKED);
     CheckDlgButton(dialog, IDC_SAVE_APPEND, BST_UNCHECKED);
@@ -187,9 +174,6 @@ INT_PTR CALLBACK SaveReportDialogProc(HWND window, UINT message, WPARAM wParam, 
     const INT_PTR result = DialogDispatch(SaveDialogTable, window, message, wParam, lParam);
     if (message == WM_INITDIALOG)
         OpenSaveDialog(window, lParam);
-    // Answered here, so the Usage dialog below does not get it as well.
-    if (message == WM_HELP)
-        return TRUE;
     return result;
 }
 

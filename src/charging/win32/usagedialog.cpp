@@ -152,10 +152,6 @@ INT_PTR CALLBACK UsageDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
         if (openUsageDialog == window)
             openUsageDialog = nullptr;
         break;
-    case WM_HELP:
-        // Answered: otherwise the default handling passes it on to the
-        // owner, which would show a second popup from its own table.
-        return TRUE;
     default:
         break;
     }

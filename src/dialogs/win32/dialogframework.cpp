@@ -75,7 +75,9 @@ INT_PTR DialogDispatch(DialogTable& table, HWND window, UINT message, WPARAM wPa
             ShowHelp(static_cast<HWND>(info->hItemHandle), HELP_WM_HELP,
                      reinterpret_cast<ULONG_PTR>(table.helpPairs));
         }
-        return 0;
+        // Answered either way: left unanswered, the default handling passes
+        // F1 on to the owner, which would show its own popup as well.
+        return TRUE;
     case WM_CONTEXTMENU:
         if (table.helpPairs)
             ShowHelp(reinterpret_cast<HWND>(wParam), HELP_CONTEXTMENU, reinterpret_cast<ULONG_PTR>(table.helpPairs));

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "dialogs/win32/dialogframework.h"
+#include "tariff/win32/isplist.h"
 #include "monitor/win32/controller.h"
 #include "platform/clock.h"
 #include "platform/win32/win32_ui.h"
@@ -91,20 +92,6 @@ const HelpPair HelpPairs[] = {
 
 DialogTable Table = {nullptr, RowCount(Rows), Rows, HelpPairs, 1, IDC_HELPBUTTON, 616};
 
-void FillIspChooser(HWND dialog)
-{
-    HWND combo = GetDlgItem(dialog, IDC_ISPCOMBO);
-    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    const IspList list = BuildIspList(true);
-    for (const IspListItem& item : list.items) {
-        const LRESULT at = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.description.c_str()));
-        if (at >= 0)
-            SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(at), item.ispId);
-    }
-    if (!list.items.empty())
-        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(list.selected), 0);
-}
-
 void OnInit(HWND dialog)
 {
     SetReturnWindow(Table, MainWindow);
@@ -120,7 +107,7 @@ void OnInit(HWND dialog)
         SendDlgItemMessageA(dialog, id, EM_LIMITTEXT, 2, 0);
     // Disabled until "Specified time" is clicked, also when preselected.
     EnableTimeFields(dialog, false);
-    FillIspChooser(dialog);
+    FillIspList(dialog, true);
     if (!offeredName.empty()) {
         SetDlgItemTextA(dialog, IDC_RASNAME, offeredName.c_str());
     } else {

@@ -8,6 +8,7 @@
 #include "sessionlog/win32/logdialogs.h"
 #include "startup/errors.h"
 #include "tariff/tariffstore.h"
+#include "tariff/win32/isplist.h"
 
 namespace {
 
@@ -88,13 +89,7 @@ int PeriodOfDates(const LocalTime& startDate, const LocalTime& endDate, std::int
 void FillLogIspList(HWND dialog)
 {
     SendDlgItemMessageA(dialog, IDC_ISPCOMBO, CB_RESETCONTENT, 0, 0);
-    try {
-        const IspList list = BuildIspList(true);
-        for (const IspListItem& item : list.items)
-            AddItem(dialog, IDC_ISPCOMBO, item.description.c_str(), item.ispId);
-    } catch (const std::bad_alloc&) {
-        ShowError(105);
-    }
+    FillIspList(dialog, true);
     AddItem(dialog, IDC_ISPCOMBO, ALL_ISPS_TEXT, 0);
     LRESULT count = SendDlgItemMessageA(dialog, IDC_ISPCOMBO, CB_GETCOUNT, 0, 0);
     if (count > 0)
