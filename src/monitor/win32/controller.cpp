@@ -12,6 +12,7 @@
 #include "platform/win32/win32_ui.h"
 #include "resource.h"
 #include "sessionlog/sessionlog.h"
+#include "startup/win32/frame.h"
 #include "startup/errors.h"
 
 MonitorState Monitor;
@@ -31,21 +32,8 @@ void MakeParkingWindow()
 {
     static bool registered = false;
     if (!registered) {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = ProgramInstance;
-        wc.hIcon = LoadIconA(ProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM));
-        wc.hIconSm = static_cast<HICON>(LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDI_WAITING), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = ParkingClass;
-        if (!RegisterClassExA(&wc)) {
-            ShowError(1001);
+        if (!RegisterProgramWindowClass(ParkingClass, DefWindowProcA, 0))
             return;
-        }
         registered = true;
     }
     ParkingWindow = CreateWindowExA(0, ParkingClass, ParkingClass, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,

@@ -79,13 +79,13 @@ int EnsureSingleInstance()
     return 0;  // the semaphore stays open for the whole run
 }
 
-int RegisterMainWindowClass()
+bool RegisterProgramWindowClass(const char* name, WNDPROC procedure, int extraBytes)
 {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = DefDlgProcA;
-    wc.cbWndExtra = DLGWINDOWEXTRA;
+    wc.lpfnWndProc = procedure;
+    wc.cbWndExtra = extraBytes;
     wc.hInstance = ProgramInstance;
     wc.hIcon = LoadIconA(ProgramInstance, MAKEINTRESOURCEA(IDI_PROGRAM));
     wc.hIconSm = static_cast<HICON>(LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDI_WAITING), IMAGE_ICON,
@@ -93,12 +93,17 @@ int RegisterMainWindowClass()
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszMenuName = nullptr;
-    wc.lpszClassName = MainWindowClass;
+    wc.lpszClassName = name;
     if (!RegisterClassExA(&wc)) {
         ShowError(1001);
-        return -1;
+        return false;
     }
-    return 0;
+    return true;
+}
+
+int RegisterMainWindowClass()
+{
+    return RegisterProgramWindowClass(MainWindowClass, DefDlgProcA, DLGWINDOWEXTRA) ? 0 : -1;
 }
 
 void InitCommonControlsOnce()

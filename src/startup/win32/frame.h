@@ -17,6 +17,9 @@ int EnsureSingleInstance();
 // Registers "KRTolvane", the class the main dialog template names. 0, or -1
 // after reporting 1001.
 int RegisterMainWindowClass();
+// Registers a class with the program's icons, the arrow cursor and a white
+// background; reports error 1001 and returns false when that fails.
+bool RegisterProgramWindowClass(const char* name, WNDPROC procedure, int extraBytes);
 
 // Initialises the common controls the first time; later calls do nothing.
 void InitCommonControlsOnce();
