@@ -369,7 +369,7 @@ protected:
             environment.push_back("TOLVANE_FAKE_TAPI=" + tapiScript);
         program = e2e::Start(Path("tolvane.exe"), "-m", folder, -1, environment);
         ASSERT_TRUE(program.Started());
-        window = e2e::WaitForWindow(program.info.dwProcessId, "KRTolvane", 30000);
+        window = e2e::WaitForMainWindow(program.info.dwProcessId, 30000);
         ASSERT_NE(window, nullptr);
     }
 
