@@ -161,6 +161,22 @@ HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs)
     }
 }
 
+HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<HWND> windows = ProcessWindows(processId, "KRTolvane");
+        if (!windows.empty())
+            return windows.front();
+        for (HWND parking : ProcessWindows(processId, "KRTolvaneH"))
+            if (HWND window = FindWindowExA(parking, nullptr, "KRTolvane", nullptr))
+                return window;
+        if (GetTickCount() - start > timeoutMs)
+            return nullptr;
+        Sleep(50);
+    }
+}
+
 MessageBoxSeen ReadMessageBox(HWND box)
 {
     MessageBoxSeen seen;

@@ -42,6 +42,9 @@ void Kill(const Process& process);
 std::vector<HWND> ProcessWindows(DWORD processId, const char* className);
 // Waits until the process has a top-level window of that class.
 HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs);
+// Waits for the program's main window: top-level, or, while monitoring
+// keeps it out of sight, a child of the hidden parking window.
+HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs);
 
 struct MessageBoxSeen {
     std::string caption;

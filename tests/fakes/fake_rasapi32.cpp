@@ -1,7 +1,9 @@
 // A stand-in rasapi32.dll for tests: the active connections are the lines of
 // the file named by TOLVANE_FAKE_RAS, "entry-name state" each (state in hex,
 // 2000 = connected), read afresh on every call, so a test changes the
-// connections by rewriting the file. No file: no connections.
+// connections by rewriting the file. No file: no connections. With
+// TOLVANE_FAKE_RAS_POLLS naming a shared memory block, every enumeration
+// counts itself there, so a test can wait until a change has been seen.
 #include <windows.h>
 
 #include <cstdio>
@@ -43,6 +45,24 @@ std::vector<Entry> ReadEntries()
     return entries;
 }
 
+void CountPoll()
+{
+    static volatile LONG* counter = nullptr;
+    if (!counter) {
+        char name[MAX_PATH] = {};
+        if (!GetEnvironmentVariableA("TOLVANE_FAKE_RAS_POLLS", name, sizeof name))
+            return;
+        HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name);
+        if (!mapping)
+            return;
+        // Kept mapped for the life of the process.
+        counter = static_cast<volatile LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
+        if (!counter)
+            return;
+    }
+    InterlockedIncrement(counter);
+}
+
 } // namespace
 
 extern "C" __declspec(dllexport) DWORD WINAPI RasEnumConnectionsA(void* buffer, DWORD* bytes, DWORD* count)
@@ -51,6 +71,7 @@ extern "C" __declspec(dllexport) DWORD WINAPI RasEnumConnectionsA(void* buffer, 
     if (!out || !bytes || !count || out->dwSize != sizeof(RasConn95))
         return 632;  // ERROR_INVALID_SIZE
     const std::vector<Entry> entries = ReadEntries();
+    CountPoll();
     const DWORD needed = static_cast<DWORD>(entries.size() * sizeof(RasConn95));
     if (*bytes < needed) {
         *bytes = needed;

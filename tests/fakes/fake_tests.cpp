@@ -7,12 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "driver.h"
+#include "resource.h"
+#include "sessionlog/sessionlog.h"
 
 namespace {
 
@@ -298,5 +302,316 @@ TEST_F(FakeLibraryTest, TheProgramRunsWithTheFakeLibrariesBesideIt)
     EXPECT_EQ(code, 0u);
     SetProgramOverrides("tolvane.exe", BaseOverrides);
 }
+
+// ---------------------------------------------------------------------------
+// Whole monitored sessions through the real program: it is started with -m
+// beside both fakes, the test scripts the connection or the call, and reads
+// the log the program wrote.
+
+constexpr int DefaultIsp = 7;
+constexpr int DialupIsp = 3;
+constexpr int Delay = 30;
+
+const std::string Settings = "[Global]\r\nActiveIDs=7,3\r\nDefaultISP=7\r\n"
+                             "[ISP7]\r\nDescription=Home Line\r\n"
+                             "[ISP3]\r\nDescription=Dial Up\r\nRasName=Dialup\r\n";
+
+class MonitoredSessionTest : public FakeLibraryTest {
+protected:
+    void SetUp() override
+    {
+        FakeLibraryTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        WithFakeRas();
+        WithFakeTapi();
+        ASSERT_TRUE(CopyFileA(e2e::WindowsPath(TOLVANE_EXE).c_str(), Path("tolvane.exe").c_str(), FALSE));
+        SetProgramOverrides("tolvane.exe", BaseOverrides + ";rasapi32,tapi32=n");
+        pollsName = "TolvaneFakeRasPolls-" + std::to_string(GetCurrentProcessId()) + "-" +
+                    std::to_string(GetTickCount());
+        polls = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), pollsName.c_str());
+        ASSERT_NE(polls, nullptr);
+        pollCount = static_cast<volatile LONG*>(MapViewOfFile(polls, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
+        ASSERT_NE(pollCount, nullptr);
+    }
+
+    void TearDown() override
+    {
+        if (program.Started() && WaitForSingleObject(program.info.hProcess, 0) == WAIT_TIMEOUT)
+            e2e::Kill(program);
+        program = e2e::Process();
+        SetProgramOverrides("tolvane.exe", BaseOverrides);
+        if (pollCount)
+            UnmapViewOfFile(const_cast<LONG*>(pollCount));
+        if (polls)
+            CloseHandle(polls);
+        // The program may leave files of its own beside the log.
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    DeleteFileA((folder + "\\" + found.cFileName).c_str());
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        FakeLibraryTest::TearDown();
+    }
+
+    // Starts "tolvane -m" with the settings and waits for its main window.
+    void StartMonitoring(const std::string& monitorSettings, const std::string& tapiScript = "")
+    {
+        Write("tolvane.ini", Settings + "[Monitor]\r\n" + monitorSettings + "ConfirmExit=0\r\n");
+        std::vector<std::string> environment = {BaseOverrides + ";rasapi32,tapi32=n",
+                                                "TOLVANE_FAKE_RAS=" + Path("ras.txt"),
+                                                "TOLVANE_FAKE_RAS_POLLS=" + pollsName};
+        if (!tapiScript.empty())
+            environment.push_back("TOLVANE_FAKE_TAPI=" + tapiScript);
+        program = e2e::Start(Path("tolvane.exe"), "-m", folder, -1, environment);
+        ASSERT_TRUE(program.Started());
+        window = e2e::WaitForMainWindow(program.info.dwProcessId, 30000);
+        ASSERT_NE(window, nullptr);
+    }
+
+    // Replaces the fake's list and waits until the polling thread has acted
+    // on it: a poll that began after the change has ended, and the next one
+    // started after that thread posted what it found.
+    void SetConnections(const std::string& list)
+    {
+        Write("ras.txt", list);
+        WaitForPolls(4);
+    }
+
+    void WaitForPolls(LONG more)
+    {
+        const LONG target = *pollCount + more;
+        const DWORD start = GetTickCount();
+        while (*pollCount < target) {
+            ASSERT_LT(GetTickCount() - start, 30000u) << "the RAS monitor stopped polling";
+            Sleep(10);
+        }
+    }
+
+    std::vector<SessionRecord> Records() const
+    {
+        std::ifstream in(Path("tolvane.log"), std::ios::binary);
+        const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::vector<SessionRecord> records;
+        for (std::size_t at = SESSION_HEADER_SIZE; at + SESSION_RECORD_SIZE <= bytes.size(); at += SESSION_RECORD_SIZE) {
+            SessionRecord r;
+            DecodeSessionRecord(bytes.data() + at, r);
+            records.push_back(r);
+        }
+        return records;
+    }
+
+    // Waits until the log holds that many records, looking out for the
+    // Usage dialog meanwhile; false on timeout.
+    bool WaitForRecords(std::size_t count, DWORD timeoutMs = 30000)
+    {
+        const DWORD start = GetTickCount();
+        for (;;) {
+            NoteUsageDialog();
+            if (Records().size() >= count)
+                return true;
+            if (GetTickCount() - start > timeoutMs)
+                return false;
+            Sleep(20);
+        }
+    }
+
+    // A shown top-level dialog of the program with that caption, or null.
+    HWND ShownDialog(const char* caption) const
+    {
+        for (HWND dialog : e2e::ProcessWindows(program.info.dwProcessId, "#32770")) {
+            char text[64] = {};
+            GetWindowTextA(dialog, text, sizeof text);
+            if (IsWindowVisible(dialog) && std::string(text) == caption)
+                return dialog;
+        }
+        return nullptr;
+    }
+
+    HWND WaitForDialog(const char* caption, DWORD timeoutMs = 30000)
+    {
+        const DWORD start = GetTickCount();
+        for (;;) {
+            if (HWND dialog = ShownDialog(caption))
+                return dialog;
+            if (GetTickCount() - start > timeoutMs)
+                return nullptr;
+            Sleep(20);
+        }
+    }
+
+    void NoteUsageDialog()
+    {
+        if (ShownDialog("Usage"))
+            usageSeen = true;
+    }
+
+    // Exit, with monitoring still on and no confirmation asked: the program
+    // ends with 0 and has logged no errors.
+    void ExitProgram()
+    {
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_EXIT, BN_CLICKED), 0);
+        DWORD code = 99;
+        const DWORD start = GetTickCount();
+        bool exited = false;
+        while (!exited && GetTickCount() - start < 30000) {
+            NoteUsageDialog();
+            exited = e2e::WaitForExit(program, 50, code);
+        }
+        if (!exited) {
+            e2e::Kill(program);
+            FAIL() << "the program did not end after Exit";
+        }
+        EXPECT_EQ(code, 0u);
+        std::ifstream errors(Path("tolvane.err"));
+        EXPECT_FALSE(errors.is_open()) << std::string(std::istreambuf_iterator<char>(errors), {});
+    }
+
+    static std::string Describe(const std::vector<SessionRecord>& records)
+    {
+        std::ostringstream out;
+        for (const SessionRecord& r : records)
+            out << (r.kind == SESSION_START ? "start" : r.kind == SESSION_END ? "end" : "kind?") << " ISP " << r.ispId
+                << " at " << r.time << " flag " << r.flag << "\n";
+        return out.str();
+    }
+
+    e2e::Process program;
+    HWND window = nullptr;
+    std::string pollsName;
+    HANDLE polls = nullptr;
+    volatile LONG* pollCount = nullptr;
+    bool usageSeen = false;
+};
+
+TEST_F(MonitoredSessionTest, RasSessionIsLoggedForTheMatchingIspAndTheReportOpens)
+{
+    // RasPrompt 0: a known entry is logged for its ISP, others are ignored.
+    ASSERT_NO_FATAL_FAILURE(
+        StartMonitoring("Type=1\r\nRasLatency=50\r\nRasPrompt=0\r\nShowLog=1\r\nDelay=" + std::to_string(Delay) + "\r\n"));
+    WaitForPolls(1);  // monitoring runs
+    // A stranger's connection comes and goes unlogged.
+    SetConnections("Stranger 2000\r\n");
+    SetConnections("");
+    ASSERT_TRUE(Records().empty()) << Describe(Records());
+
+    const std::int64_t beforeUp = std::time(nullptr);
+    Write("ras.txt", "Dialup 2000\r\n");
+    ASSERT_TRUE(WaitForRecords(1)) << "no start record";
+    const std::int64_t afterUp = std::time(nullptr);
+    EXPECT_FALSE(usageSeen);
+    Write("ras.txt", "");
+    ASSERT_TRUE(WaitForRecords(2)) << "no end record";
+    const std::int64_t afterDown = std::time(nullptr);
+
+    // The report of the period opens once the session has ended.
+    HWND usage = WaitForDialog("Usage");
+    ASSERT_NE(usage, nullptr) << "ShowLog set, but no Usage dialog after the disconnection";
+    e2e::PressOk(usage);
+
+    const std::vector<SessionRecord> records = Records();
+    ASSERT_EQ(records.size(), 2u) << Describe(records);
+    EXPECT_EQ(records[0].kind, SESSION_START);
+    EXPECT_EQ(records[0].ispId, DialupIsp);
+    EXPECT_EQ(records[0].flag, 0);
+    // Every RAS event is dated its poll's instant plus Delay.
+    EXPECT_GE(records[0].time, beforeUp + Delay) << Describe(records);
+    EXPECT_LE(records[0].time, afterUp + Delay) << Describe(records);
+    EXPECT_EQ(records[1].kind, SESSION_END);
+    EXPECT_EQ(records[1].ispId, DialupIsp);
+    EXPECT_GE(records[1].time, afterUp + Delay - 1) << Describe(records);
+    EXPECT_LE(records[1].time, afterDown + Delay) << Describe(records);
+    EXPECT_GE(records[1].time, records[0].time);
+
+    ASSERT_TRUE(e2e::WaitUntil(10000, [](HWND w) { return !IsWindow(w); }, usage)) << "the Usage dialog stayed open";
+    ExitProgram();
+    EXPECT_EQ(Records().size(), 2u) << "exit while waiting must not log anything";
+}
+
+TEST_F(MonitoredSessionTest, OutgoingCallIsLoggedForTheDefaultIspAndIncomingIgnored)
+{
+    // An incoming call (TrackInbound off) and an outgoing call on the other
+    // line come and go first; only our outgoing call after them makes a
+    // session. It alone lasts 3 s, so a session logged for either of the
+    // others shows. Steps count from the line's first opening.
+    const std::string calls =
+        "calls=1500:0:2:256,2000:0:2:1,2200:1:1:256,2600:1:1:16384,3000:0:1:256,6000:0:1:16384,6100:0:1:1";
+    const std::int64_t beforeStart = std::time(nullptr);
+    ASSERT_NO_FATAL_FAILURE(StartMonitoring("Type=0\r\nDevice=0\r\nPrompt=0\r\nTrackInbound=0\r\nShowLog=0\r\nDelay=" +
+                                                std::to_string(Delay) + "\r\n",
+                                            "devices=2;" + calls));
+    ASSERT_TRUE(WaitForRecords(1, 60000)) << "no start record";
+    const std::int64_t afterUp = std::time(nullptr);
+    ASSERT_TRUE(WaitForRecords(2, 60000)) << "no end record";
+    const std::int64_t afterDown = std::time(nullptr);
+
+    const std::vector<SessionRecord> records = Records();
+    ASSERT_EQ(records.size(), 2u) << Describe(records);
+    EXPECT_EQ(records[0].kind, SESSION_START);
+    EXPECT_EQ(records[0].ispId, DefaultIsp);
+    // The connection is dated plus Delay, the end is not.
+    EXPECT_GE(records[0].time, beforeStart + Delay) << Describe(records);
+    EXPECT_LE(records[0].time, afterUp + Delay) << Describe(records);
+    EXPECT_EQ(records[1].kind, SESSION_END);
+    EXPECT_EQ(records[1].ispId, DefaultIsp);
+    EXPECT_LE(records[1].time, afterDown) << Describe(records);
+    const std::int64_t lasted = records[1].time - (records[0].time - Delay);
+    EXPECT_GE(lasted, 2) << Describe(records);
+    EXPECT_LE(lasted, 4) << Describe(records);
+    ExitProgram();
+    EXPECT_FALSE(usageSeen) << "ShowLog off, yet the Usage dialog opened";
+    EXPECT_EQ(Records().size(), 2u);
+}
+
+class ConnectionMadeSessionTest : public MonitoredSessionTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ConnectionMadeSessionTest, OkLogsTheStartAndADisconnectionMeanwhileEndsIt)
+{
+    const bool dropWhileOpen = GetParam();
+    ASSERT_NO_FATAL_FAILURE(StartMonitoring("Type=1\r\nRasLatency=50\r\nRasPrompt=3\r\nShowLog=0\r\nDelay=" +
+                                            std::to_string(Delay) + "\r\n"));
+    WaitForPolls(1);
+    const std::int64_t beforeUp = std::time(nullptr);
+    Write("ras.txt", "Dialup 2000\r\n");
+    // Always asked, even for a known entry.
+    HWND dialog = WaitForDialog("Connection Made");
+    ASSERT_NE(dialog, nullptr) << "RasPrompt 3, but no Connection Made dialog";
+    const std::int64_t afterUp = std::time(nullptr);
+    char offered[64] = {};
+    GetWindowTextA(GetDlgItem(dialog, IDC_RASNAME), offered, sizeof offered);
+    EXPECT_STREQ(offered, "Dialup");
+    EXPECT_TRUE(Records().empty()) << "logged before OK: " << Describe(Records());
+
+    if (dropWhileOpen)
+        SetConnections("");  // seen and queued while the dialog waits
+    e2e::PressOk(dialog);
+    ASSERT_TRUE(WaitForRecords(1)) << "OK logged no start";
+    if (!dropWhileOpen) {
+        Write("ras.txt", "");
+    }
+    ASSERT_TRUE(WaitForRecords(2)) << "the session was not ended";
+
+    const std::vector<SessionRecord> records = Records();
+    ASSERT_EQ(records.size(), 2u) << Describe(records);
+    EXPECT_EQ(records[0].kind, SESSION_START);
+    EXPECT_EQ(records[1].kind, SESSION_END);
+    // The chooser starts on the default ISP; OK takes the connection time.
+    EXPECT_EQ(records[0].ispId, DefaultIsp);
+    EXPECT_EQ(records[1].ispId, DefaultIsp);
+    EXPECT_GE(records[0].time, beforeUp + Delay) << Describe(records);
+    EXPECT_LE(records[0].time, afterUp + Delay) << Describe(records);
+    EXPECT_GE(records[1].time, records[0].time) << Describe(records);
+    EXPECT_EQ(ShownDialog("Connection Made"), nullptr);
+    ExitProgram();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ConnectionMadeSessionTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "DisconnectedWhileOpen" : "DisconnectedAfterOk";
+                         });
 
 }  // namespace
