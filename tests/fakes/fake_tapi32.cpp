@@ -66,9 +66,15 @@ void ReadScript()
     script = Script{};
     if (!Value(text, "devices").empty())
         script.devices = std::strtoul(Value(text, "devices").c_str(), nullptr, 10);
-    for (const char* p = Value(text, "permids").c_str(); *p;) {
+    const std::string permids = Value(text, "permids");
+    for (const char* p = permids.c_str(); *p;) {
         char* end = nullptr;
-        script.permids.push_back(std::strtoul(p, &end, 10));
+        const unsigned long id = std::strtoul(p, &end, 10);
+        if (end == p) {  // not a number: skip the character
+            ++p;
+            continue;
+        }
+        script.permids.push_back(id);
         p = *end == ',' ? end + 1 : end;
     }
     if (!Value(text, "media").empty())
