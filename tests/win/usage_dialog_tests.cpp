@@ -20,6 +20,7 @@
 #include "charging/usagereport.h"
 #include "charging/win32/usagedialog.h"
 #include "core/support.h"
+#include "win/window_picture.h"
 #include "dialogs/win32/dialogframework.h"
 #include "monitor/win32/controller.h"
 #include "platform/clock.h"
@@ -987,54 +988,6 @@ TEST_F(UsageDialogTest, TabOrderFollowsTheTemplate)
 
 // ---- Pictures for people to look at ---------------------------------------
 
-// The dialog as it is on the screen, as a 24-bit BMP.
-void SaveScreenPicture(HWND window, const std::string& path)
-{
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    MSG msg;
-    for (int i = 0; i < 20; ++i) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(25);
-    }
-    RECT r;
-    GetWindowRect(window, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) / 4) * 4;
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(h);
-    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(&file, sizeof file, 1, f);
-        std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
-        std::fwrite(bits, 1, stride * static_cast<DWORD>(h), f);
-        std::fclose(f);
-    } else {
-        ADD_FAILURE() << "cannot write " << path;
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-}
-
 TEST_F(UsageDialogTest, Pictures)
 {
     const char* folder = std::getenv("TOLVANE_PICTURES");
@@ -1042,16 +995,16 @@ TEST_F(UsageDialogTest, Pictures)
         GTEST_SKIP() << "TOLVANE_PICTURES names no folder";
     const std::string dir = folder;
     steps.push_back([&](HWND usage) {
-        SaveScreenPicture(usage, dir + "\\usage-dialog.bmp");
+        EXPECT_TRUE(SaveWindowPicture(usage, dir + "\\usage-dialog.bmp"));
         ChooseRecord(usage, 2);
-        SaveScreenPicture(usage, dir + "\\usage-dialog-excess.bmp");
+        EXPECT_TRUE(SaveWindowPicture(usage, dir + "\\usage-dialog-excess.bmp"));
         Press(usage, IDC_USAGE_SAVE);
         Press(usage, IDOK);
     });
     steps.push_back([&](HWND save) {
         Press(save, IDC_SAVE_SELECTED);
         SetDlgItemTextA(save, IDC_SAVE_FILE, "C:\\reports\\march.txt");
-        SaveScreenPicture(save, dir + "\\save-usage-report.bmp");
+        EXPECT_TRUE(SaveWindowPicture(save, dir + "\\save-usage-report.bmp"));
         Press(save, IDCANCEL);
     });
     ShowUsageReport(main, March());
