@@ -9,6 +9,7 @@
 
 #include "platform/fileops.h"
 #include "platform/profile.h"
+#include "platform/win32/win32_api.h"
 #include "platform/win32_seams.h"
 #include "platform/win32/win32_ui.h"
 #include "sessionlog/win32/logdialogs.h"
@@ -114,7 +115,7 @@ const FileOps Win32FileOps = {Win32AppendAll,       Win32FlushToDisk, Win32Repla
 
 void MessageBoxPresenter(const char* text, const char* caption, ErrorCode)
 {
-    MessageBoxA(CurrentDialog, text, caption, MB_ICONHAND | MB_OK);
+    Api.MessageBoxA(CurrentDialog, text, caption, MB_ICONHAND | MB_OK);
 }
 
 } // namespace
