@@ -26,12 +26,25 @@
 #define IDC_VIEW 114
 #define IDC_RECOVER 115  // posted command, no control
 
-// Ids shared by many dialogs
+// Ids that several dialogs and pages use, each for its own control of the
+// same kind; named for what they share, not for one dialog.
 #define IDC_HELPBUTTON 1100
-#define IDC_ISPLABEL 1101
-#define IDC_ISPCOMBO 1102
+#define IDC_ISP_LABEL 1101
+#define IDC_ISP 1102  // the ISP chooser, the ISP list, or an ISP's name
 #define IDC_EXIT 1103
 #define IDC_DELETE 1106
+// A date: day, month and year labels and choosers (254 is also a day-of-week list).
+#define IDC_DAY_LABEL 251
+#define IDC_MONTH_LABEL 252
+#define IDC_YEAR_LABEL 253
+#define IDC_DAY 254
+#define IDC_MONTH 255
+#define IDC_YEAR 256
+#define IDC_PREPAID_LABEL 162
+#define IDC_FEE_LABEL 171  // the monthly/weekly fee's label and value
+#define IDC_FEE 172
+#define IDC_RASNAME 310  // a RAS entry name
+#define IDC_END_MONTH 711  // the end date's month, or "End of calendar month"
 
 // Main window's companions: the tray menu, About, Enter Date, Confirm Exit
 #define IDM_TRAY 106
@@ -48,12 +61,6 @@
 
 #define IDD_ENTERDATE 154
 #define IDC_ENTERDATE_TEXT 250
-#define IDC_ENTERDATE_DAYLABEL 251
-#define IDC_ENTERDATE_MONTHLABEL 252
-#define IDC_ENTERDATE_YEARLABEL 253
-#define IDC_ENTERDATE_DAY 254
-#define IDC_ENTERDATE_MONTH 255
-#define IDC_ENTERDATE_YEAR 256
 
 #define IDD_CONFIRMEXIT 156
 #define IDC_CONFIRMEXIT_TEXT 400
@@ -67,7 +74,6 @@
 #define IDC_USAGE_TOTALS 159
 #define IDC_USAGE_TOTALCOST_LABEL 160
 #define IDC_USAGE_TOTALCOST 161
-#define IDC_USAGE_PREPAID_LABEL 162
 #define IDC_USAGE_PREPAID 163
 #define IDC_USAGE_REMAINDER_LABEL 164
 #define IDC_USAGE_REMAINDER 165
@@ -76,8 +82,6 @@
 #define IDC_USAGE_LASTSESSION_LABEL 168
 #define IDC_USAGE_LASTSESSION 169
 #define IDC_USAGE_PRINT 170
-#define IDC_USAGE_FEE_LABEL 171
-#define IDC_USAGE_FEE 172
 #define IDC_USAGE_PAYABLE_LABEL 173
 #define IDC_USAGE_PAYABLE 174
 #define IDC_USAGE_REMAINTIME_LABEL 175
@@ -107,7 +111,6 @@
 #define IDC_TIME_MINUTE 305
 #define IDC_TIME_SECOND 306
 #define IDC_RASNAME_GROUP 309
-#define IDC_RASNAME 310
 #define IDC_RASNAME_ASSOCIATE 311
 
 // View Raw Log Entries (170), Delete Log Entries (172) and Tolvane Windows
@@ -129,7 +132,6 @@
 #define IDC_ENDDAYLABEL 1061
 #define IDC_ENDDAY 1062
 #define IDC_ENDMONTHLABEL 1063
-#define IDC_ENDMONTH 711
 #define IDC_ENDYEARLABEL 1064
 #define IDC_ENDYEAR 1065
 #define IDC_ACTIONGROUP 1600

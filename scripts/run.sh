@@ -13,5 +13,13 @@ if [ -n "${DISPLAY:-}" ]; then
   # No lingering Wine server once the program has ended.
   TOLVANE_WINESERVER_PERSIST=0 exec scripts/wine-run build/run/tolvane.exe "$@"
 else
-  exec scripts/with-display.sh scripts/wine-run build/run/tolvane.exe "$@"
+  # No screen to show it on: say so, and how to look at it and stop it,
+  # instead of running silently on an invisible display.
+  echo "run.sh: no X display (DISPLAY is not set); starting Tolvane on a private virtual display."
+  exec scripts/with-display.sh bash -c '
+    group=$(ps -o pgid= $$ | tr -d " ")
+    echo "run.sh: Tolvane runs on virtual display $DISPLAY."
+    echo "run.sh: to see it:  DISPLAY=$DISPLAY import -window root tolvane.png"
+    echo "run.sh: to stop it: press Ctrl+C here, or run: kill -- -$group"
+    exec "$@"' run.sh scripts/wine-run build/run/tolvane.exe "$@"
 fi

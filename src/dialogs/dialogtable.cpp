@@ -30,3 +30,42 @@ CommandRoute RouteCommand(const DialogTable& table, int controlId, int code, con
         return CommandRoute::HelpButton;
     return CommandRoute::Ignore;
 }
+
+PageRoute RoutePageNotification(int code, bool loaded)
+{
+    switch (code) {
+    case PAGE_SETACTIVE:
+        return loaded ? PageRoute::Accept : PageRoute::Refuse;
+    case PAGE_KILLACTIVE:
+        return PageRoute::Check;
+    case PAGE_APPLY:
+        return PageRoute::Store;
+    case PAGE_HELP:
+        return PageRoute::Help;
+    case PAGE_QUERYCANCEL:
+        return PageRoute::QueryCancel;
+    default:
+        return PageRoute::Other;
+    }
+}
+
+PageAnswer AnswerPage(PageRoute route, bool fieldsFailed)
+{
+    switch (route) {
+    case PageRoute::Accept:
+        return {true, 0, true};
+    case PageRoute::Refuse:
+        return {true, -1, true};
+    case PageRoute::Check:
+        // TRUE keeps the user on the page.
+        return {true, fieldsFailed ? 1 : 0, true};
+    case PageRoute::Store:
+        return {true, fieldsFailed ? PAGE_APPLY_INVALID_NOCHANGEPAGE : PAGE_APPLY_NOERROR, true};
+    case PageRoute::QueryCancel:
+        return {false, 0, true};
+    case PageRoute::Help:
+    case PageRoute::Other:
+        break;
+    }
+    return {false, 0, false};
+}

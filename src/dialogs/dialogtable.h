@@ -51,7 +51,6 @@ struct DialogTable {
     std::uint32_t helpButtonContext;
 };
 
-constexpr int IDC_HELP_BUTTON = 1100;
 
 enum class CommandRoute {
     Ignore,       // swallowed by a row, or a notification nobody answers
@@ -64,3 +63,44 @@ enum class CommandRoute {
 // Decides what a WM_COMMAND does. `row` receives the matching row when the
 // result is CallHandler.
 CommandRoute RouteCommand(const DialogTable& table, int controlId, int code, const CommandRow** row);
+
+// Property pages. The notifications a sheet sends its pages (the values of
+// the common-controls PSN_* codes) and how a page answers each: check its
+// fields with messages on leaving (mode 1), store them on OK (mode 2).
+constexpr int PAGE_SETACTIVE = -200;
+constexpr int PAGE_KILLACTIVE = -201;
+constexpr int PAGE_APPLY = -202;
+constexpr int PAGE_RESET = -203;
+constexpr int PAGE_HELP = -205;
+constexpr int PAGE_QUERYCANCEL = -209;
+
+// Mode bits of a page's fields operation.
+constexpr int FIELDS_CHECK = 1;
+constexpr int FIELDS_STORE = 2;
+
+// What a PSN_APPLY answer may be.
+constexpr std::intptr_t PAGE_APPLY_NOERROR = 0;
+constexpr std::intptr_t PAGE_APPLY_INVALID_NOCHANGEPAGE = 2;
+
+enum class PageRoute {
+    Accept,       // SETACTIVE of a page whose data is there
+    Refuse,       // SETACTIVE of a page whose data failed to load
+    Check,        // KILLACTIVE: the fields operation with FIELDS_CHECK
+    Store,        // APPLY: the fields operation with FIELDS_STORE
+    Help,         // the page's help context
+    QueryCancel,  // answered TRUE, no result set
+    Other,        // not the page's business
+};
+
+PageRoute RoutePageNotification(int code, bool loaded);
+
+// How the page procedure answers: whether it sets the sheet's result, the
+// result, and what the procedure returns.
+struct PageAnswer {
+    bool setsResult;
+    std::intptr_t result;
+    bool returns;
+};
+
+// fieldsFailed: the check or store of the route failed (ignored otherwise).
+PageAnswer AnswerPage(PageRoute route, bool fieldsFailed);

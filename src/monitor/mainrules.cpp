@@ -87,7 +87,6 @@ LocalTime ProposedReportDate(const LocalTime& today, int previousDefault)
 
 int ReportDateFromChoice(int dayIndex, int monthIndex, const std::string& yearText, std::int64_t& instant)
 {
-    static const int MonthLength[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (dayIndex < 0 || dayIndex > 30) {
         ShowError(1003);
         return 1003;
@@ -101,15 +100,7 @@ int ReportDateFromChoice(int dayIndex, int monthIndex, const std::string& yearTe
         ShowError(1005, static_cast<int>(year));
         return 1005;
     }
-    LocalTime date;
-    date.tm_mday = dayIndex + 1 > MonthLength[monthIndex] ? MonthLength[monthIndex] : dayIndex + 1;
-    date.tm_mon = monthIndex;
-    if (monthIndex == 1 && date.tm_mday == 29) {
-        // Day 0 of March: the last day of February in that year.
-        date.tm_mon = 2;
-        date.tm_mday = 0;
-    }
-    date.tm_year = static_cast<std::int32_t>(year);
+    LocalTime date = DateFromChoice(dayIndex, monthIndex, static_cast<int>(year) + 1900);
     instant = NormaliseLocalTime(date);
     if (instant < 0) {
         // Beyond what the runtime's calendar reaches: not a usable date.

@@ -127,3 +127,14 @@ int DaysInMonth(int year, int month)
     }
     return days[((month % 12) + 12) % 12];
 }
+
+LocalTime DateFromChoice(int dayIndex, int monthIndex, int year)
+{
+    LocalTime date;
+    date.tm_year = year - 1900;
+    date.tm_mon = monthIndex;
+    const int last = DaysInMonth(year, monthIndex);
+    date.tm_mday = dayIndex + 1 > last ? last : dayIndex + 1;
+    date.tm_isdst = -1;
+    return date;
+}

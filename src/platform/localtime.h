@@ -47,3 +47,9 @@ bool SetTimeZoneForTesting(const char* tz);
 
 // Days in a month (month 0-11, year as the full year).
 int DaysInMonth(int year, int month);
+
+// The date a day, month and year chooser stand for (dayIndex 0-30 and
+// monthIndex 0-11 are the chosen items, year the full year), at 00:00:00
+// with daylight saving left to the system. A day past the month's end means
+// its last day: "31 February" must not run on into March.
+LocalTime DateFromChoice(int dayIndex, int monthIndex, int year);

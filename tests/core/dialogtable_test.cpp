@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "dialogs/dialogtable.h"
+#include "resource.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ const CommandRow rows[] = {
     Row(503, 0, Full),     // never reached: the first row wins
 };
 
-DialogTable table{nullptr, 6, rows, nullptr, 1, IDC_HELP_BUTTON, 612};
+DialogTable table{nullptr, 6, rows, nullptr, 1, IDC_HELPBUTTON, 612};
 
 struct RouteCase {
     int id;
@@ -75,6 +76,38 @@ TEST(DialogRouting, EmptyTableHasOnlyTheDefaults)
     EXPECT_EQ(CommandRoute::EndOk, RouteCommand(empty, 1, 0, nullptr));
     EXPECT_EQ(CommandRoute::EndCancel, RouteCommand(empty, 2, 0, nullptr));
     EXPECT_EQ(CommandRoute::Ignore, RouteCommand(empty, 1100, 0, nullptr));  // no Help button
+}
+
+struct PageCase {
+    int code;
+    bool loaded;
+    bool fieldsFailed;
+    PageRoute route;
+    PageAnswer answer;
+};
+
+TEST(PageRouting, EachNotificationAndItsAnswer)
+{
+    const PageCase cases[] = {
+        {PAGE_SETACTIVE, true, false, PageRoute::Accept, {true, 0, true}},
+        {PAGE_SETACTIVE, false, false, PageRoute::Refuse, {true, -1, true}},
+        {PAGE_KILLACTIVE, true, false, PageRoute::Check, {true, 0, true}},
+        {PAGE_KILLACTIVE, true, true, PageRoute::Check, {true, 1, true}},  // stays on the page
+        {PAGE_APPLY, true, false, PageRoute::Store, {true, PAGE_APPLY_NOERROR, true}},
+        {PAGE_APPLY, true, true, PageRoute::Store, {true, PAGE_APPLY_INVALID_NOCHANGEPAGE, true}},
+        {PAGE_HELP, true, false, PageRoute::Help, {false, 0, false}},
+        {PAGE_QUERYCANCEL, true, false, PageRoute::QueryCancel, {false, 0, true}},
+        {PAGE_RESET, true, false, PageRoute::Other, {false, 0, false}},
+        {-100, true, false, PageRoute::Other, {false, 0, false}},  // a list view's notification
+    };
+    for (const PageCase& c : cases) {
+        const PageRoute route = RoutePageNotification(c.code, c.loaded);
+        EXPECT_EQ(c.route, route) << c.code << " loaded " << c.loaded;
+        const PageAnswer answer = AnswerPage(route, c.fieldsFailed);
+        EXPECT_EQ(c.answer.setsResult, answer.setsResult) << c.code;
+        EXPECT_EQ(c.answer.result, answer.result) << c.code;
+        EXPECT_EQ(c.answer.returns, answer.returns) << c.code;
+    }
 }
 
 } // namespace

@@ -16,7 +16,12 @@
 #include <map>
 #include <string>
 
+#include "charging/win32/usagedialog.h"
+#include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/controller.h"
+#include "monitor/win32/linemonitor.h"
+#include "monitor/win32/rasmonitor.h"
+#include "sessionlog/win32/logdialogs.h"
 #include "monitor/win32/linemonitor.h"
 #include "monitor/win32/monitorevents.h"
 #include "platform/clock.h"

@@ -12,7 +12,12 @@
 
 #include "modal_script.h"
 #include "window_picture.h"
+#include "charging/win32/usagedialog.h"
+#include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/controller.h"
+#include "monitor/win32/linemonitor.h"
+#include "monitor/win32/rasmonitor.h"
+#include "sessionlog/win32/logdialogs.h"
 #include "platform/clock.h"
 #include "platform/win32/win32_ui.h"
 #include "resource.h"
@@ -54,7 +59,7 @@ std::vector<ControlRow> DateRows(const char* startGroup, const char* endGroup, c
         {IDC_STARTMONTH, "ComboBox", nullptr},  {IDC_STARTYEARLABEL, "Static", "&Year"},
         {IDC_STARTYEAR, "ComboBox", nullptr},   {IDC_ENDGROUP, "Button", endGroup},
         {IDC_ENDDAYLABEL, "Static", "D&ay"},    {IDC_ENDDAY, "ComboBox", nullptr},
-        {IDC_ENDMONTHLABEL, "Static", endMonth}, {IDC_ENDMONTH, "ComboBox", nullptr},
+        {IDC_ENDMONTHLABEL, "Static", endMonth}, {IDC_END_MONTH, "ComboBox", nullptr},
         {IDC_ENDYEARLABEL, "Static", "Y&ear"},  {IDC_ENDYEAR, "ComboBox", nullptr},
     };
 }
@@ -76,11 +81,11 @@ std::vector<DialogCase> Dialogs()
                          {IDC_WHOLELOG, "Button", "&whole log file"},
                          {IDC_PERIODONLY, "Button", "&specified period only"}},
                         DateRows("Start of period (inclusive)", "End of period (inclusive)", "M&onth")),
-                   {{IDC_ISPLABEL, "Static", "&ISP to view"}, {IDC_ISPCOMBO, "ComboBox", nullptr}}),
+                   {{IDC_ISP_LABEL, "Static", "&ISP to view"}, {IDC_ISP, "ComboBox", nullptr}}),
               Buttons)},
         {IDD_DELETELOG, "Delete Log Entries",
          Join(Join(DateRows("Start of period to delete (inclusive)", "End of period to delete (inclusive)", "Mo&nth"),
-                   {{IDC_ISPLABEL, "Static", "&ISP to delete"}, {IDC_ISPCOMBO, "ComboBox", nullptr}}),
+                   {{IDC_ISP_LABEL, "Static", "&ISP to delete"}, {IDC_ISP, "ComboBox", nullptr}}),
               Buttons)},
         {IDD_CRASHRECOVERY, "Tolvane Windows Crash Recovery",
          Join({{-1, "Button", "Information"},
@@ -167,7 +172,7 @@ TEST_P(LogDialogTemplates, NoTextIsCutOffAndEveryControlLiesInside)
             const int id = GetDlgCtrlID(c);
             if (id == IDC_STARTDAY || id == IDC_ENDDAY)
                 widest = "31";
-            else if (id == IDC_STARTMONTH || id == IDC_ENDMONTH)
+            else if (id == IDC_STARTMONTH || id == IDC_END_MONTH)
                 widest = "September";
             else if (id == IDC_STARTYEAR || id == IDC_ENDYEAR)
                 widest = "2024";

@@ -11,7 +11,12 @@
 
 #include "logmaint_support.h"
 #include "modal_script.h"
+#include "charging/win32/usagedialog.h"
+#include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/controller.h"
+#include "monitor/win32/linemonitor.h"
+#include "monitor/win32/rasmonitor.h"
+#include "sessionlog/win32/logdialogs.h"
 #include "platform/clock.h"
 #include "platform/profile.h"
 #include "platform/viewer.h"
@@ -45,7 +50,7 @@ using testsupport::RecordedCodes;
 
 const std::vector<int> DateControls = {IDC_STARTGROUP,    IDC_STARTDAYLABEL, IDC_STARTDAY,      IDC_STARTMONTHLABEL,
                                        IDC_STARTMONTH,    IDC_STARTYEARLABEL, IDC_STARTYEAR,    IDC_ENDGROUP,
-                                       IDC_ENDDAYLABEL,   IDC_ENDDAY,        IDC_ENDMONTHLABEL, IDC_ENDMONTH,
+                                       IDC_ENDDAYLABEL,   IDC_ENDDAY,        IDC_ENDMONTHLABEL, IDC_END_MONTH,
                                        IDC_ENDYEARLABEL,  IDC_ENDYEAR};
 
 const char* const IniWithTwoIsps =
@@ -95,14 +100,14 @@ DateShown ShownDate(HWND dialog, int dayId, int monthId, int yearId)
 void SetDate(HWND dialog, bool start, int day, int month, const char* year)
 {
     Select(dialog, start ? IDC_STARTDAY : IDC_ENDDAY, day - 1);
-    Select(dialog, start ? IDC_STARTMONTH : IDC_ENDMONTH, month - 1);
+    Select(dialog, start ? IDC_STARTMONTH : IDC_END_MONTH, month - 1);
     SetDlgItemTextA(dialog, start ? IDC_STARTYEAR : IDC_ENDYEAR, year);
 }
 
 int SelectIsp(HWND dialog, const std::string& text)
 {
     return static_cast<int>(
-        SendDlgItemMessageA(dialog, IDC_ISPCOMBO, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+        SendDlgItemMessageA(dialog, IDC_ISP, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                             reinterpret_cast<LPARAM>(text.c_str())));
 }
 
@@ -177,11 +182,11 @@ TEST_F(ViewDialogTest, PresetsFollowTheDefaultRange)
             for (int id : DateControls)
                 EXPECT_EQ(IsWindowEnabled(GetDlgItem(d, id)) != 0, !c.wholeLog) << "control " << id;
             EXPECT_EQ(ShownDate(d, IDC_STARTDAY, IDC_STARTMONTH, IDC_STARTYEAR), c.start);
-            EXPECT_EQ(ShownDate(d, IDC_ENDDAY, IDC_ENDMONTH, IDC_ENDYEAR), c.end);
-            EXPECT_EQ(ComboItems(d, IDC_ISPCOMBO), (std::vector<std::string>{"Demon Internet", "Zetnet", "All isps"}));
-            EXPECT_EQ(ComboSelection(d, IDC_ISPCOMBO), "All isps");
+            EXPECT_EQ(ShownDate(d, IDC_ENDDAY, IDC_END_MONTH, IDC_ENDYEAR), c.end);
+            EXPECT_EQ(ComboItems(d, IDC_ISP), (std::vector<std::string>{"Demon Internet", "Zetnet", "All isps"}));
+            EXPECT_EQ(ComboSelection(d, IDC_ISP), "All isps");
             EXPECT_EQ(ComboItems(d, IDC_STARTDAY).size(), 31u);
-            EXPECT_EQ(ComboItems(d, IDC_ENDMONTH).size(), 12u);
+            EXPECT_EQ(ComboItems(d, IDC_END_MONTH).size(), 12u);
             Press(d, IDCANCEL);
         });
         ViewRequest request;
@@ -223,7 +228,7 @@ TEST_F(ViewDialogTest, BadChoicesAreReportedAndTheDialogStaysOpen)
          2065, "You need to specify whether you want the whole log displayed or only a specific portion of it."},
         {"start year 1900", [](HWND d) { SetDlgItemTextA(d, IDC_STARTYEAR, "1900"); }, 1005, "Invalid year: 1900."},
         {"end year not a number", [](HWND d) { SetDlgItemTextA(d, IDC_ENDYEAR, "abc"); }, 1005, "Invalid year: 0."},
-        {"no ISP", [](HWND d) { Select(d, IDC_ISPCOMBO, -1); }, 2080,
+        {"no ISP", [](HWND d) { Select(d, IDC_ISP, -1); }, 2080,
          "You need to select one of the items in the ISP to view box. Select \"All isps\" if you want to view the log "
          "entries for all the ISPs."},
     };
@@ -386,9 +391,9 @@ TEST_F(DeleteDialogTest, ProposesLastYearForAllIsps)
         EXPECT_EQ(modal::Text(d), "Delete Log Entries");
         const std::vector<std::string> years = {"2022", "2023", "2024"};
         EXPECT_EQ(ShownDate(d, IDC_STARTDAY, IDC_STARTMONTH, IDC_STARTYEAR), (DateShown{"1", "January", "2023", years}));
-        EXPECT_EQ(ShownDate(d, IDC_ENDDAY, IDC_ENDMONTH, IDC_ENDYEAR), (DateShown{"31", "December", "2023", years}));
-        EXPECT_EQ(ComboItems(d, IDC_ISPCOMBO), (std::vector<std::string>{"Demon Internet", "Zetnet", "All isps"}));
-        EXPECT_EQ(ComboSelection(d, IDC_ISPCOMBO), "All isps");
+        EXPECT_EQ(ShownDate(d, IDC_ENDDAY, IDC_END_MONTH, IDC_ENDYEAR), (DateShown{"31", "December", "2023", years}));
+        EXPECT_EQ(ComboItems(d, IDC_ISP), (std::vector<std::string>{"Demon Internet", "Zetnet", "All isps"}));
+        EXPECT_EQ(ComboSelection(d, IDC_ISP), "All isps");
         // Four characters at most may be typed into the year.
         HWND yearEdit = GetWindow(GetDlgItem(d, IDC_STARTYEAR), GW_CHILD);
         EXPECT_EQ(SendMessageA(yearEdit, EM_GETLIMITTEXT, 0, 0), 4);
@@ -411,7 +416,7 @@ TEST_F(DeleteDialogTest, BadChoicesAreReportedAndTheDialogStaysOpen)
         {"end year 1900", [](HWND d) { SetDlgItemTextA(d, IDC_ENDYEAR, "1900"); }, 1005},
         // Past what the runtime's calendar reaches: no period rather than a wrong one.
         {"end year 9999", [](HWND d) { SetDlgItemTextA(d, IDC_ENDYEAR, "9999"); }, 1005},
-        {"no ISP", [](HWND d) { Select(d, IDC_ISPCOMBO, -1); }, 1013},
+        {"no ISP", [](HWND d) { Select(d, IDC_ISP, -1); }, 1013},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

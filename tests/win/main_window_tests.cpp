@@ -97,7 +97,7 @@ const std::vector<ControlRow> ExpectedControls = {
     {IDC_PREVIOUS, "Button", "&Previous", false},
     {-1, "Button", "Manual", true},
     {-1, "Static", "Manually start or stop timer", false},
-    {IDC_ISPCOMBO, "ComboBox", "ISP1", false},  // a new settings file has one ISP
+    {IDC_ISP, "ComboBox", "ISP1", false},  // a new settings file has one ISP
     {IDC_BEGIN, "Button", "&Begin", false},
     {IDC_END, "Button", "&End", false},
     {-1, "Button", "Automatic", true},
@@ -136,7 +136,7 @@ TEST_F(MainWindowTest, HasTheTitleClassAndEveryControlInOrder)
 
 TEST_F(MainWindowTest, TabVisitsTheControlsInReadingOrder)
 {
-    const std::vector<int> order = {IDC_CURRENT, IDC_PREVIOUS, IDC_ISPCOMBO, IDC_BEGIN,  IDC_END,   IDC_MONITOR,
+    const std::vector<int> order = {IDC_CURRENT, IDC_PREVIOUS, IDC_ISP, IDC_BEGIN,  IDC_END,   IDC_MONITOR,
                                     IDC_VIEW,    IDC_OPTIONS,  IDC_DELETE,   IDC_HELPBUTTON, IDC_ABOUT, IDC_EXIT};
     HWND at = GetDlgItem(window, order.front());
     for (std::size_t i = 1; i <= order.size(); ++i) {

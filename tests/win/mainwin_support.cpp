@@ -3,7 +3,12 @@
 #include <fstream>
 #include <iterator>
 
+#include "charging/win32/usagedialog.h"
+#include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/controller.h"
+#include "monitor/win32/linemonitor.h"
+#include "monitor/win32/rasmonitor.h"
+#include "sessionlog/win32/logdialogs.h"
 #include "monitor/win32/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/win32/messages.h"

@@ -17,7 +17,12 @@
 #include "dialogs/win32/dialogframework.h"
 #include "mainwin_support.h"
 #include "monitor/mainrules.h"
+#include "charging/win32/usagedialog.h"
+#include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/controller.h"
+#include "monitor/win32/linemonitor.h"
+#include "monitor/win32/rasmonitor.h"
+#include "sessionlog/win32/logdialogs.h"
 #include "monitor/win32/mainwindow.h"
 #include "platform/clock.h"
 #include "platform/profile.h"
@@ -78,7 +83,7 @@ protected:
 TEST_F(MainWindowTest, TheIspListHoldsEveryIspInTableOrderWithTheDefaultSelected)
 {
     Open();
-    HWND combo = GetDlgItem(window, IDC_ISPCOMBO);
+    HWND combo = GetDlgItem(window, IDC_ISP);
     ASSERT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 2);
     const char* names[] = {"Alpha", "Beta"};
     const LRESULT ids[] = {4, 2};
@@ -96,7 +101,7 @@ TEST_F(MainWindowTest, TariffsThatFailToLoadListOneIspQuietlyAtStartAndLoudlyAft
     testsupport::WriteFileBytes(IniFilePath, "[Global]\r\nActiveIDs=4\r\n[ISP4]\r\nNumFrames=2000000\r\n");
     ProfileFlush(IniFilePath);
     Open();
-    HWND combo = GetDlgItem(window, IDC_ISPCOMBO);
+    HWND combo = GetDlgItem(window, IDC_ISP);
     auto items = [combo] {
         std::vector<std::pair<std::string, LRESULT>> list;
         for (int i = 0; i < SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i) {
@@ -124,7 +129,7 @@ TEST_F(MainWindowTest, BeginAndEndRecordTheSelectedIspAtTheCurrentTime)
     const std::int64_t t0 = LocalInstant(2024, 5, 15, 9);
     PinClock(t0);
     Command(IDC_BEGIN);  // Beta, the default
-    SendDlgItemMessageA(window, IDC_ISPCOMBO, CB_SETCURSEL, 0, 0);
+    SendDlgItemMessageA(window, IDC_ISP, CB_SETCURSEL, 0, 0);
     PinClock(t0 + 60);
     Command(IDC_END);  // Alpha
     std::vector<SessionRecord> r = Records();
@@ -138,7 +143,7 @@ TEST_F(MainWindowTest, BeginAndEndRecordTheSelectedIspAtTheCurrentTime)
     EXPECT_EQ(r[1].flag, 0);
     EXPECT_FALSE(MonitoringActive) << "manual events do not change the monitoring state";
 
-    SendDlgItemMessageA(window, IDC_ISPCOMBO, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SendDlgItemMessageA(window, IDC_ISP, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     Command(IDC_BEGIN);
     Command(IDC_END);
     EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{1071, 1071}));
@@ -522,33 +527,33 @@ TEST_F(MainWindowTest, PreviousAsksForADateAndReportsOnIt)
     std::vector<std::string> years;
     steps.push_back([&](HWND d) {
         dialog = d;
-        daySel = static_cast<int>(SendDlgItemMessageA(d, IDC_ENTERDATE_DAY, CB_GETCURSEL, 0, 0));
-        monthSel = static_cast<int>(SendDlgItemMessageA(d, IDC_ENTERDATE_MONTH, CB_GETCURSEL, 0, 0));
-        yearSel = static_cast<int>(SendDlgItemMessageA(d, IDC_ENTERDATE_YEAR, CB_GETCURSEL, 0, 0));
-        for (int i = 0; i < SendDlgItemMessageA(d, IDC_ENTERDATE_YEAR, CB_GETCOUNT, 0, 0); ++i) {
+        daySel = static_cast<int>(SendDlgItemMessageA(d, IDC_DAY, CB_GETCURSEL, 0, 0));
+        monthSel = static_cast<int>(SendDlgItemMessageA(d, IDC_MONTH, CB_GETCURSEL, 0, 0));
+        yearSel = static_cast<int>(SendDlgItemMessageA(d, IDC_YEAR, CB_GETCURSEL, 0, 0));
+        for (int i = 0; i < SendDlgItemMessageA(d, IDC_YEAR, CB_GETCOUNT, 0, 0); ++i) {
             char text[16] = {};
-            SendDlgItemMessageA(d, IDC_ENTERDATE_YEAR, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            SendDlgItemMessageA(d, IDC_YEAR, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
             years.push_back(text);
         }
-        SendDlgItemMessageA(d, IDC_ENTERDATE_DAY, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        SendDlgItemMessageA(d, IDC_DAY, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
         Press(d, IDOK);
     });
     // Each error leaves the dialog open; the next answer mends one field.
     onError.push_back([&](ErrorCode) {
         EXPECT_TRUE(IsWindow(dialog));
-        SendDlgItemMessageA(dialog, IDC_ENTERDATE_DAY, CB_SETCURSEL, 30, 0);
-        SendDlgItemMessageA(dialog, IDC_ENTERDATE_MONTH, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        SendDlgItemMessageA(dialog, IDC_DAY, CB_SETCURSEL, 30, 0);
+        SendDlgItemMessageA(dialog, IDC_MONTH, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
         Press(dialog, IDOK);
     });
     onError.push_back([&](ErrorCode) {
         EXPECT_TRUE(IsWindow(dialog));
-        SendDlgItemMessageA(dialog, IDC_ENTERDATE_MONTH, CB_SETCURSEL, 3, 0);  // April
-        SetDlgItemTextA(dialog, IDC_ENTERDATE_YEAR, "1900");
+        SendDlgItemMessageA(dialog, IDC_MONTH, CB_SETCURSEL, 3, 0);  // April
+        SetDlgItemTextA(dialog, IDC_YEAR, "1900");
         Press(dialog, IDOK);
     });
     onError.push_back([&](ErrorCode) {
         EXPECT_TRUE(IsWindow(dialog));
-        SetDlgItemTextA(dialog, IDC_ENTERDATE_YEAR, "2023");
+        SetDlgItemTextA(dialog, IDC_YEAR, "2023");
         Press(dialog, IDOK);
     });
     Command(IDC_PREVIOUS);

@@ -12,7 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "charging/win32/usagedialog.h"
+#include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/controller.h"
+#include "monitor/win32/linemonitor.h"
+#include "monitor/win32/rasmonitor.h"
+#include "sessionlog/win32/logdialogs.h"
 #include "monitor/win32/linemonitor.h"
 #include "monitor/win32/monitorevents.h"
 #include "monitor/win32/rasmonitor.h"
@@ -453,8 +458,8 @@ TEST_F(ConnectionMadeTest, OpensWithTheOptionTheTimeAndTheDefaultIsp)
                 EXPECT_FALSE(Enabled(d, id)) << "disabled until Specified time is clicked";
                 EXPECT_EQ(SendDlgItemMessageA(d, id, EM_GETLIMITTEXT, 0, 0), 2);
             }
-            EXPECT_EQ(SendDlgItemMessageA(d, IDC_ISPCOMBO, CB_GETCOUNT, 0, 0), 2);
-            EXPECT_EQ(Text(d, IDC_ISPCOMBO), "Beta");
+            EXPECT_EQ(SendDlgItemMessageA(d, IDC_ISP, CB_GETCOUNT, 0, 0), 2);
+            EXPECT_EQ(Text(d, IDC_ISP), "Beta");
             for (int id : {IDC_RASNAME_GROUP, IDC_RASNAME, IDC_RASNAME_ASSOCIATE})
                 EXPECT_FALSE(Enabled(d, id)) << "no entry name: nothing to associate";
             EXPECT_EQ(Text(d, IDC_RASNAME), "Not applicable");
@@ -488,7 +493,7 @@ TEST_F(ConnectionMadeTest, EachValidationErrorKeepsTheDialogOpen)
         ErrorCode code;
         const char* text;
     } cases[] = {
-        {"no ISP", [](HWND d) { SendDlgItemMessageA(d, IDC_ISPCOMBO, CB_SETCURSEL, static_cast<WPARAM>(-1), 0); },
+        {"no ISP", [](HWND d) { SendDlgItemMessageA(d, IDC_ISP, CB_SETCURSEL, static_cast<WPARAM>(-1), 0); },
          1071, "You need to select an ISP to log to."},
         {"hour",
          [](HWND d) {
@@ -566,7 +571,7 @@ TEST_F(ConnectionMadeTest, OkTakesTheChosenTimeAndIsp)
         Monitor.online = false;
         Open(nullptr, [&](HWND d) {
             c.set(d);
-            SendDlgItemMessageA(d, IDC_ISPCOMBO, CB_SETCURSEL, 0, 0);  // Alpha
+            SendDlgItemMessageA(d, IDC_ISP, CB_SETCURSEL, 0, 0);  // Alpha
             Click(d, IDOK);
         });
         EXPECT_TRUE(Monitor.online);

@@ -22,7 +22,12 @@
 #include "core/support.h"
 #include "win/window_picture.h"
 #include "dialogs/win32/dialogframework.h"
+#include "charging/win32/usagedialog.h"
+#include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/controller.h"
+#include "monitor/win32/linemonitor.h"
+#include "monitor/win32/rasmonitor.h"
+#include "sessionlog/win32/logdialogs.h"
 #include "platform/clock.h"
 #include "platform/profile.h"
 #include "platform/win32/win32_api.h"
@@ -156,9 +161,9 @@ Shown ReadShown(HWND dialog)
     Shown s;
     s.period = ItemText(dialog, IDC_USAGE_PERIOD);
     s.rows = ListViewRows(GetDlgItem(dialog, IDC_USAGE_FRAMES));
-    for (int id : {IDC_USAGE_TOTALCOST_LABEL, IDC_USAGE_TOTALCOST, IDC_USAGE_PREPAID_LABEL, IDC_USAGE_PREPAID,
+    for (int id : {IDC_USAGE_TOTALCOST_LABEL, IDC_USAGE_TOTALCOST, IDC_PREPAID_LABEL, IDC_USAGE_PREPAID,
                    IDC_USAGE_REMAINDER_LABEL, IDC_USAGE_REMAINDER, IDC_USAGE_REMAINTIME_LABEL, IDC_USAGE_REMAINTIME,
-                   IDC_USAGE_FEE_LABEL, IDC_USAGE_FEE, IDC_USAGE_PAYABLE_LABEL, IDC_USAGE_PAYABLE,
+                   IDC_FEE_LABEL, IDC_FEE, IDC_USAGE_PAYABLE_LABEL, IDC_USAGE_PAYABLE,
                    IDC_USAGE_CONNECTIONS_LABEL, IDC_USAGE_CONNECTIONS, IDC_USAGE_LASTSESSION_LABEL,
                    IDC_USAGE_LASTSESSION})
         s.totals.push_back(ItemText(dialog, id));
@@ -167,9 +172,9 @@ Shown ReadShown(HWND dialog)
 
 void ChooseRecord(HWND dialog, int item)
 {
-    HWND list = GetDlgItem(dialog, IDC_ISPCOMBO);
+    HWND list = GetDlgItem(dialog, IDC_ISP);
     SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(item), 0);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_ISPCOMBO, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_ISP, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
 }
 
 // ---- The files ------------------------------------------------------------
@@ -388,7 +393,7 @@ TEST_F(UsageDialogTest, ShowsTheFirstIspAndEachRecordTheChooserPicks)
         EXPECT_EQ(CurrentDialog, dialog);
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), main);
         EXPECT_FALSE(BusyCursorActive()) << "the wait cursor is down once the dialog shows";
-        HWND chooser = GetDlgItem(dialog, IDC_ISPCOMBO);
+        HWND chooser = GetDlgItem(dialog, IDC_ISP);
         EXPECT_EQ(ClassOf(chooser), "ListBox");
         EXPECT_EQ(ListBoxItems(chooser),
                   (std::vector<std::string>{"Phone Company", "Net One", "Net Two", "Net Three"}));
@@ -420,7 +425,7 @@ TEST_F(UsageDialogTest, ShowsTheFirstIspAndEachRecordTheChooserPicks)
         ExpectShown(dialog, NetThree, "an ISP without sessions");
         // Other notifications of the list box change nothing.
         SendMessageA(chooser, LB_SETCURSEL, 1, 0);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_ISPCOMBO, LBN_DBLCLK), reinterpret_cast<LPARAM>(chooser));
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_ISP, LBN_DBLCLK), reinterpret_cast<LPARAM>(chooser));
         ExpectShown(dialog, NetThree, "after a double click");
         Press(dialog, IDOK);
     });
@@ -571,7 +576,7 @@ TEST_F(UsageDialogTest, HelpButtonsAndContextHelpOfBothDialogs)
         const struct {
             int id;
             DWORD context;
-        } pairs[] = {{IDC_ISPCOMBO, 3200}, {IDC_USAGE_PERIOD, 3201}, {IDC_USAGE_FRAMES, 3202},
+        } pairs[] = {{IDC_ISP, 3200}, {IDC_USAGE_PERIOD, 3201}, {IDC_USAGE_FRAMES, 3202},
                      {IDC_USAGE_REMAINDER_LABEL, 3205}, {IDC_USAGE_REMAINTIME, 3211}, {IDC_USAGE_PAYABLE, 3210},
                      {IDC_USAGE_LASTSESSION_LABEL, 3207}, {IDC_USAGE_SAVE, 3212}, {IDC_USAGE_PRINT, 3208},
                      {IDC_HELPBUTTON, 3002}};
@@ -588,7 +593,7 @@ TEST_F(UsageDialogTest, HelpButtonsAndContextHelpOfBothDialogs)
         EXPECT_EQ(helpCalls[0].data, 625u);
         askHelp(save, IDC_SAVE_APPEND);
         ASSERT_EQ(helpCalls.size(), 2u);
-        for (const auto& [id, context] : {std::pair{IDC_SAVE_GROUP, 5000}, std::pair{IDC_ISPCOMBO, 5000},
+        for (const auto& [id, context] : {std::pair{IDC_SAVE_GROUP, 5000}, std::pair{IDC_ISP, 5000},
                                            std::pair{IDC_SAVE_FILE, 5001}, std::pair{IDC_BROWSE, 5001},
                                            std::pair{IDC_SAVE_APPEND, 5002}, std::pair{IDCANCEL, 3001}})
             EXPECT_EQ(ContextOf(helpCalls[1].data, id), static_cast<DWORD>(context)) << id;
@@ -613,7 +618,7 @@ void SaveFromReport(const Step& save)
 
 int SelectIsp(HWND save, const char* name)
 {
-    HWND combo = GetDlgItem(save, IDC_ISPCOMBO);
+    HWND combo = GetDlgItem(save, IDC_ISP);
     const int item = static_cast<int>(SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                                    reinterpret_cast<LPARAM>(name)));
     SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
@@ -632,7 +637,7 @@ TEST_F(UsageDialogTest, SaveDialogOpensWithItsDefaults)
         EXPECT_EQ(IsDlgButtonChecked(save, IDC_SAVE_PHONE), BST_CHECKED);
         EXPECT_EQ(IsDlgButtonChecked(save, IDC_SAVE_APPEND), BST_UNCHECKED);
         EXPECT_EQ(ItemText(save, IDC_SAVE_FILE), "");
-        HWND combo = GetDlgItem(save, IDC_ISPCOMBO);
+        HWND combo = GetDlgItem(save, IDC_ISP);
         EXPECT_FALSE(IsWindowEnabled(combo));
         // Every ISP in table order, numbers as item data, the default ISP chosen.
         ASSERT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 3);
@@ -803,7 +808,7 @@ TEST_F(UsageDialogTest, EachProblemIsReportedAndTheDialogStaysOpen)
              [&] {
                  SetDlgItemTextA(save, IDC_SAVE_FILE, file.string().c_str());
                  Press(save, IDC_SAVE_SELECTED);
-                 SendDlgItemMessageA(save, IDC_ISPCOMBO, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+                 SendDlgItemMessageA(save, IDC_ISP, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
              },
              2071},
             {"no ISP option at all",
@@ -853,7 +858,7 @@ TEST_F(UsageDialogTest, AnIspAddedSinceTheReportIsRefused)
         ASSERT_EQ(ErrorCodes(), std::vector<ErrorCode>{2070});
         EXPECT_TRUE(StillOpen(usage));
         // The report itself was not recomputed.
-        EXPECT_EQ(ListBoxItems(GetDlgItem(usage, IDC_ISPCOMBO)).size(), 4u);
+        EXPECT_EQ(ListBoxItems(GetDlgItem(usage, IDC_ISP)).size(), 4u);
         Press(usage, IDOK);
     });
     steps.push_back([&](HWND save) {
@@ -961,7 +966,7 @@ TEST_F(UsageDialogTest, NoLabelIsCutOff)
 TEST_F(UsageDialogTest, TabOrderFollowsTheTemplate)
 {
     steps.push_back([&](HWND usage) {
-        const std::vector<int> order = {IDC_ISPCOMBO, IDC_USAGE_FRAMES, IDOK, IDC_USAGE_SAVE, IDC_USAGE_PRINT,
+        const std::vector<int> order = {IDC_ISP, IDC_USAGE_FRAMES, IDOK, IDC_USAGE_SAVE, IDC_USAGE_PRINT,
                                         IDC_HELPBUTTON};
         HWND at = GetDlgItem(usage, order.front());
         for (std::size_t i = 1; i <= order.size(); ++i) {
@@ -973,7 +978,7 @@ TEST_F(UsageDialogTest, TabOrderFollowsTheTemplate)
     });
     steps.push_back([&](HWND save) {
         Press(save, IDC_SAVE_SELECTED);  // the list takes part once enabled
-        const std::vector<int> order = {IDC_SAVE_SELECTED, IDC_ISPCOMBO, IDC_SAVE_PHONE, IDC_SAVE_FILE,
+        const std::vector<int> order = {IDC_SAVE_SELECTED, IDC_ISP, IDC_SAVE_PHONE, IDC_SAVE_FILE,
                                         IDC_BROWSE,        IDC_SAVE_APPEND, IDOK,        IDCANCEL,
                                         IDC_HELPBUTTON};
         HWND at = GetDlgItem(save, order.front());

@@ -16,6 +16,7 @@
 #include "platform/win32/win32_ui.h"
 #include "resource.h"
 #include "startup/errors.h"
+#include "startup/locations.h"
 #include "tariff/tariffstore.h"
 
 namespace {
@@ -32,11 +33,6 @@ HWND AsWindow(WindowHandle window)
     return static_cast<HWND>(window);
 }
 
-SaveReportRequest* RequestOf(HWND dialog)
-{
-    return reinterpret_cast<SaveReportRequest*>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
-
 bool IsChecked(HWND dialog, int id)
 {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
@@ -45,7 +41,7 @@ bool IsChecked(HWND dialog, int id)
 void ChooseIspOption(HWND dialog, int id)
 {
     CheckRadioButton(dialog, IDC_SAVE_ALL, IDC_SAVE_NONE, id);
-    EnableWindow(GetDlgItem(dialog, IDC_ISPCOMBO), id == IDC_SAVE_SELECTED);
+    EnableWindow(GetDlgItem(dialog, IDC_ISP), id == IDC_SAVE_SELECTED);
 }
 
 void OnAllIsps(WindowHandle dialog)
@@ -74,6 +70,9 @@ void OnBrowse(WindowHandle window)
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = path;
     ofn.nMaxFile = sizeof path;
+    // Reports are kept beside the program's own files unless the user
+    // goes elsewhere.
+    ofn.lpstrInitialDir = ProgramDirectory.c_str();
     ofn.Flags = OFN_HIDEREADONLY | OFN_NOREADONLYRETURN | OFN_NOCHANGEDIR;
     // Appending to an existing file is the point, so ask only when it
     // would be replaced.
@@ -98,11 +97,11 @@ SaveReportForm ReadForm(HWND dialog)
         form.option = SaveIspOption::None;
     else
         form.option = SaveIspOption::Unchosen;
-    const LRESULT item = SendDlgItemMessageA(dialog, IDC_ISPCOMBO, CB_GETCURSEL, 0, 0);
+    const LRESULT item = SendDlgItemMessageA(dialog, IDC_ISP, CB_GETCURSEL, 0, 0);
     form.ispSelected = item != CB_ERR;
     if (form.ispSelected)
         form.selectedIspId =
-            static_cast<std::int32_t>(SendDlgItemMessageA(dialog, IDC_ISPCOMBO, CB_GETITEMDATA, item, 0));
+            static_cast<std::int32_t>(SendDlgItemMessageA(dialog, IDC_ISP, CB_GETITEMDATA, item, 0));
     form.includePhone = IsChecked(dialog, IDC_SAVE_PHONE);
     char name[SAVE_REPORT_NAME_MAX + 1] = "";
     GetDlgItemTextA(dialog, IDC_SAVE_FILE, name, sizeof name);
@@ -115,7 +114,7 @@ void OnOk(WindowHandle window)
 {
     HWND dialog = AsWindow(window);
     const SaveReportForm form = ReadForm(dialog);
-    SaveReportRequest* request = RequestOf(dialog);
+    SaveReportRequest* request = &DialogData<SaveReportRequest>(dialog);
     UsageReportChoice choice;
     if (const int problem = CheckSaveReportForm(form, choice)) {
         ShowError(problem);
@@ -139,7 +138,7 @@ const HelpPair SaveHelp[] = {
     {IDC_SAVE_GROUP, 5000},
     {IDC_SAVE_ALL, 5000},
     {IDC_SAVE_SELECTED, 5000},
-    {IDC_ISPCOMBO, 5000},
+    {IDC_ISP, 5000},
     {IDC_SAVE_NONE, 5000},
     {IDC_SAVE_PHONE, 5000},
     {IDC_SAVE_FILELABEL, 5001},
@@ -156,10 +155,9 @@ DialogTable SaveDialogTable = {
     nullptr, RowCount(SaveCommands), SaveCommands, SaveHelp, TRUE, IDC_HELPBUTTON, 625,
 };
 
-void OpenSaveDialog(HWND dialog, LPARAM request)
+void OpenSaveDialog(HWND dialog)
 {
     SetReturnWindow(SaveDialogTable, MainWindow);
-    SetWindowLongPtrA(dialog, DWLP_USER, request);
     // Quiet: the Usage dialog has already shown what was wrong with the tariffs.
     FillIspList(dialog, true);
     ChooseIspOption(dialog, IDC_SAVE_ALL);
@@ -173,7 +171,7 @@ INT_PTR CALLBACK SaveReportDialogProc(HWND window, UINT message, WPARAM wParam, 
 {
     const INT_PTR result = DialogDispatch(SaveDialogTable, window, message, wParam, lParam);
     if (message == WM_INITDIALOG)
-        OpenSaveDialog(window, lParam);
+        OpenSaveDialog(window);
     return result;
 }
 
@@ -182,9 +180,7 @@ INT_PTR CALLBACK SaveReportDialogProc(HWND window, UINT message, WPARAM wParam, 
 void SaveUsageReport(HWND owner, const TariffTable& table)
 {
     SaveReportRequest request;
-    const INT_PTR result = DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_SAVEREPORT), owner,
-                                           SaveReportDialogProc, reinterpret_cast<LPARAM>(&request));
-    if (result != 0)
+    if (RunModalDialog(owner, IDD_SAVEREPORT, SaveReportDialogProc, &request) != 0)
         return;
     // Reports its own failures (cannot open, ISP not in the table).
     SaveUsageReportFile(request.fileName, request.append, table, request.choice);

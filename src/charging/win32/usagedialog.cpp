@@ -16,8 +16,8 @@
 
 namespace {
 
+// Only one report is open at a time.
 HWND openUsageDialog = nullptr;
-TariffTable usageTable;
 
 HWND AsWindow(WindowHandle window)
 {
@@ -32,20 +32,20 @@ void CloseReport(WindowHandle dialog)
 
 void OnSave(WindowHandle dialog)
 {
-    SaveUsageReport(AsWindow(dialog), usageTable);
+    SaveUsageReport(AsWindow(dialog), DialogData<TariffTable>(AsWindow(dialog)));
 }
 
 void OnPrint(WindowHandle dialog)
 {
-    PrintUsageReport(AsWindow(dialog), usageTable);
+    PrintUsageReport(AsWindow(dialog), DialogData<TariffTable>(AsWindow(dialog)));
 }
 
 void OnChooser(WindowHandle dialog, int, WindowHandle, int code)
 {
     if (code != LBN_SELCHANGE)
         return;
-    const int item = static_cast<int>(SendDlgItemMessageA(AsWindow(dialog), IDC_ISPCOMBO, LB_GETCURSEL, 0, 0));
-    if (const TariffRecord* record = UsageChooserRecord(usageTable, item))
+    const int item = static_cast<int>(SendDlgItemMessageA(AsWindow(dialog), IDC_ISP, LB_GETCURSEL, 0, 0));
+    if (const TariffRecord* record = UsageChooserRecord(DialogData<TariffTable>(AsWindow(dialog)), item))
         ShowTariffUsage(AsWindow(dialog), *record);
 }
 
@@ -53,24 +53,24 @@ const CommandRow UsageCommands[] = {
     Row(IDCANCEL, 3, CloseReport),
     Row(IDC_USAGE_SAVE, 3, OnSave),
     Row(IDC_USAGE_PRINT, 3, OnPrint),
-    Row(IDC_ISPCOMBO, 0, OnChooser),
+    Row(IDC_ISP, 0, OnChooser),
 };
 
 const HelpPair UsageHelp[] = {
-    {IDC_ISPLABEL, 3200},
-    {IDC_ISPCOMBO, 3200},
+    {IDC_ISP_LABEL, 3200},
+    {IDC_ISP, 3200},
     {IDC_USAGE_PERIOD, 3201},
     {IDC_USAGE_FRAMES, 3202},
     {IDC_USAGE_TOTALCOST_LABEL, 3203},
     {IDC_USAGE_TOTALCOST, 3203},
-    {IDC_USAGE_PREPAID_LABEL, 3204},
+    {IDC_PREPAID_LABEL, 3204},
     {IDC_USAGE_PREPAID, 3204},
     {IDC_USAGE_REMAINDER_LABEL, 3205},
     {IDC_USAGE_REMAINDER, 3205},
     {IDC_USAGE_REMAINTIME_LABEL, 3211},
     {IDC_USAGE_REMAINTIME, 3211},
-    {IDC_USAGE_FEE_LABEL, 3209},
-    {IDC_USAGE_FEE, 3209},
+    {IDC_FEE_LABEL, 3209},
+    {IDC_FEE, 3209},
     {IDC_USAGE_PAYABLE_LABEL, 3210},
     {IDC_USAGE_PAYABLE, 3210},
     {IDC_USAGE_CONNECTIONS_LABEL, 3206},
@@ -89,52 +89,21 @@ DialogTable UsageDialogTable = {
     nullptr, RowCount(UsageCommands), UsageCommands, UsageHelp, TRUE, IDC_HELPBUTTON, 612,
 };
 
-// Three left-aligned columns: the frame name half the width, time and cost
-// a quarter each.
-bool SetUpFrameColumns(HWND list)
-{
-    RECT client;
-    if (!list || !GetClientRect(list, &client))
-        return false;
-    const int width = client.right - client.left;
-    struct Column {
-        const char* title;
-        int width;
-    };
-    const Column columns[] = {{"Frame", width / 2}, {"Time", width / 4}, {"Cost", width / 4}};
-    for (int i = 0; i < 3; ++i) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.fmt = LVCFMT_LEFT;
-        column.cx = columns[i].width;
-        column.pszText = const_cast<char*>(columns[i].title);
-        column.iSubItem = i;
-        if (SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column)) == -1)
-            return false;
-    }
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    return true;
-}
-
-void SetSubItem(HWND list, int row, int subItem, const std::string& text)
-{
-    LVITEMA item{};
-    item.iSubItem = subItem;
-    item.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
+// The frame name half the width, time and cost a quarter each.
+const ListColumn FrameColumns[] = {{"Frame", 500}, {"Time", 250}, {"Cost", 250}};
 
 void OpenReport(HWND dialog)
 {
     openUsageDialog = dialog;
     SetReturnWindow(UsageDialogTable, MainWindow);
+    const TariffTable& usageTable = DialogData<TariffTable>(dialog);
 
     for (const std::string& name : UsageChooserItems(usageTable))
-        SendDlgItemMessageA(dialog, IDC_ISPCOMBO, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        SendDlgItemMessageA(dialog, IDC_ISP, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     const int first = UsageChooserFirstItem(usageTable);
-    SendDlgItemMessageA(dialog, IDC_ISPCOMBO, LB_SETCURSEL, static_cast<WPARAM>(first), 0);
+    SendDlgItemMessageA(dialog, IDC_ISP, LB_SETCURSEL, static_cast<WPARAM>(first), 0);
 
-    if (!SetUpFrameColumns(GetDlgItem(dialog, IDC_USAGE_FRAMES))) {
+    if (!SetListColumns(GetDlgItem(dialog, IDC_USAGE_FRAMES), FrameColumns, 3)) {
         EndDialog(dialog, -1);
         return;
     }
@@ -172,17 +141,8 @@ void ShowTariffUsage(HWND dialog, const TariffRecord& record)
 
     HWND list = GetDlgItem(dialog, IDC_USAGE_FRAMES);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    for (std::size_t i = 0; i < view.rows.size(); ++i) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(i);
-        item.pszText = const_cast<char*>(view.rows[i].frame.c_str());
-        const int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        if (row < 0)
-            continue;
-        SetSubItem(list, row, 1, view.rows[i].time);
-        SetSubItem(list, row, 2, view.rows[i].cost);
-    }
+    for (std::size_t i = 0; i < view.rows.size(); ++i)
+        InsertListRow(list, static_cast<int>(i), {view.rows[i].frame, view.rows[i].time, view.rows[i].cost});
     if (!view.rows.empty())
         SelectListItem(list, 0);
 
@@ -196,7 +156,7 @@ void ShowTariffUsage(HWND dialog, const TariffRecord& record)
         {IDC_USAGE_REMAINDER, view.remainderCost},
         {IDC_USAGE_REMAINTIME_LABEL, view.remainderTimeLabel},
         {IDC_USAGE_REMAINTIME, view.remainderTime},
-        {IDC_USAGE_FEE, view.periodicFee},
+        {IDC_FEE, view.periodicFee},
         {IDC_USAGE_PAYABLE, view.amountPayable},
         {IDC_USAGE_CONNECTIONS, view.connections},
         {IDC_USAGE_LASTSESSION, view.lastSession},
@@ -216,11 +176,13 @@ void ShowUsageReport(HWND owner, std::int64_t reference)
         return;
     }
 
+    // The dialog shows, saves and prints this table unchanged while it is open.
+    TariffTable usageTable;
     BeginBusyCursor();
     const int computed = ComputeUsage(reference, usageTable);
     EndBusyCursor();
     if (computed == 0)
-        DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_USAGE), owner, UsageDialogProc, 0);
+        RunModalDialog(owner, IDD_USAGE, UsageDialogProc, &usageTable);
     FreeTariffTable(usageTable);
 
     if (RehideAfterReport) {

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+
 #include "tariff/tariff.h"
 
 // The Usage dialog while it is open, else null.
@@ -16,3 +18,6 @@ void SaveUsageReport(HWND owner, const TariffTable& table);
 
 // Prints the computed table (its own module).
 void PrintUsageReport(HWND owner, const TariffTable& table);
+
+// The Usage dialog for the billing periods containing the reference instant.
+void ShowUsageReport(HWND owner, std::int64_t reference);

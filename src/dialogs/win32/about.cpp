@@ -24,5 +24,5 @@ INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 void ShowAboutBox(HWND owner)
 {
-    DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutProc, 0);
+    RunModalDialog(owner, IDD_ABOUT, AboutProc, nullptr);
 }

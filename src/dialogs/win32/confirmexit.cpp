@@ -41,5 +41,5 @@ DialogTable ConfirmExitTable = {nullptr, RowCount(ConfirmExitRows), ConfirmExitR
 int ConfirmExitDialog(HWND owner)
 {
     return static_cast<int>(
-        DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CONFIRMEXIT), owner, ConfirmExitProc, 0));
+        RunModalDialog(owner, IDD_CONFIRMEXIT, ConfirmExitProc, nullptr));
 }

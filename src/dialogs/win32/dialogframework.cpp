@@ -1,7 +1,10 @@
 #include "dialogs/win32/dialogframework.h"
 
 #include <commctrl.h>
+#include <prsht.h>
 #include <sys/stat.h>
+
+#include <cstdio>
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_ui.h"
@@ -46,6 +49,17 @@ void RouteCommandMessage(DialogTable& table, HWND window, WPARAM wParam, LPARAM 
     }
 }
 
+// What a sheet keeps for each of its pages while it runs.
+struct PageHost {
+    std::uint32_t helpContext;
+    void* context;
+};
+
+PageHost* HostOf(HWND page)
+{
+    return reinterpret_cast<PageHost*>(GetWindowLongPtrA(page, DWLP_USER));
+}
+
 } // namespace
 
 void SetReturnWindow(DialogTable& table, HWND window)
@@ -58,6 +72,7 @@ INT_PTR DialogDispatch(DialogTable& table, HWND window, UINT message, WPARAM wPa
     switch (message) {
     case WM_INITDIALOG:
         CurrentDialog = window;
+        SetWindowLongPtrA(window, DWLP_USER, lParam);
         return TRUE;
     case WM_DESTROY:
         CurrentDialog = static_cast<HWND>(table.returnWindow);
@@ -88,6 +103,83 @@ INT_PTR DialogDispatch(DialogTable& table, HWND window, UINT message, WPARAM wPa
     default:
         return 0;
     }
+}
+
+INT_PTR RunModalDialog(HWND owner, int templateId, DLGPROC procedure, void* data)
+{
+    return DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(templateId), owner, procedure,
+                           reinterpret_cast<LPARAM>(data));
+}
+
+INT_PTR PageDispatch(DialogTable& table, const PageRules& rules, HWND page, UINT message, WPARAM wParam,
+                     LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        const INT_PTR result = DialogDispatch(table, page, message, wParam, lParam);
+        // The sheet hands the page a copy of its page record; the record's
+        // own lParam is the host RunPropertySheet made for the page.
+        const PROPSHEETPAGEA* record = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
+        SetWindowLongPtrA(page, DWLP_USER, record ? record->lParam : 0);
+        return result;
+    }
+    if (message != WM_NOTIFY)
+        return DialogDispatch(table, page, message, wParam, lParam);
+
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    const bool loaded = !rules.loaded || rules.loaded(page);
+    const PageRoute route = RoutePageNotification(static_cast<int>(header->code), loaded);
+    bool failed = false;
+    switch (route) {
+    case PageRoute::Check:
+        failed = rules.fields && rules.fields(page, FIELDS_CHECK) != 0;
+        break;
+    case PageRoute::Store:
+        failed = rules.fields && rules.fields(page, FIELDS_STORE) != 0;
+        break;
+    case PageRoute::Help:
+        if (const PageHost* host = HostOf(page))
+            ShowHelp(page, HELP_CONTEXT, host->helpContext);
+        break;
+    default:
+        break;
+    }
+    const PageAnswer answer = AnswerPage(route, failed);
+    if (answer.setsResult)
+        SetWindowLongPtrA(page, DWLP_MSGRESULT, answer.result);
+    return answer.returns ? TRUE : FALSE;
+}
+
+void* PageContextPointer(HWND page)
+{
+    const PageHost* host = HostOf(page);
+    return host ? host->context : nullptr;
+}
+
+INT_PTR RunPropertySheet(HWND owner, const char* caption, const PageEntry* pages, int count, void* const* contexts)
+{
+    std::vector<PageHost> hosts(static_cast<std::size_t>(count));
+    std::vector<PROPSHEETPAGEA> records(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        hosts[i] = PageHost{pages[i].helpContext, contexts ? contexts[i] : nullptr};
+        PROPSHEETPAGEA& record = records[i];
+        record = PROPSHEETPAGEA{};
+        record.dwSize = PROPSHEETPAGEA_V1_SIZE;
+        record.dwFlags = PSP_HASHELP;
+        record.hInstance = ProgramInstance;
+        record.pszTemplate = MAKEINTRESOURCEA(pages[i].templateId);
+        record.pfnDlgProc = pages[i].procedure;
+        record.lParam = reinterpret_cast<LPARAM>(&hosts[i]);
+    }
+    PROPSHEETHEADERA header{};
+    header.dwSize = PROPSHEETHEADERA_V1_SIZE;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_HASHELP;
+    header.hwndParent = owner;
+    header.hInstance = ProgramInstance;
+    header.pszCaption = caption;
+    header.nPages = static_cast<UINT>(count);
+    header.nStartPage = 0;
+    header.ppsp = records.data();
+    return Api.PropertySheetA(&header);
 }
 
 BOOL ShowHelp(HWND window, UINT command, ULONG_PTR data)
@@ -134,6 +226,73 @@ LRESULT FillComboStrings(HWND dialog, int comboId, int count, const char* const*
     for (int i = 0; i < count; ++i)
         SendDlgItemMessageA(dialog, comboId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(strings[i]));
     return SendDlgItemMessageA(dialog, comboId, CB_SETCURSEL, 0, 0);
+}
+
+LRESULT FillComboNumbers(HWND dialog, int comboId, int first, int last, bool twoDigits)
+{
+    SendDlgItemMessageA(dialog, comboId, CB_RESETCONTENT, 0, 0);
+    char text[16];
+    for (int n = first; n <= last; ++n) {
+        std::snprintf(text, sizeof text, twoDigits ? "%02d" : "%d", n);
+        SendDlgItemMessageA(dialog, comboId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    return SendDlgItemMessageA(dialog, comboId, CB_SETCURSEL, 0, 0);
+}
+
+LRESULT FillComboNames(HWND dialog, int comboId, const std::vector<std::string>& names)
+{
+    std::vector<const char*> strings;
+    strings.reserve(names.size());
+    for (const std::string& name : names)
+        strings.push_back(name.c_str());
+    return FillComboStrings(dialog, comboId, static_cast<int>(strings.size()), strings.data());
+}
+
+int ComboSelection(HWND dialog, int comboId)
+{
+    const LRESULT index = SendDlgItemMessageA(dialog, comboId, CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? -1 : static_cast<int>(index);
+}
+
+bool SetListColumns(HWND list, const ListColumn* columns, int count)
+{
+    RECT client;
+    if (!list || !GetClientRect(list, &client))
+        return false;
+    const int width = client.right - client.left;
+    while (SendMessageA(list, LVM_DELETECOLUMN, 0, 0))
+        ;
+    for (int i = 0; i < count; ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = width * columns[i].permille / 1000;
+        column.pszText = const_cast<char*>(columns[i].title);
+        column.iSubItem = i;
+        if (SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column)) == -1)
+            return false;
+    }
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    return true;
+}
+
+int InsertListRow(HWND list, int index, const std::vector<std::string>& texts, LPARAM data)
+{
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = index;
+    item.pszText = const_cast<char*>(texts.empty() ? "" : texts[0].c_str());
+    item.lParam = data;
+    const int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0)
+        return -1;
+    for (std::size_t sub = 1; sub < texts.size(); ++sub) {
+        LVITEMA cell{};
+        cell.iSubItem = static_cast<int>(sub);
+        cell.pszText = const_cast<char*>(texts[sub].c_str());
+        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    }
+    return row;
 }
 
 int GetSelectedListItem(HWND listView)

@@ -6,6 +6,7 @@
 
 #include "dialogs/win32/dialogframework.h"
 #include "tariff/win32/isplist.h"
+#include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/controller.h"
 #include "platform/clock.h"
 #include "platform/win32/win32_ui.h"
@@ -15,9 +16,11 @@
 
 namespace {
 
-// The entry name offered for association while the dialog is open; empty
-// for none.
-std::string offeredName;
+// What the dialog opens with: the entry name offered for association
+// (empty for none). What it hands back goes to Monitor.
+struct ConnectionMadeForm {
+    std::string offeredName;
+};
 
 void EnableTimeFields(HWND dialog, bool enable)
 {
@@ -45,7 +48,7 @@ bool Checked(HWND dialog, int id)
 void OnOk(WindowHandle handle, int, WindowHandle, int)
 {
     HWND dialog = static_cast<HWND>(handle);
-    const LRESULT selected = SendDlgItemMessageA(dialog, IDC_ISPCOMBO, CB_GETCURSEL, 0, 0);
+    const LRESULT selected = SendDlgItemMessageA(dialog, IDC_ISP, CB_GETCURSEL, 0, 0);
     if (selected == CB_ERR) {
         ShowError(1071);
         return;
@@ -68,9 +71,10 @@ void OnOk(WindowHandle handle, int, WindowHandle, int)
     }
     Monitor.eventTime = time;
     Monitor.sessionIsp =
-        static_cast<int>(SendDlgItemMessageA(dialog, IDC_ISPCOMBO, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
+        static_cast<int>(SendDlgItemMessageA(dialog, IDC_ISP, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
     // A failure to store the name is reported where it happens; the
     // session is logged all the same.
+    const std::string& offeredName = DialogData<ConnectionMadeForm>(dialog).offeredName;
     if (!offeredName.empty() && Checked(dialog, IDC_RASNAME_ASSOCIATE))
         SetIspRasName(Monitor.sessionIsp, offeredName);
     EndDialog(dialog, 0);
@@ -85,7 +89,7 @@ const CommandRow Rows[] = {
 
 const HelpPair HelpPairs[] = {
     {IDC_TIME_CONNECTION, 4600}, {IDC_TIME_NOW, 4601},        {IDC_TIME_SPECIFIED, 4602},    {IDC_TIME_HOUR, 4602},
-    {IDC_TIME_MINUTE, 4602},     {IDC_TIME_SECOND, 4602},     {IDC_ISPLABEL, 4603},          {IDC_ISPCOMBO, 4603},
+    {IDC_TIME_MINUTE, 4602},     {IDC_TIME_SECOND, 4602},     {IDC_ISP_LABEL, 4603},          {IDC_ISP, 4603},
     {IDC_RASNAME_GROUP, 4605},   {IDC_RASNAME, 4605},         {IDC_RASNAME_ASSOCIATE, 4605}, {IDOK, 3000},
     {IDCANCEL, 4604},            {IDC_HELPBUTTON, 3002},      {0, 0},
 };
@@ -108,6 +112,7 @@ void OnInit(HWND dialog)
     // Disabled until "Specified time" is clicked, also when preselected.
     EnableTimeFields(dialog, false);
     FillIspList(dialog, true);
+    const std::string& offeredName = DialogData<ConnectionMadeForm>(dialog).offeredName;
     if (!offeredName.empty()) {
         SetDlgItemTextA(dialog, IDC_RASNAME, offeredName.c_str());
     } else {
@@ -130,14 +135,11 @@ INT_PTR CALLBACK ConnectionMadeProc(HWND window, UINT message, WPARAM wParam, LP
 
 void ShowConnectionMade(const char* connectionName)
 {
-    offeredName = connectionName ? connectionName : "";
+    ConnectionMadeForm form{connectionName ? connectionName : ""};
     const bool wasHidden = Monitor.hidden;
     if (wasHidden)
         RestoreFromHidden();
-    const INT_PTR result =
-        DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CONNECTIONMADE), nullptr, ConnectionMadeProc, 0);
-    Monitor.online = result == 0;
+    Monitor.online = RunModalDialog(nullptr, IDD_CONNECTIONMADE, ConnectionMadeProc, &form) == 0;
     if (wasHidden)
         HideWhileMonitoring();
-    offeredName.clear();
 }

@@ -5,8 +5,12 @@
 #include <thread>
 
 #include "monitor/mainrules.h"
+#include "charging/win32/usagedialog.h"
+#include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/controller.h"
+#include "monitor/win32/linemonitor.h"
 #include "monitor/win32/mainwindow.h"
+#include "monitor/win32/rasmonitor.h"
 #include "platform/clock.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_ui.h"

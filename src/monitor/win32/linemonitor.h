@@ -91,3 +91,7 @@ void CALLBACK LineCallback(DWORD device, DWORD message, DWORD_PTR instance, DWOR
 // A call state change as it is handled on the UI thread; info was read and
 // time taken when the state arrived.
 void OnCallState(std::uint32_t state, const CallInfoSummary& info, std::int64_t time);
+
+// Opens the configured modem line and watches its calls; closes it again.
+int StartLineMonitor();
+void StopLineMonitor();

@@ -8,12 +8,14 @@
 #include "dialogs/win32/smalldialogs.h"
 #include "monitor/mainrules.h"
 #include "monitor/win32/controller.h"
+#include "monitor/win32/rasmonitor.h"
 #include "platform/clock.h"
 #include "platform/win32/messages.h"
 #include "platform/win32/win32_ui.h"
 #include "resource.h"
 #include "sessionlog/crash.h"
 #include "sessionlog/sessionlog.h"
+#include "sessionlog/win32/logdialogs.h"
 #include "startup/cmdline.h"
 #include "startup/errors.h"
 #include "tariff/win32/isplist.h"
@@ -149,7 +151,7 @@ const CommandRow MainRows[] = {
 };
 
 const HelpPair MainHelp[] = {
-    {IDC_CURRENT, 3100}, {IDC_PREVIOUS, 3101}, {IDC_ISPCOMBO, 3102}, {IDC_BEGIN, 3103},      {IDC_END, 3104},
+    {IDC_CURRENT, 3100}, {IDC_PREVIOUS, 3101}, {IDC_ISP, 3102}, {IDC_BEGIN, 3103},      {IDC_END, 3104},
     {IDC_MONITOR, 3105}, {IDC_VIEW, 3110},     {IDC_OPTIONS, 3106},  {IDC_DELETE, 3107},     {IDC_HELPBUTTON, 3002},
     {IDC_ABOUT, 3108},   {IDC_EXIT, 3109},     {0, 0}};
 

@@ -9,6 +9,7 @@
 
 #include "monitor/win32/controller.h"
 #include "monitor/win32/linemonitor.h"
+#include "monitor/win32/rasmonitor.h"
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "monitor/monitorstate.h"
+
 // The Windows 95 / NT 4.0 forms of the RAS records, which every RAS version
 // accepts. MinGW's ras.h only declares the newest layouts.
 struct RasConn95 {
@@ -36,3 +38,10 @@ bool EnumerateActiveConnections(std::vector<std::string>& names);
 
 // The poll interval the running thread uses (read when it was started).
 int CurrentRasLatency();
+
+// Start and stop of the polling thread; the handling of MSG_CONNECTED and
+// MSG_DISCONNECTED on the UI thread, which releases the event.
+int StartRasMonitor();
+void StopRasMonitor();
+void OnRasConnected(ConnectionEvent* event);
+void OnRasDisconnected(ConnectionEvent* event);

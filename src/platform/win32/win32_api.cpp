@@ -16,7 +16,11 @@ const Win32Api RealApi = {
     ::MessageBeep,
     ::Shell_NotifyIconA,
     ::PlaySoundA,
+    ::PropertySheetA,
+    ::GetOpenFileNameA,
     ::GetSaveFileNameA,
+    ::PrintDlgA,
+    ::ChooseFontA,
     ::RasEnumConnectionsA,
     ::RasGetConnectStatusA,
 };

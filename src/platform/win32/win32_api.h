@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 struct Win32Api {
@@ -12,8 +13,12 @@ struct Win32Api {
     BOOL(WINAPI* Shell_NotifyIconA)(DWORD, PNOTIFYICONDATAA);
     BOOL(WINAPI* PlaySoundA)(LPCSTR, HMODULE, DWORD);
 
-    // The save-file dialog (the usage report's Browse).
+    // Property sheets and the common dialogs.
+    INT_PTR(WINAPI* PropertySheetA)(LPCPROPSHEETHEADERA);
+    BOOL(WINAPI* GetOpenFileNameA)(LPOPENFILENAMEA);
     BOOL(WINAPI* GetSaveFileNameA)(LPOPENFILENAMEA);
+    BOOL(WINAPI* PrintDlgA)(LPPRINTDLGA);
+    BOOL(WINAPI* ChooseFontA)(LPCHOOSEFONTA);
 
     // RAS, with the connection and status records in the layouts declared
     // in monitor/win32/rasmonitor.h (the old 412- and 160-byte forms).

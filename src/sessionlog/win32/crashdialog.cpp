@@ -44,7 +44,7 @@ INT_PTR CALLBACK CrashDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     INT_PTR result = DialogDispatch(CrashTable, dialog, message, wParam, lParam);
     if (message == WM_INITDIALOG) {
         SetReturnWindow(CrashTable, MainWindow);
-        CheckRadioButton(dialog, IDC_CLOCKEND, IDC_DONOTHING, IDC_CLOCKEND + static_cast<int>(lParam));
+        CheckRadioButton(dialog, IDC_CLOCKEND, IDC_DONOTHING, IDC_CLOCKEND + DialogData<int>(dialog));
     }
     return result;
 }
@@ -60,8 +60,7 @@ int RunCrashRecoveryDialog(HWND owner, int preselected)
 {
     if (preselected < CLOCK_END_NOW || preselected > DO_NOTHING)
         preselected = DO_NOTHING;
-    INT_PTR result = DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CRASHRECOVERY), owner, CrashDialogProc,
-                                     preselected);
+    const INT_PTR result = RunModalDialog(owner, IDD_CRASHRECOVERY, CrashDialogProc, &preselected);
     // A dialog that could not be shown leaves the log as it is; the same
     // session is found again at the next start.
     if (result < CLOCK_END_NOW || result > DO_NOTHING)

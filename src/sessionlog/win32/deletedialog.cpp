@@ -1,7 +1,6 @@
 // Delete Log Entries: removes the sessions of a period, for one ISP or all,
 // after asking when ConfirmDelete is on.
 #include "dialogs/win32/dialogframework.h"
-#include "monitor/win32/controller.h"
 #include "platform/clock.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_ui.h"
@@ -22,8 +21,8 @@ const CommandRow DeleteCommands[] = {
 const HelpPair DeleteHelp[] = {
     {IDC_STARTGROUP, 4900},    {IDC_STARTDAYLABEL, 4900}, {IDC_STARTDAY, 4900},      {IDC_STARTMONTHLABEL, 4900},
     {IDC_STARTMONTH, 4900},    {IDC_STARTYEARLABEL, 4900}, {IDC_STARTYEAR, 4900},    {IDC_ENDGROUP, 4900},
-    {IDC_ENDDAYLABEL, 4900},   {IDC_ENDDAY, 4900},        {IDC_ENDMONTHLABEL, 4900}, {IDC_ENDMONTH, 4900},
-    {IDC_ENDYEARLABEL, 4900},  {IDC_ENDYEAR, 4900},       {IDC_ISPLABEL, 4901},      {IDC_ISPCOMBO, 4901},
+    {IDC_ENDDAYLABEL, 4900},   {IDC_ENDDAY, 4900},        {IDC_ENDMONTHLABEL, 4900}, {IDC_END_MONTH, 4900},
+    {IDC_ENDYEARLABEL, 4900},  {IDC_ENDYEAR, 4900},       {IDC_ISP_LABEL, 4901},      {IDC_ISP, 4901},
     {IDOK, 3000},              {IDCANCEL, 3001},          {IDC_HELPBUTTON, 3002},    {0, 0},
 };
 
@@ -36,7 +35,7 @@ void OnOk(WindowHandle handle)
     LocalTime endDate;
     if (GetDateControls(dialog, IDC_STARTDAY, IDC_STARTMONTH, IDC_STARTYEAR, startDate) != 0)
         return;
-    if (GetDateControls(dialog, IDC_ENDDAY, IDC_ENDMONTH, IDC_ENDYEAR, endDate) != 0)
+    if (GetDateControls(dialog, IDC_ENDDAY, IDC_END_MONTH, IDC_ENDYEAR, endDate) != 0)
         return;
     std::int32_t ispId = 0;
     std::string ispText;
@@ -66,7 +65,7 @@ void InitDeleteDialog(HWND dialog)
     LocalTime endDate;
     DefaultDeleteDates(Now(), startDate, endDate);
     SetDateControls(dialog, IDC_STARTDAY, IDC_STARTMONTH, IDC_STARTYEAR, startDate);
-    SetDateControls(dialog, IDC_ENDDAY, IDC_ENDMONTH, IDC_ENDYEAR, endDate);
+    SetDateControls(dialog, IDC_ENDDAY, IDC_END_MONTH, IDC_ENDYEAR, endDate);
     FillLogIspList(dialog);
 }
 
@@ -83,6 +82,6 @@ INT_PTR CALLBACK DeleteDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 int RunDeleteDialog(HWND owner)
 {
     INT_PTR result =
-        DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_DELETELOG), owner, DeleteDialogProc, 0);
+        RunModalDialog(owner, IDD_DELETELOG, DeleteDialogProc, nullptr);
     return result == 0 ? 0 : -1;
 }

@@ -40,3 +40,7 @@ int ViewRawLogEntries(HWND owner);
 int RunCrashRecoveryDialog(HWND owner, int preselected);
 // Makes the dialog the crash prompt of RecoverFromCrash.
 void InstallCrashRecoveryDialog();
+
+// The main window's View and Delete buttons.
+void ViewRawLog(HWND owner);
+int RunDeleteDialog(HWND owner);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "dialogs/win32/dialogframework.h"
 #include "resource.h"
 #include "sessionlog/deletelog.h"
 #include "sessionlog/win32/logdialogs.h"
@@ -14,8 +15,8 @@ namespace {
 
 int SelectedIndex(HWND dialog, int comboId)
 {
-    LRESULT index = SendDlgItemMessageA(dialog, comboId, CB_GETCURSEL, 0, 0);
-    return index == CB_ERR ? 0 : static_cast<int>(index);
+    const int index = ComboSelection(dialog, comboId);
+    return index < 0 ? 0 : index;
 }
 
 void AddItem(HWND dialog, int comboId, const char* text, LPARAM data)
@@ -29,25 +30,12 @@ void AddItem(HWND dialog, int comboId, const char* text, LPARAM data)
 
 void SetDateControls(HWND dialog, int dayId, int monthId, int yearId, const LocalTime& date)
 {
-    char text[16];
-    SendDlgItemMessageA(dialog, dayId, CB_RESETCONTENT, 0, 0);
-    for (int day = 1; day <= 31; ++day) {
-        std::snprintf(text, sizeof text, "%d", day);
-        SendDlgItemMessageA(dialog, dayId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    }
+    FillComboNumbers(dialog, dayId, 1, 31);
     SendDlgItemMessageA(dialog, dayId, CB_SETCURSEL, static_cast<WPARAM>(date.tm_mday - 1), 0);
-
-    SendDlgItemMessageA(dialog, monthId, CB_RESETCONTENT, 0, 0);
-    for (int month = 0; month < 12; ++month)
-        SendDlgItemMessageA(dialog, monthId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(MonthName(month)));
+    FillComboStrings(dialog, monthId, 12, MonthNames);
     SendDlgItemMessageA(dialog, monthId, CB_SETCURSEL, static_cast<WPARAM>(date.tm_mon), 0);
-
-    SendDlgItemMessageA(dialog, yearId, CB_RESETCONTENT, 0, 0);
     const int year = date.tm_year + 1900;
-    for (int y = year - 1; y <= year + 1; ++y) {
-        std::snprintf(text, sizeof text, "%d", y);
-        SendDlgItemMessageA(dialog, yearId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    }
+    FillComboNumbers(dialog, yearId, year - 1, year + 1);
     SendDlgItemMessageA(dialog, yearId, CB_LIMITTEXT, 4, 0);
     SendDlgItemMessageA(dialog, yearId, CB_SETCURSEL, 1, 0);
 }
@@ -61,15 +49,7 @@ int GetDateControls(HWND dialog, int dayId, int monthId, int yearId, LocalTime& 
         ShowError(1005, year);
         return -1;
     }
-    LocalTime result;
-    result.tm_year = year - 1900;
-    result.tm_mon = SelectedIndex(dialog, monthId) % 12;
-    // "31 February" would otherwise run on into March and take days nobody
-    // chose into the period.
-    const int day = SelectedIndex(dialog, dayId) % 31 + 1;
-    const int last = DaysInMonth(year, result.tm_mon);
-    result.tm_mday = day > last ? last : day;
-    result.tm_isdst = -1;
+    LocalTime result = DateFromChoice(SelectedIndex(dialog, dayId) % 31, SelectedIndex(dialog, monthId) % 12, year);
     date = result;
     return 0;
 }
@@ -88,26 +68,26 @@ int PeriodOfDates(const LocalTime& startDate, const LocalTime& endDate, std::int
 
 void FillLogIspList(HWND dialog)
 {
-    SendDlgItemMessageA(dialog, IDC_ISPCOMBO, CB_RESETCONTENT, 0, 0);
+    SendDlgItemMessageA(dialog, IDC_ISP, CB_RESETCONTENT, 0, 0);
     FillIspList(dialog, true);
-    AddItem(dialog, IDC_ISPCOMBO, ALL_ISPS_TEXT, 0);
-    LRESULT count = SendDlgItemMessageA(dialog, IDC_ISPCOMBO, CB_GETCOUNT, 0, 0);
+    AddItem(dialog, IDC_ISP, ALL_ISPS_TEXT, 0);
+    LRESULT count = SendDlgItemMessageA(dialog, IDC_ISP, CB_GETCOUNT, 0, 0);
     if (count > 0)
-        SendDlgItemMessageA(dialog, IDC_ISPCOMBO, CB_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
+        SendDlgItemMessageA(dialog, IDC_ISP, CB_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
 }
 
 bool SelectedLogIsp(HWND dialog, std::int32_t& ispId, std::string& text)
 {
-    LRESULT index = SendDlgItemMessageA(dialog, IDC_ISPCOMBO, CB_GETCURSEL, 0, 0);
+    LRESULT index = SendDlgItemMessageA(dialog, IDC_ISP, CB_GETCURSEL, 0, 0);
     if (index == CB_ERR)
         return false;
-    LRESULT length = SendDlgItemMessageA(dialog, IDC_ISPCOMBO, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    LRESULT length = SendDlgItemMessageA(dialog, IDC_ISP, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     std::string buffer(length > 0 ? static_cast<std::size_t>(length) + 1 : 1, '\0');
     if (length > 0)
-        SendDlgItemMessageA(dialog, IDC_ISPCOMBO, CB_GETLBTEXT, static_cast<WPARAM>(index),
+        SendDlgItemMessageA(dialog, IDC_ISP, CB_GETLBTEXT, static_cast<WPARAM>(index),
                             reinterpret_cast<LPARAM>(buffer.data()));
     text = buffer.c_str();
     ispId = static_cast<std::int32_t>(
-        SendDlgItemMessageA(dialog, IDC_ISPCOMBO, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+        SendDlgItemMessageA(dialog, IDC_ISP, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
     return true;
 }

@@ -1,7 +1,6 @@
 // View Raw Log Entries: asks for a period and an ISP, then lists the
 // sessions into a file and opens it in the viewer.
 #include "dialogs/win32/dialogframework.h"
-#include "monitor/win32/controller.h"
 #include "platform/clock.h"
 #include "platform/win32/win32_ui.h"
 #include "resource.h"
@@ -13,7 +12,7 @@ namespace {
 // The groups, labels and combo boxes of both dates.
 constexpr int DateControlIds[] = {IDC_STARTGROUP,    IDC_STARTDAYLABEL, IDC_STARTDAY,   IDC_STARTMONTHLABEL,
                                   IDC_STARTMONTH,    IDC_STARTYEARLABEL, IDC_STARTYEAR, IDC_ENDGROUP,
-                                  IDC_ENDDAYLABEL,   IDC_ENDDAY,        IDC_ENDMONTHLABEL, IDC_ENDMONTH,
+                                  IDC_ENDDAYLABEL,   IDC_ENDDAY,        IDC_ENDMONTHLABEL, IDC_END_MONTH,
                                   IDC_ENDYEARLABEL,  IDC_ENDYEAR};
 
 void EnableDateControls(HWND dialog, bool enable)
@@ -44,8 +43,8 @@ const HelpPair ViewHelp[] = {
     {IDC_VIEWGROUP, 4700},     {IDC_WHOLELOG, 4700},       {IDC_PERIODONLY, 4700},  {IDC_STARTGROUP, 4701},
     {IDC_STARTDAYLABEL, 4701}, {IDC_STARTDAY, 4701},       {IDC_STARTMONTHLABEL, 4701}, {IDC_STARTMONTH, 4701},
     {IDC_STARTYEARLABEL, 4701}, {IDC_STARTYEAR, 4701},     {IDC_ENDGROUP, 4701},    {IDC_ENDDAYLABEL, 4701},
-    {IDC_ENDDAY, 4701},        {IDC_ENDMONTHLABEL, 4701},  {IDC_ENDMONTH, 4701},    {IDC_ENDYEARLABEL, 4701},
-    {IDC_ENDYEAR, 4701},       {IDC_ISPLABEL, 4702},       {IDC_ISPCOMBO, 4702},    {IDOK, 3000},
+    {IDC_ENDDAY, 4701},        {IDC_ENDMONTHLABEL, 4701},  {IDC_END_MONTH, 4701},    {IDC_ENDYEARLABEL, 4701},
+    {IDC_ENDYEAR, 4701},       {IDC_ISP_LABEL, 4702},       {IDC_ISP, 4702},    {IDOK, 3000},
     {IDCANCEL, 3001},          {IDC_HELPBUTTON, 3002},     {0, 0},
 };
 
@@ -62,7 +61,7 @@ void OnOk(WindowHandle handle)
         LocalTime endDate;
         if (GetDateControls(dialog, IDC_STARTDAY, IDC_STARTMONTH, IDC_STARTYEAR, startDate) != 0)
             return;
-        if (GetDateControls(dialog, IDC_ENDDAY, IDC_ENDMONTH, IDC_ENDYEAR, endDate) != 0)
+        if (GetDateControls(dialog, IDC_ENDDAY, IDC_END_MONTH, IDC_ENDYEAR, endDate) != 0)
             return;
         if (PeriodOfDates(startDate, endDate, request.from, request.to) != 0)
             return;
@@ -75,7 +74,7 @@ void OnOk(WindowHandle handle)
         ShowError(2080);
         return;
     }
-    *reinterpret_cast<ViewRequest*>(GetWindowLongPtrA(dialog, DWLP_USER)) = request;
+    DialogData<ViewRequest>(dialog) = request;
     EndDialog(dialog, 0);
 }
 
@@ -87,7 +86,7 @@ void InitViewDialog(HWND dialog)
     LocalTime endDate;
     DefaultViewDates(range, Now(), startDate, endDate);
     SetDateControls(dialog, IDC_STARTDAY, IDC_STARTMONTH, IDC_STARTYEAR, startDate);
-    SetDateControls(dialog, IDC_ENDDAY, IDC_ENDMONTH, IDC_ENDYEAR, endDate);
+    SetDateControls(dialog, IDC_ENDDAY, IDC_END_MONTH, IDC_ENDYEAR, endDate);
     CheckRadioButton(dialog, IDC_WHOLELOG, IDC_PERIODONLY, range == RANGE_WHOLE_LOG ? IDC_WHOLELOG : IDC_PERIODONLY);
     EnableDateControls(dialog, range != RANGE_WHOLE_LOG);
     FillLogIspList(dialog);
@@ -96,10 +95,8 @@ void InitViewDialog(HWND dialog)
 INT_PTR CALLBACK ViewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     INT_PTR result = DialogDispatch(ViewTable, dialog, message, wParam, lParam);
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    if (message == WM_INITDIALOG)
         InitViewDialog(dialog);
-    }
     return result;
 }
 
@@ -108,9 +105,7 @@ INT_PTR CALLBACK ViewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 int RunViewDialog(HWND owner, ViewRequest& request)
 {
     ViewRequest chosen;
-    INT_PTR result = DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_VIEWLOG), owner, ViewDialogProc,
-                                     reinterpret_cast<LPARAM>(&chosen));
-    if (result != 0)
+    if (RunModalDialog(owner, IDD_VIEWLOG, ViewDialogProc, &chosen) != 0)
         return -1;
     request = chosen;
     return 0;

@@ -5,7 +5,7 @@
 
 void FillIspList(HWND dialog, bool keep)
 {
-    HWND combo = GetDlgItem(dialog, IDC_ISPCOMBO);
+    HWND combo = GetDlgItem(dialog, IDC_ISP);
     if (!keep)
         SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     const IspList list = BuildIspList(keep);
@@ -26,7 +26,7 @@ void FillIspList(HWND dialog, bool keep)
 
 int SelectedIsp(HWND dialog)
 {
-    HWND combo = GetDlgItem(dialog, IDC_ISPCOMBO);
+    HWND combo = GetDlgItem(dialog, IDC_ISP);
     const LRESULT at = SendMessageA(combo, CB_GETCURSEL, 0, 0);
     if (at == CB_ERR)
         return 0;
