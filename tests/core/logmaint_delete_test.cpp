@@ -182,9 +182,10 @@ TEST_F(DeletePeriodTest, AbandonedTemporariesGoButOneStillBeingWrittenStays)
     std::FILE* writing = CreateTemporary(LogFilePath, live);
     ASSERT_TRUE(writing);
     EXPECT_EQ(DeletePeriod(From(), To(), 0), 0);
-    std::vector<std::string> stray = StrayFiles(Dir());
+    std::vector<std::string> stray = StrayFiles(Dir()), kept = {"tolvane.log.new-notours", live.substr(live.size() - 22)};
     std::sort(stray.begin(), stray.end());
-    EXPECT_EQ(stray, (std::vector<std::string>{std::filesystem::path(live).filename().string(), "tolvane.log.new-notours"}));
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(stray, kept);
     std::fclose(writing);
 }
 
