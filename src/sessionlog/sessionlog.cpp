@@ -338,6 +338,13 @@ SessionLogPtr OpenSessionLogFile(const std::string& path, const std::string& bac
             ShowError(100, path.c_str());
             return nullptr;
         }
+        // An appender keeps no stream open while it waits for the writers'
+        // lock: on Windows an open stream would stop a rewrite from giving
+        // the log's name to the new file.
+        if (mode == LOG_APPEND) {
+            std::fclose(log->stream);
+            log->stream = nullptr;
+        }
         return log;
     } catch (const std::bad_alloc&) {
         ShowError(100, path.c_str());
@@ -477,23 +484,20 @@ int AppendSessionRecord(SessionLog& log, const SessionRecord& record)
 {
     bool ok = false;
     if (log.mode == LOG_APPEND) {
-        const FileOps& ops = CurrentFileOps();
         FileHandle locked = LockNamedFile(log.path.c_str());
         if (locked != NO_FILE) {
             // A rewrite may have replaced the log since it was opened: the
             // record takes the layout of the file that has the name now.
-            ok = true;
-            if (!ops.sameFile(log.stream, locked)) {
-                std::fclose(log.stream);
-                log.stream = std::fopen(log.path.c_str(), "rb");
-                ok = log.stream && ReadLogLayout(log);
-            }
-            if (ok) {
+            log.stream = std::fopen(log.path.c_str(), "rb");
+            if (log.stream && ReadLogLayout(log)) {
                 std::vector<unsigned char> bytes(static_cast<std::size_t>(RecordStride(log)), 0);
                 EncodeSessionRecord(record, bytes.data());
                 ok = AppendWhole(locked, bytes.data(), bytes.size()) == 0;
             }
-            ops.closeFile(locked);
+            if (log.stream)
+                std::fclose(log.stream);
+            log.stream = nullptr;
+            CurrentFileOps().closeFile(locked);
         }
     } else {
         std::vector<unsigned char> bytes(static_cast<std::size_t>(RecordStride(log)), 0);

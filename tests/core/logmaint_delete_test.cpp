@@ -196,7 +196,7 @@ enum Step { CREATE, WRITE_HEADER, WRITE_RECORD, FLUSH, LOCK, BACKUP, RENAME, NO_
 Step failingStep = NO_FAULT;
 int writes = 0;
 std::vector<std::string> calls;
-// Appended to the log by "another copy of the program" during the copy.
+// Appended to the log by "another copy of the program" after the copy.
 std::string appendDuringCopy;
 
 void Call(const char* name)
@@ -215,17 +215,20 @@ const FileOps& FaultyOps()
         };
         o.writeAll = [](std::FILE* f, const void* data, std::size_t size) {
             Call("write");
-            if (++writes == 2 && !appendDuringCopy.empty()) {
-                FileHandle h = LockNamedFile(LogFilePath.c_str());
-                AppendWhole(h, appendDuringCopy.data(), appendDuringCopy.size());
-                PortableFileOps.closeFile(h);
-            }
+            ++writes;
             if ((failingStep == WRITE_HEADER && writes == 1) || (failingStep == WRITE_RECORD && writes == 3))
                 return -1;
             return PortableFileOps.writeAll(f, data, size);
         };
         o.flushToDisk = [](std::FILE* f) {
             Call("flush");
+            // The copy is done but the lock not yet taken: the records must be carried over.
+            if (!appendDuringCopy.empty()) {
+                FileHandle h = LockNamedFile(LogFilePath.c_str());
+                AppendWhole(h, appendDuringCopy.data(), appendDuringCopy.size());
+                PortableFileOps.closeFile(h);
+                appendDuringCopy.clear();
+            }
             return failingStep == FLUSH ? -1 : PortableFileOps.flushToDisk(f);
         };
         o.lockFile = [](FileHandle h) {
@@ -331,9 +334,7 @@ TEST_F(ReplacementFaultTest, RecordsAppendedDuringTheCopyAreCarriedOver)
 
     // The single-record rewrite does not let the removed record back in.
     appendDuringCopy = RecordBytes(open) + RecordBytes(late);
-    writes = 0;
     EXPECT_EQ(DeleteRecord(open), 0);
-    appendDuringCopy.clear();
     EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes({Start(1, May(1)), End(1, May(2)), late, late}));
 }
 

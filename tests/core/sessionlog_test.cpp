@@ -9,7 +9,13 @@
 #include "platform/localtime.h"
 #include "sessionlog/sessionlog.h"
 #include "startup/locations.h"
+#include "sessionlog/deletelog.h"
 #include "support.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 using namespace logmaint;
 using testsupport::ReadFileBytes;
@@ -270,5 +276,55 @@ TEST_F(SessionLogTest, HackFlagRecomputesTheInstantFromLocalTime)
     EXPECT_EQ(t, records[0].time);
     EXPECT_EQ(0, records[0].localTime.tm_isdst);
 }
+
+#ifndef _WIN32
+// Children that each append `count` events, started at once.
+std::vector<pid_t> Appenders(int children, int count)
+{
+    std::vector<pid_t> pids;
+    for (int c = 0; c < children; ++c) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            for (int i = 0; i < count; ++i) {
+                if (RecordSessionEvent(10 + c, i % 2, 0, 5000 + i) != 0)
+                    _exit(1);
+                usleep(500);  // spread over several rewrites
+            }
+            _exit(0);
+        }
+        pids.push_back(pid);
+    }
+    return pids;
+}
+
+bool AllSucceeded(const std::vector<pid_t>& pids)
+{
+    bool ok = true;
+    for (pid_t pid : pids) {
+        int status = 0;
+        ok = waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 && ok;
+    }
+    return ok;
+}
+
+TEST_F(SessionLogTest, RewritesRacingAppenderProcessesLoseNoRecord)
+{
+    std::vector<SessionRecord> records;
+    for (int i = 0; i < 40000; ++i)
+        records.push_back(MakeSessionRecord(1, i % 2, 0, 1000000 + i));
+    WriteLog(LogFilePath, records);
+    std::vector<pid_t> pids = Appenders(4, 200);
+    // Rewrites until the last appender has ended (each removes one record).
+    int rewrites = 0;
+    for (int status; rewrites < 2000 && waitpid(pids.back(), &status, WNOHANG) == 0; ++rewrites)
+        ASSERT_EQ(0, DeleteRecord(records[rewrites]));
+    pids.pop_back();
+    ASSERT_TRUE(AllSucceeded(pids));
+    EXPECT_GT(rewrites, 1);
+    EXPECT_EQ(ReadAll().size(), records.size() - rewrites + 4 * 200);
+    EXPECT_TRUE(RecordedCodes().empty());
+    EXPECT_EQ(ReadFileBytes(LogFilePath).size() % SESSION_RECORD_SIZE, 0u);
+}
+#endif
 
 } // namespace

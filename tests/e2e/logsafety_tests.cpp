@@ -99,15 +99,11 @@ class LogSafetyTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char temp[MAX_PATH];
+        // A unique name from the system, made a folder of its own.
+        char temp[MAX_PATH], name[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
-        static unsigned counter = 0;
-        for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
-            std::string candidate = std::string(temp) + "tolvane-logsafety-" + std::to_string(GetCurrentProcessId()) +
-                                    "-" + std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
-            if (CreateDirectoryA(candidate.c_str(), nullptr))
-                folder = candidate;
-        }
+        if (GetTempFileNameA(temp, "tls", 0, name) && DeleteFileA(name) && CreateDirectoryA(name, nullptr))
+            folder = name;
         ASSERT_FALSE(folder.empty());
         exe = folder + "\\tolvane.exe";
         ASSERT_TRUE(CopyFileA(e2e::WindowsPath(TOLVANE_EXE).c_str(), exe.c_str(), FALSE));

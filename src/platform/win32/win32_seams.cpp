@@ -51,7 +51,7 @@ HANDLE AsHandle(FileHandle h)
 FileHandle Win32OpenForAppend(const char* path)
 {
     // The file must exist already: a log is never created here, headerless.
-    HANDLE h = CreateFileA(path, FILE_READ_DATA | FILE_WRITE_DATA | FILE_APPEND_DATA | SYNCHRONIZE,
+    HANDLE h = CreateFileA(path, FILE_READ_DATA | FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     return h == INVALID_HANDLE_VALUE ? NO_FILE : reinterpret_cast<FileHandle>(h);
@@ -73,7 +73,7 @@ bool SameFileInfo(HANDLE a, HANDLE b)
 
 bool Win32IsNamedFile(FileHandle h, const char* path)
 {
-    HANDLE named = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE named = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (named == INVALID_HANDLE_VALUE)
         return false;
@@ -132,7 +132,17 @@ int Win32FlushToDisk(std::FILE* stream)
 
 int Win32ReplaceFile(const char* from, const char* to)
 {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : -1;
+    // A reader that has the file open for a moment (a report, another
+    // copy checking the header) refuses the rename: try again briefly.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return 0;
+        DWORD e = GetLastError();
+        if (e != ERROR_SHARING_VIOLATION && e != ERROR_ACCESS_DENIED)
+            return -1;
+        Sleep(20);
+    }
+    return -1;
 }
 
 int Win32KeepBackup(const char* path, const char* backup)
