@@ -327,7 +327,6 @@ void FinishTotals(TariffRecord& record)
 
 void BeginChargingRun(ChargingRun& run, TariffTable& table)
 {
-    run.reader = LogBlockReader{};
     run.table = &table;
     run.ispIndex.clear();
     for (std::size_t i = 0; i < table.Isps.size(); ++i)
@@ -356,40 +355,6 @@ bool FindIspIndex(const ChargingRun& run, std::int32_t id, std::size_t& index)
 
 namespace {
 
-constexpr std::size_t LOG_BLOCK_SIZE = 64 * 1024;
-
-std::uint16_t Raw16(const unsigned char* p)
-{
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t Raw32(const unsigned char* p)
-{
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-// Makes at least `wanted` bytes available unless the stream ends first.
-void FillReader(SessionLog& log, LogBlockReader& reader, std::size_t wanted)
-{
-    if (reader.length - reader.position >= wanted || reader.endOfStream)
-        return;
-    if (reader.buffer.size() < LOG_BLOCK_SIZE)
-        reader.buffer.resize(LOG_BLOCK_SIZE);
-    std::size_t kept = reader.length - reader.position;
-    if (kept > 0 && reader.position > 0)
-        std::memmove(reader.buffer.data(), reader.buffer.data() + reader.position, kept);
-    reader.position = 0;
-    reader.length = kept;
-    while (reader.length < wanted && !reader.endOfStream) {
-        std::size_t n = std::fread(reader.buffer.data() + reader.length, 1, reader.buffer.size() - reader.length,
-                                   log.stream);
-        reader.length += n;
-        if (n == 0)
-            reader.endOfStream = true;
-    }
-}
-
 bool IsStart(const ScannedRecord& r)
 {
     return r.magic == SESSION_RECORD_MAGIC && r.kind == SESSION_START;
@@ -402,52 +367,6 @@ bool IsEnd(const ScannedRecord& r)
 
 } // namespace
 
-int ReadScannedRecord(SessionLog& log, LogBlockReader& reader, ScannedRecord& out)
-{
-    if (!log.stream)
-        return -1;
-    const std::size_t extra = log.extraSize > 0 ? static_cast<std::size_t>(log.extraSize) : 0;
-    FillReader(log, reader, SESSION_RECORD_SIZE + extra);
-    const std::size_t available = reader.length - reader.position;
-    if (available < SESSION_RECORD_SIZE) {
-        reader.position = reader.length;
-        if (available == 0 && !std::ferror(log.stream))
-            return 1;
-        ShowError(103, log.path.c_str());
-        return -1;
-    }
-    const unsigned char* raw = reader.buffer.data() + reader.position;
-    reader.position += std::min(available, SESSION_RECORD_SIZE + extra);
-    if (HackFlags & 1u) {
-        // The instant is recomputed from the local time: decode everything.
-        DecodeSessionRecord(raw, out.record);
-        out.record.localTime.tm_isdst = -1;
-        out.record.time = MakeLocalTime(out.record.localTime);
-        out.decoded = true;
-        out.magic = out.record.magic;
-        out.kind = out.record.kind;
-        out.ispId = out.record.ispId;
-        out.time = out.record.time;
-        return 0;
-    }
-    std::memcpy(out.raw, raw, SESSION_RECORD_SIZE);
-    out.decoded = false;
-    out.magic = Raw16(raw);
-    out.kind = static_cast<std::int32_t>(Raw32(raw + 2));
-    out.ispId = static_cast<std::int32_t>(Raw32(raw + 10));
-    out.time = static_cast<std::int64_t>(Raw32(raw + 14));
-    return 0;
-}
-
-SessionRecord DecodeScannedRecord(const ScannedRecord& scanned)
-{
-    if (scanned.decoded)
-        return scanned.record;
-    SessionRecord r;
-    DecodeSessionRecord(scanned.raw, r);
-    return r;
-}
-
 bool NextChargeableSession(SessionLog& log, ChargingRun& run, SessionPair& session, std::size_t& ispIndex)
 {
     // Two slots, the pending start and the record after it, swapped rather
@@ -457,7 +376,7 @@ bool NextChargeableSession(SessionLog& log, ChargingRun& run, SessionPair& sessi
     for (;;) {
         int result;
         do {
-            result = ReadScannedRecord(log, run.reader, *start);
+            result = ReadScannedRecord(log, *start);
             if (result != 0)
                 return false;
         } while (!IsStart(*start));
@@ -465,7 +384,7 @@ bool NextChargeableSession(SessionLog& log, ChargingRun& run, SessionPair& sessi
         bool open = false;
         bool paired = false;
         for (;;) {
-            result = ReadScannedRecord(log, run.reader, *record);
+            result = ReadScannedRecord(log, *record);
             if (result == 1) {
                 open = true;
                 paired = true;

@@ -25,37 +25,9 @@ struct DailyAllowance {
 };
 using PrepaidDays = std::vector<DailyAllowance>;
 
-// Reads a log's records in large blocks: a report reads every record of a
-// log that grows for decades, most of which only need their kind, ISP and
-// instant looked at. Same results as ReadSessionRecord record by record.
-struct LogBlockReader {
-    std::vector<unsigned char> buffer;
-    std::size_t position = 0;
-    std::size_t length = 0;
-    bool endOfStream = false;
-};
-
-// A record as the scan sees it: the fields pairing needs, decoded at once,
-// and the raw bytes for the rest, decoded only for sessions that are charged.
-struct ScannedRecord {
-    std::uint16_t magic = 0;
-    std::int32_t kind = 0;
-    std::int32_t ispId = 0;
-    std::int64_t time = 0;
-    bool decoded = false;  // record below holds every field
-    SessionRecord record;
-    unsigned char raw[SESSION_RECORD_SIZE] = {};
-};
-
-// 0 a record, 1 end of the log, -1 a failed or short read (error 103 reported).
-int ReadScannedRecord(SessionLog& log, LogBlockReader& reader, ScannedRecord& out);
-// Every field of a scanned record.
-SessionRecord DecodeScannedRecord(const ScannedRecord& scanned);
-
 // State of one pass over the log: the table being filled, an index from ISP
 // number to the first record with it, and each record's daily allowances.
 struct ChargingRun {
-    LogBlockReader reader;
     ScannedRecord slots[2];
     TariffTable* table = nullptr;
     std::vector<std::pair<std::int32_t, std::size_t>> ispIndex;  // sorted by number

@@ -36,29 +36,16 @@ bool WriteRecord(NewLog& out, const SessionRecord& record)
 }
 
 // Another copy of the program (started with -b or -e) may have appended
-// records while the log was being copied. They are carried over unchanged,
-// except one equal to `unwanted`, so the rewrite does not lose them. Only a
-// log read to a clean end is continued; after a damaged tail the new bytes
-// would not line up with records.
+// records while the log was being copied. Under the writers' lock they are
+// carried over unchanged, except one equal to `unwanted`.
 bool CarryOverAppended(SessionLog& log, NewLog& out, const SessionRecord* unwanted)
 {
-    const long recordSize = SESSION_RECORD_SIZE + log.extraSize;
-    long position = std::ftell(log.stream);
-    if (position < log.headerSize || (position - log.headerSize) % recordSize != 0)
-        return true;
-    std::clearerr(log.stream);
+    ContinueAfterEnd(log);
     for (;;) {
-        unsigned char raw[SESSION_RECORD_SIZE];
-        std::size_t extra = log.extraBuffer.size();
-        if (std::fread(raw, 1, sizeof raw, log.stream) != sizeof raw ||
-            (extra > 0 && std::fread(log.extraBuffer.data(), 1, extra, log.stream) != extra))
-            return !StreamFailed(log);  // a record still being written stays behind
         SessionRecord record;
-        DecodeSessionRecord(raw, record);
-        if (HackFlags & 1u) {
-            record.localTime.tm_isdst = -1;
-            record.time = MakeLocalTime(record.localTime);
-        }
+        int status = ReadSessionRecord(log, record);
+        if (status != 0)
+            return !StreamFailed(log);  // a short last record stays behind, as in the copy
         if (unwanted && record == *unwanted)
             continue;
         if (!WriteRecord(out, record))
@@ -66,65 +53,78 @@ bool CarryOverAppended(SessionLog& log, NewLog& out, const SessionRecord* unwant
     }
 }
 
-// The shared rewrite: a new log in the program directory receives what
-// `copy` writes, is flushed to the disk and closed, and only then takes the
-// log's name (the old log first kept as the backup when asked for). At every
+bool FlushNewLog(NewLog& out)
+{
+    if (CurrentFileOps().flushToDisk(out.stream) != 0) {
+        ShowError(101, out.path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The shared rewrite: a new log beside the old one receives what `copy`
+// writes and is flushed to the disk without holding up anybody. Only then
+// is the writers' lock taken, for the records appended meanwhile, a second
+// flush and the rename (the old log first kept as the backup when asked
+// for), so appenders wait for milliseconds, not for the copy. At every
 // moment the log's name holds the old or the new log, whole; a failed copy
 // removes the new file.
 template <class Copy>
 int ReplaceLog(Copy copy, const SessionRecord* unwanted)
 {
     const FileOps& ops = CurrentFileOps();
+    RemoveAbandonedTemporaries(LogFilePath);
+    SessionLogPtr log = OpenSessionLog(LOG_READ);
+    if (!log)
+        return -1;
+    // The open just moved a foreign file to the backup path: the fresh log
+    // is empty, and its backup would overwrite the user's only copy.
+    if (log->movedAside)
+        return 0;
     NewLog out;
     try {
-        out.path = MakeUniqueName(ProgramDirectory, "");
+        out.stream = CreateTemporary(LogFilePath, out.path);
     } catch (const std::bad_alloc&) {
         ShowError(105);
         return -1;
     }
-    if (out.path.empty()) {
-        ShowError(117);
-        return -1;
-    }
-    SessionLogPtr log = OpenSessionLog(LOG_READ);
-    if (!log)
-        return -1;
-    out.stream = ops.createNew(out.path.c_str());
     if (!out.stream) {
-        ShowError(100, out.path.c_str());
+        ShowError(117);
         return -1;
     }
     unsigned char header[SESSION_HEADER_SIZE];
     EncodeSessionLogHeader(SessionLogHeader{}, header);
-    bool ok = WriteBytes(out, header, sizeof header) && copy(*log, out) && CarryOverAppended(*log, out, unwanted);
-    if (ok && ops.flushToDisk(out.stream) != 0) {
-        ShowError(101, out.path.c_str());
-        ok = false;
+    bool ok = WriteBytes(out, header, sizeof header) && copy(*log, out) && FlushNewLog(out);
+    FileHandle locked = NO_FILE;
+    if (ok) {
+        locked = LockNamedFile(LogFilePath.c_str());
+        // Another rewrite replaced the log meanwhile: this copy is stale.
+        if (locked == NO_FILE || !ops.sameFile(log->stream, locked)) {
+            ShowError(102, LogFilePath.c_str());
+            ok = false;
+        }
     }
+    ok = ok && CarryOverAppended(*log, out, unwanted) && FlushNewLog(out);
     if (std::fclose(out.stream) != 0 && ok) {
         ShowError(101, out.path.c_str());
         ok = false;
     }
     out.stream = nullptr;
     CloseSessionLog(log);
-    if (!ok) {
-        ops.removeFile(out.path.c_str());
-        return -1;
-    }
-    if (BackupOnDelete) {
+    if (ok && BackupOnDelete && ops.keepBackup(LogFilePath.c_str(), BackupFilePath.c_str()) != 0) {
         // Without the promised backup the old log must stay where it is.
-        if (ops.keepBackup(LogFilePath.c_str(), BackupFilePath.c_str()) != 0) {
-            ShowError(115, BackupFilePath.c_str());
-            ops.removeFile(out.path.c_str());
-            return -1;
-        }
+        ShowError(115, BackupFilePath.c_str());
+        ok = false;
     }
-    if (ops.replaceFile(out.path.c_str(), LogFilePath.c_str()) != 0) {
+    if (ok && ops.replaceFile(out.path.c_str(), LogFilePath.c_str()) != 0) {
         ShowError(102, LogFilePath.c_str());
-        ops.removeFile(out.path.c_str());
-        return -1;
+        ok = false;
     }
-    return 0;
+    if (locked != NO_FILE)
+        ops.closeFile(locked);
+    if (!ok)
+        ops.removeFile(out.path.c_str());
+    return ok ? 0 : -1;
 }
 
 bool CopyWithoutPeriod(SessionLog& log, NewLog& out, std::int64_t from, std::int64_t to, std::int32_t ispId)

@@ -2,16 +2,9 @@
 
 #include <sys/stat.h>
 
-#include <atomic>
-#include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <new>
-
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
 
 #include "platform/fileops.h"
 #include "startup/errors.h"
@@ -27,6 +20,7 @@ namespace {
 // Records larger than this are taken as a damaged header, not as a log.
 constexpr std::int32_t MAX_RECORD_SIZE = 1 << 20;
 constexpr std::size_t STREAM_BUFFER_SIZE = 32768;
+constexpr std::size_t BLOCK_SIZE = 64 * 1024;
 
 void Put16(unsigned char* p, std::uint16_t v)
 {
@@ -67,15 +61,6 @@ int CompareVersions(const std::int32_t a[4], const std::int32_t b[4])
     return 0;
 }
 
-long CurrentProcessId()
-{
-#ifdef _WIN32
-    return static_cast<long>(_getpid());
-#else
-    return static_cast<long>(getpid());
-#endif
-}
-
 bool FileExists(const std::string& path)
 {
     struct stat st;
@@ -90,9 +75,8 @@ bool CreateEmptyLog(const std::string& path)
 {
     unsigned char header[SESSION_HEADER_SIZE];
     EncodeSessionLogHeader(SessionLogHeader{}, header);
-    static std::atomic<int> counter{0};
-    std::string temp = path + ".new" + std::to_string(CurrentProcessId()) + "-" + std::to_string(++counter);
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    std::string temp;
+    std::FILE* f = CreateTemporary(path, temp);
     if (!f)
         return false;
     bool written = std::fwrite(header, 1, sizeof header, f) == sizeof header;
@@ -110,34 +94,154 @@ bool CreateEmptyLog(const std::string& path)
     return true;
 }
 
-// Makes sure a session log exists at the path; moves a foreign file aside.
-bool PrepareLogFile(const std::string& path, const std::string& backupPath)
+enum HeaderKind { HEADER_UNREADABLE, HEADER_LOG, HEADER_TOO_NEW, HEADER_FOREIGN };
+
+HeaderKind InspectHeader(const std::string& path)
 {
-    if (!FileExists(path))
-        return CreateEmptyLog(path);
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
-        return false;
+        return HEADER_UNREADABLE;
     unsigned char raw[SESSION_HEADER_SIZE];
     std::size_t n = std::fread(raw, 1, sizeof raw, f);
     bool readError = std::ferror(f) != 0;
     std::fclose(f);
     if (readError)
-        return false;
-    if (n == sizeof raw && Get16(raw) == LOG_HEADER_MAGIC) {
-        SessionLogHeader header;
-        DecodeSessionLogHeader(raw, header);
-        return CompareVersions(header.readerVersion, ProgramVersion) <= 0;
-    }
-    // Not a session log. It is kept as the backup; if it cannot be moved
-    // there it is left alone and the open fails, so nothing is overwritten.
-    if (backupPath.empty())
-        return false;
+        return HEADER_UNREADABLE;
+    if (n < sizeof raw || Get16(raw) != LOG_HEADER_MAGIC)
+        return HEADER_FOREIGN;
+    SessionLogHeader header;
+    DecodeSessionLogHeader(raw, header);
+    return CompareVersions(header.readerVersion, ProgramVersion) <= 0 ? HEADER_LOG : HEADER_TOO_NEW;
+}
+
+enum Prepared { PREPARE_FAILED, PREPARE_READY, PREPARE_MOVED_ASIDE };
+
+// Makes sure a session log exists at the path; moves a foreign file aside.
+Prepared PrepareLogFile(const std::string& path, const std::string& backupPath)
+{
     const FileOps& ops = CurrentFileOps();
-    ops.removeFile(backupPath.c_str());
-    if (ops.replaceFile(path.c_str(), backupPath.c_str()) != 0)
+    // A retry follows another opener that moved the foreign file meanwhile.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (!FileExists(path))
+            return CreateEmptyLog(path) ? PREPARE_READY : PREPARE_FAILED;
+        HeaderKind kind = InspectHeader(path);
+        if (kind != HEADER_FOREIGN)
+            return kind == HEADER_LOG ? PREPARE_READY : PREPARE_FAILED;
+        // Not a session log. It is kept as the backup; if it cannot be moved
+        // there it is left alone and the open fails, so nothing is overwritten.
+        if (backupPath.empty())
+            return PREPARE_FAILED;
+        FileHandle locked = LockNamedFile(path.c_str());
+        if (locked == NO_FILE)
+            continue;
+        // Checked again under the lock: another opener may have moved it
+        // aside and made a new log while this one waited.
+        Prepared result = PREPARE_FAILED;
+        kind = InspectHeader(path);
+        if (kind == HEADER_LOG)
+            result = PREPARE_READY;
+        else if (kind == HEADER_FOREIGN && ops.replaceFile(path.c_str(), backupPath.c_str()) == 0)
+            result = CreateEmptyLog(path) ? PREPARE_MOVED_ASIDE : PREPARE_FAILED;
+        ops.closeFile(locked);
+        return result;
+    }
+    return PREPARE_FAILED;
+}
+
+// Header size and record size of an open stream, from its header.
+bool ReadLogLayout(SessionLog& log)
+{
+    unsigned char raw[SESSION_HEADER_SIZE];
+    if (std::fseek(log.stream, 0, SEEK_SET) != 0 || std::fread(raw, 1, sizeof raw, log.stream) != sizeof raw)
         return false;
-    return CreateEmptyLog(path);
+    SessionLogHeader header;
+    DecodeSessionLogHeader(raw, header);
+    log.headerSize = header.headerSize == 0 ? SESSION_HEADER_SIZE : header.headerSize;
+    log.extraSize = 0;
+    const std::int32_t extraBytesSince[4] = {1, 91, 0, 2};
+    if (CompareVersions(header.writerVersion, extraBytesSince) >= 0) {
+        if (header.recordSize < SESSION_RECORD_SIZE || header.recordSize > MAX_RECORD_SIZE)
+            return false;
+        log.extraSize = header.recordSize - SESSION_RECORD_SIZE;
+    }
+    log.extraBuffer.assign(static_cast<std::size_t>(log.extraSize), 0);
+    return log.headerSize >= 0;
+}
+
+std::int64_t RecordStride(const SessionLog& log)
+{
+    return SESSION_RECORD_SIZE + static_cast<std::int64_t>(log.extraSize);
+}
+
+// Sets the reader to a file offset and notes whether the rest of the file
+// is a whole number of records.
+bool PositionReader(SessionLog& log, std::int64_t offset)
+{
+    std::clearerr(log.stream);
+    if (std::fseek(log.stream, 0, SEEK_END) != 0)
+        return false;
+    const std::int64_t size = std::ftell(log.stream);
+    if (size < 0 || std::fseek(log.stream, static_cast<long>(offset), SEEK_SET) != 0)
+        return false;
+    log.blockStart = offset;
+    log.blockPosition = log.blockLength = 0;
+    log.endOfStream = false;
+    log.partialAt = -1;
+    log.strayBytes = size > offset ? (size - offset) % RecordStride(log) : 0;
+    return true;
+}
+
+// Makes at least `wanted` bytes available unless the stream ends first.
+void FillBlock(SessionLog& log, std::size_t wanted)
+{
+    if (log.blockLength - log.blockPosition >= wanted || log.endOfStream)
+        return;
+    if (log.block.size() < std::max(BLOCK_SIZE, wanted))
+        log.block.resize(std::max(BLOCK_SIZE, wanted));
+    std::size_t kept = log.blockLength - log.blockPosition;
+    if (kept > 0 && log.blockPosition > 0)
+        std::memmove(log.block.data(), log.block.data() + log.blockPosition, kept);
+    log.blockStart += static_cast<std::int64_t>(log.blockPosition);
+    log.blockPosition = 0;
+    log.blockLength = kept;
+    while (log.blockLength < wanted && !log.endOfStream) {
+        std::size_t n =
+            std::fread(log.block.data() + log.blockLength, 1, log.block.size() - log.blockLength, log.stream);
+        log.blockLength += n;
+        if (n == 0)
+            log.endOfStream = true;
+    }
+}
+
+// A record as this program writes it: only these are trusted to show where
+// whole records begin again after a stray part of one.
+bool PlausibleRecord(const unsigned char* raw)
+{
+    SessionRecord r;
+    DecodeSessionRecord(raw, r);
+    const LocalTime& t = r.localTime;
+    return r.magic == SESSION_RECORD_MAGIC && (r.kind == SESSION_START || r.kind == SESSION_END) &&
+           (r.flag == 0 || r.flag == 1) && t.tm_sec >= 0 && t.tm_sec <= 60 && t.tm_min >= 0 && t.tm_min <= 59 &&
+           t.tm_hour >= 0 && t.tm_hour <= 23 && t.tm_mday >= 1 && t.tm_mday <= 31 && t.tm_mon >= 0 &&
+           t.tm_mon <= 11 && t.tm_year >= 0 && t.tm_year <= 300 && t.tm_wday >= 0 && t.tm_wday <= 6 &&
+           t.tm_yday >= 0 && t.tm_yday <= 365 && t.tm_isdst >= -1 && t.tm_isdst <= 1;
+}
+
+// In a file that is not a whole number of records, a record that does not
+// look like one while the bytes a stray part further on do is where the
+// stray part lies: step over it (reported once).
+void SkipStrayPart(SessionLog& log, std::size_t stride)
+{
+    const std::size_t stray = static_cast<std::size_t>(log.strayBytes);
+    FillBlock(log, stray + stride);
+    if (log.blockLength - log.blockPosition < stray + SESSION_RECORD_SIZE)
+        return;
+    const unsigned char* here = log.block.data() + log.blockPosition;
+    if (PlausibleRecord(here) || !PlausibleRecord(here + stray))
+        return;
+    ShowError(103, log.path.c_str());
+    log.blockPosition += stray;
+    log.strayBytes = 0;
 }
 
 } // namespace
@@ -206,7 +310,8 @@ void DecodeSessionLogHeader(const unsigned char in[SESSION_HEADER_SIZE], Session
 SessionLogPtr OpenSessionLogFile(const std::string& path, const std::string& backupPath, int mode)
 {
     try {
-        if (!PrepareLogFile(path, backupPath)) {
+        Prepared prepared = PrepareLogFile(path, backupPath);
+        if (prepared == PREPARE_FAILED) {
             ShowError(100, path.c_str());
             return nullptr;
         }
@@ -214,7 +319,8 @@ SessionLogPtr OpenSessionLogFile(const std::string& path, const std::string& bac
         log->path = path;
         log->mode = mode;
         log->backupPath = backupPath;
-        // Appends go through a separate append-only handle (see
+        log->movedAside = prepared == PREPARE_MOVED_ASIDE;
+        // Appends go through a separate handle under the writers' lock (see
         // AppendSessionRecord), so the stream itself only reads.
         const char* streamMode = mode == LOG_UPDATE ? "r+b" : "rb";
         log->stream = std::fopen(path.c_str(), streamMode);
@@ -228,26 +334,16 @@ SessionLogPtr OpenSessionLogFile(const std::string& path, const std::string& bac
         } catch (const std::bad_alloc&) {
             log->streamBuffer.clear();
         }
-        unsigned char raw[SESSION_HEADER_SIZE];
-        if (std::fread(raw, 1, sizeof raw, log->stream) != sizeof raw) {
+        if (!ReadLogLayout(*log) || !PositionReader(*log, log->headerSize)) {
             ShowError(100, path.c_str());
             return nullptr;
         }
-        SessionLogHeader header;
-        DecodeSessionLogHeader(raw, header);
-        log->headerSize = header.headerSize == 0 ? SESSION_HEADER_SIZE : header.headerSize;
-        const std::int32_t extraBytesSince[4] = {1, 91, 0, 2};
-        if (CompareVersions(header.writerVersion, extraBytesSince) >= 0) {
-            if (header.recordSize < SESSION_RECORD_SIZE || header.recordSize > MAX_RECORD_SIZE) {
-                ShowError(100, path.c_str());
-                return nullptr;
-            }
-            log->extraSize = header.recordSize - SESSION_RECORD_SIZE;
-            log->extraBuffer.assign(static_cast<std::size_t>(log->extraSize), 0);
-        }
-        if (log->headerSize < 0 || std::fseek(log->stream, log->headerSize, SEEK_SET) != 0) {
-            ShowError(100, path.c_str());
-            return nullptr;
+        // An appender keeps no stream open while it waits for the writers'
+        // lock: on Windows an open stream would stop a rewrite from giving
+        // the log's name to the new file.
+        if (mode == LOG_APPEND) {
+            std::fclose(log->stream);
+            log->stream = nullptr;
         }
         return log;
     } catch (const std::bad_alloc&) {
@@ -266,24 +362,71 @@ void CloseSessionLog(SessionLogPtr& log)
     log.reset();
 }
 
-int ReadSessionRecord(SessionLog& log, SessionRecord& record)
+int ReadScannedRecord(SessionLog& log, ScannedRecord& out)
 {
-    unsigned char raw[SESSION_RECORD_SIZE];
-    std::size_t n = std::fread(raw, 1, sizeof raw, log.stream);
-    if (n == sizeof raw) {
-        DecodeSessionRecord(raw, record);
-        if (HackFlags & 1u) {
-            record.localTime.tm_isdst = -1;
-            record.time = MakeLocalTime(record.localTime);
-        }
-        if (log.extraSize > 0)
-            std::fread(log.extraBuffer.data(), 1, log.extraBuffer.size(), log.stream);
+    if (!log.stream)
+        return -1;
+    const std::size_t stride = static_cast<std::size_t>(RecordStride(log));
+    if (log.strayBytes != 0)
+        SkipStrayPart(log, stride);
+    FillBlock(log, stride);
+    const std::size_t available = log.blockLength - log.blockPosition;
+    if (available < SESSION_RECORD_SIZE) {
+        if (available == 0 && !std::ferror(log.stream))
+            return 1;
+        log.partialAt = log.blockStart + static_cast<std::int64_t>(log.blockPosition);
+        log.blockPosition = log.blockLength;
+        if (log.reportedAt != log.partialAt)
+            ShowError(103, log.path.c_str());
+        log.reportedAt = log.partialAt;
+        return -1;
+    }
+    // A last record cut inside its extra bytes still has all its fields.
+    const unsigned char* raw = log.block.data() + log.blockPosition;
+    log.blockPosition += std::min(available, stride);
+    if (HackFlags & 1u) {
+        // The instant is recomputed from the local time: decode everything.
+        DecodeSessionRecord(raw, out.record);
+        out.record.localTime.tm_isdst = -1;
+        out.record.time = MakeLocalTime(out.record.localTime);
+        out.decoded = true;
+        out.magic = out.record.magic;
+        out.kind = out.record.kind;
+        out.ispId = out.record.ispId;
+        out.time = out.record.time;
         return 0;
     }
-    if (n == 0 && !std::ferror(log.stream))
-        return 1;
-    ShowError(103, log.path.c_str());
-    return -1;
+    std::memcpy(out.raw, raw, SESSION_RECORD_SIZE);
+    out.decoded = false;
+    out.magic = Get16(raw);
+    out.kind = GetS32(raw + 2);
+    out.ispId = GetS32(raw + 10);
+    out.time = static_cast<std::int64_t>(Get32(raw + 14));
+    return 0;
+}
+
+SessionRecord DecodeScannedRecord(const ScannedRecord& scanned)
+{
+    if (scanned.decoded)
+        return scanned.record;
+    SessionRecord r;
+    DecodeSessionRecord(scanned.raw, r);
+    return r;
+}
+
+int ReadSessionRecord(SessionLog& log, SessionRecord& record)
+{
+    ScannedRecord scanned;
+    int result = ReadScannedRecord(log, scanned);
+    if (result == 0)
+        record = DecodeScannedRecord(scanned);
+    return result;
+}
+
+void ContinueAfterEnd(SessionLog& log)
+{
+    std::int64_t at = log.partialAt >= 0 ? log.partialAt : log.blockStart + static_cast<std::int64_t>(log.blockPosition);
+    PositionReader(log, at);
 }
 
 namespace {
@@ -339,14 +482,26 @@ int ReadSession(SessionLog& log, SessionPair& pair, bool openAtDamagedEnd)
 
 int AppendSessionRecord(SessionLog& log, const SessionRecord& record)
 {
-    std::vector<unsigned char> bytes(SESSION_RECORD_SIZE + static_cast<std::size_t>(log.extraSize), 0);
-    EncodeSessionRecord(record, bytes.data());
-    bool ok;
+    bool ok = false;
     if (log.mode == LOG_APPEND) {
-        // One write on an append-only handle: whole records even when other
-        // processes append at the same moment.
-        ok = CurrentFileOps().appendAll(log.path.c_str(), bytes.data(), bytes.size()) == 0;
+        FileHandle locked = LockNamedFile(log.path.c_str());
+        if (locked != NO_FILE) {
+            // A rewrite may have replaced the log since it was opened: the
+            // record takes the layout of the file that has the name now.
+            log.stream = std::fopen(log.path.c_str(), "rb");
+            if (log.stream && ReadLogLayout(log)) {
+                std::vector<unsigned char> bytes(static_cast<std::size_t>(RecordStride(log)), 0);
+                EncodeSessionRecord(record, bytes.data());
+                ok = AppendWhole(locked, bytes.data(), bytes.size()) == 0;
+            }
+            if (log.stream)
+                std::fclose(log.stream);
+            log.stream = nullptr;
+            CurrentFileOps().closeFile(locked);
+        }
     } else {
+        std::vector<unsigned char> bytes(static_cast<std::size_t>(RecordStride(log)), 0);
+        EncodeSessionRecord(record, bytes.data());
         ok = std::fwrite(bytes.data(), 1, bytes.size(), log.stream) == bytes.size();
     }
     if (!ok) {
@@ -389,23 +544,20 @@ int FindOpenSession(SessionRecord& record)
     SessionLogPtr log = OpenSessionLog(LOG_READ);
     if (!log)
         return 0;
-    const long recordSize = SESSION_RECORD_SIZE + log->extraSize;
     if (std::fseek(log->stream, 0, SEEK_END) != 0)
         return 0;
-    long size = std::ftell(log->stream);
-    if (size < 0 || size <= log->headerSize)
+    const std::int64_t size = std::ftell(log->stream);
+    if (size < log->headerSize + SESSION_RECORD_SIZE)
         return 0;
-    // The last whole record, at the same offsets a front-to-back read uses.
-    long count = (size - log->headerSize) / recordSize;
-    if (count <= 0)
+    // The last record whose fields are whole, at the offsets a front-to-back
+    // read uses (a cut in its extra bytes does not hide it).
+    const std::int64_t stride = RecordStride(*log);
+    const std::int64_t last = (size - log->headerSize - SESSION_RECORD_SIZE) / stride;
+    if (!PositionReader(*log, log->headerSize + last * stride))
         return 0;
-    if (std::fseek(log->stream, log->headerSize + (count - 1) * recordSize, SEEK_SET) != 0)
+    SessionRecord found;
+    if (ReadSessionRecord(*log, found) != 0 || !IsStart(found))
         return 0;
-    SessionRecord last;
-    if (ReadSessionRecord(*log, last) != 0)
-        return 0;
-    if (!IsStart(last))
-        return 0;
-    record = last;
+    record = found;
     return 1;
 }

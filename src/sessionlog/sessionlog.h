@@ -54,6 +54,20 @@ struct SessionLog {
     std::int32_t headerSize = SESSION_HEADER_SIZE;  // effective offset of the first record
     std::int32_t extraSize = 0;
     std::vector<unsigned char> extraBuffer;
+    bool movedAside = false;  // this open moved a foreign file to the backup path
+
+    // Records are read in 64 KiB blocks: a report reads every record of a
+    // log that grows for decades.
+    std::vector<unsigned char> block;
+    std::size_t blockPosition = 0;
+    std::size_t blockLength = 0;
+    std::int64_t blockStart = 0;  // file offset of block[0]
+    bool endOfStream = false;
+    // Bytes by which the rest of the file is not a whole number of records:
+    // a part of a record left somewhere ahead (or a short last record).
+    std::int64_t strayBytes = 0;
+    std::int64_t partialAt = -1;  // offset of a short last record met
+    std::int64_t reportedAt = -1;  // ... and of the last one reported
 
     SessionLog() = default;
     SessionLog(const SessionLog&) = delete;
@@ -73,8 +87,28 @@ SessionLogPtr OpenSessionLog(int mode);
 SessionLogPtr OpenSessionLogFile(const std::string& path, const std::string& backupPath, int mode);
 void CloseSessionLog(SessionLogPtr& log);
 
-// 0 read, 1 end of file, -1 error (103 reported).
+// 0 read, 1 end of file, -1 error (103 reported). A part of a record
+// stranded between whole ones (a write cut short by an older program, a
+// crash) reports 103 and is stepped over, so the records after it are read.
 int ReadSessionRecord(SessionLog& log, SessionRecord& record);
+
+// A record as a scan sees it: the fields pairing needs, decoded at once, and
+// the raw bytes for the rest, decoded only where needed.
+struct ScannedRecord {
+    std::uint16_t magic = 0;
+    std::int32_t kind = 0;
+    std::int32_t ispId = 0;
+    std::int64_t time = 0;
+    bool decoded = false;  // record below holds every field
+    SessionRecord record;
+    unsigned char raw[SESSION_RECORD_SIZE] = {};
+};
+// Same results as ReadSessionRecord.
+int ReadScannedRecord(SessionLog& log, ScannedRecord& out);
+SessionRecord DecodeScannedRecord(const ScannedRecord& scanned);
+// After the end of the log was read: goes on with what was appended since
+// (from the start of a short last record, which may have been completed).
+void ContinueAfterEnd(SessionLog& log);
 // 0 complete session, 2 open session (start only), 1 end of file, -1 error.
 // With openAtDamagedEnd, a start read just before a partial last record is
 // returned as an open session (2) instead of being lost with the damaged
@@ -82,7 +116,8 @@ int ReadSessionRecord(SessionLog& log, SessionRecord& record);
 int ReadSession(SessionLog& log, SessionPair& pair, bool openAtDamagedEnd = false);
 // The stream reported a read or write error.
 bool StreamFailed(const SessionLog& log);
-// 0, or -1 with error 101 reported.
+// 0, or -1 with error 101 reported. In LOG_APPEND mode the record is
+// appended under the writers' lock, whole or not at all.
 int AppendSessionRecord(SessionLog& log, const SessionRecord& record);
 
 int RecordSessionEvent(std::int32_t ispId, int kind, std::int32_t flag, std::int64_t time);

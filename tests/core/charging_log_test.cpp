@@ -148,20 +148,26 @@ TEST_F(ChargingLogTest, OpenSessionIsChargedUpToNow)
     EXPECT_EQ(Seconds(table.Isps[1]), static_cast<std::int32_t>(LocalInstant(2026, 4, 1, 0) - 1 - Mar(3, 11)));
 }
 
-TEST_F(ChargingLogTest, ShortLastRecordEndsTheLogAfterAStart)
+TEST_F(ChargingLogTest, StrayPartOfARecordLosesNoLaterSession)
 {
-    WriteLog({{1, S, Mar(3, 10)}});
-    {
+    for (bool atEnd : {false, true}) {
+        SCOPED_TRACE(atEnd);
+        std::filesystem::remove(LogFilePath);
+        testsupport::ClearRecordedErrors();
+        WriteLog({{1, S, Mar(3, 10)}});
         std::FILE* f = std::fopen(LogFilePath.c_str(), "ab");
         ASSERT_NE(f, nullptr);
         std::fwrite("LS\0\0", 1, 4, f);
         std::fclose(f);
+        if (!atEnd)
+            WriteLog({{1, E, Mar(3, 10, 5)}, {2, S, Mar(3, 11)}, {2, E, Mar(3, 11, 1)}});
+        PinClock(Mar(3, 10, 5));  // a start before a short last record is open
+        TariffTable table = MarchTable();
+        ASSERT_EQ(Scan(table), 0);
+        EXPECT_EQ(Seconds(table.Isps[0]), 300);
+        EXPECT_EQ(Seconds(table.Isps[1]), atEnd ? 0 : 60);
+        EXPECT_EQ(testsupport::RecordedCodes(), (std::vector<ErrorCode>{103}));
     }
-    PinClock(Mar(3, 10, 5));
-    TariffTable table = MarchTable();
-    ASSERT_EQ(Scan(table), 0);
-    EXPECT_EQ(Seconds(table.Isps[0]), 300);
-    EXPECT_EQ(testsupport::RecordedCodes(), (std::vector<ErrorCode>{103}));
 }
 
 TEST_F(ChargingLogTest, TollFreeIspsLeaveThePhoneAlone)

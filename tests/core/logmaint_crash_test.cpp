@@ -134,15 +134,4 @@ TEST_F(CrashTest, AskingPreselectsTheDefaultAndTakesTheAnswer)
     EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes(log));
 }
 
-TEST_F(CrashTest, StartWrittenFromTheCommandLineCountsAsACrash)
-{
-    WriteLog(File("tolvane.log"), done);
-    ASSERT_EQ(RecordSessionEvent(3, SESSION_START, 0, LocalInstant(2023, 7, 1, 11)), 0);
-    Settings("1", "0", "0");
-    EXPECT_EQ(RecoverFromCrash(nullptr), 0);
-    std::vector<SessionRecord> records = ReadRecords(File("tolvane.log"));
-    ASSERT_EQ(records.size(), 4u);
-    EXPECT_EQ(records[3], MakeSessionRecord(3, SESSION_END, 1, LocalInstant(2023, 7, 1, 12)));
-}
-
 } // namespace

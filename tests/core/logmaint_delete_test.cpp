@@ -2,7 +2,9 @@
 // replacement of the log underneath.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -47,7 +49,10 @@ class DeletePeriodTest : public testsupport::ProgramDirTest {};
 
 TEST_F(DeletePeriodTest, ClassifiesAndCutsSessions)
 {
-    const SessionRecord s10 = Start(1, May(10, 9)), e20 = End(1, May(20, 18));
+    // Cut records keep every field but the instant and its local time.
+    SessionRecord s10 = Start(1, May(10, 9)), e20 = End(1, May(20, 18));
+    s10.flag = 7;
+    e20.flag = 1;
     const std::vector<PeriodCase> cases = {
         {"inside", {Start(1, May(13, 10)), End(1, May(13, 11))}, From(), To(), 0, {}},
         {"before and after",
@@ -58,7 +63,7 @@ TEST_F(DeletePeriodTest, ClassifiesAndCutsSessions)
          {Start(1, To()), End(1, May(16, 1))}},
         {"head kept", {Start(1, May(11, 23)), End(1, May(12, 1))}, From(), To(), 0,
          {Start(1, May(11, 23)), End(1, From())}},
-        {"both kept", {s10, e20}, From(), To(), 0, {s10, End(1, From()), Start(1, To()), e20}},
+        {"both kept", {s10, e20}, From(), To(), 0, {s10, MoveRecordTo(e20, From()), MoveRecordTo(s10, To()), e20}},
         // The boundary instants belong to the period and to the kept pieces.
         {"exactly the period", {Start(1, From()), End(1, To())}, From(), To(), 0, {}},
         {"starts on the last second", {Start(1, To()), End(1, To() + 60)}, From(), To(), 0,
@@ -90,24 +95,6 @@ TEST_F(DeletePeriodTest, ClassifiesAndCutsSessions)
         EXPECT_TRUE(StrayFiles(Dir()).empty());
     }
     EXPECT_TRUE(RecordedCodes().empty());
-}
-
-TEST_F(DeletePeriodTest, CutRecordsKeepTheirFieldsAndGetTheLocalTimeOfTheCut)
-{
-    SessionRecord start = Start(4, May(10));
-    start.flag = 7;
-    SessionRecord end = End(4, May(20));
-    end.flag = 1;
-    WriteLog(File("tolvane.log"), {start, end});
-    ASSERT_EQ(DeletePeriod(From(), To(), 4), 0);
-    std::vector<SessionRecord> out = ReadRecords(File("tolvane.log"));
-    ASSERT_EQ(out.size(), 4u);
-    EXPECT_EQ(out[1].flag, 1);
-    EXPECT_EQ(out[1].kind, SESSION_END);
-    EXPECT_EQ(out[1].localTime, ToLocalTime(From()));
-    EXPECT_EQ(out[2].flag, 7);
-    EXPECT_EQ(out[2].localTime.tm_hour, 23);
-    EXPECT_EQ(out[2].localTime.tm_sec, 59);
 }
 
 TEST_F(DeletePeriodTest, TrailingPartialRecordIsLeftBehindAndAStartBeforeItKept)
@@ -177,62 +164,100 @@ TEST_F(DeletePeriodTest, DeleteRecordRemovesEveryIdenticalCopyOnly)
     EXPECT_TRUE(StrayFiles(Dir()).empty());
 }
 
+TEST_F(DeletePeriodTest, ForeignFileMovedAsideByTheDeletionItselfKeepsItsBackup)
+{
+    WriteFileBytes(File("tolvane.log"), "the user's only copy");
+    EXPECT_EQ(DeletePeriod(From(), To(), 0), 0);
+    EXPECT_EQ(ReadFileBytes(File("tolvane.bak")), "the user's only copy");
+    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes({}));
+    EXPECT_TRUE(StrayFiles(Dir()).empty());
+}
+
+TEST_F(DeletePeriodTest, AbandonedTemporariesGoButOneStillBeingWrittenStays)
+{
+    WriteLog(File("tolvane.log"), {Start(1, May(1)), End(1, May(2))});
+    WriteFileBytes(File("tolvane.log.new-abc123"), "left by a killed rewrite");
+    WriteFileBytes(File("tolvane.log.new-notours"), "not a name we make");
+    std::string live;
+    std::FILE* writing = CreateTemporary(LogFilePath, live);
+    ASSERT_TRUE(writing);
+    EXPECT_EQ(DeletePeriod(From(), To(), 0), 0);
+    std::vector<std::string> stray = StrayFiles(Dir()), kept = {"tolvane.log.new-notours", live.substr(live.size() - 22)};
+    std::sort(stray.begin(), stray.end());
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(stray, kept);
+    std::fclose(writing);
+}
+
 // ---- Fault injection on the replacement ----
 
-enum Step { CREATE, WRITE_HEADER, WRITE_RECORD, FLUSH, BACKUP, RENAME, NO_FAULT };
+enum Step { CREATE, WRITE_HEADER, WRITE_RECORD, FLUSH, LOCK, BACKUP, RENAME, NO_FAULT };
 
 Step failingStep = NO_FAULT;
 int writes = 0;
 std::vector<std::string> calls;
-
-std::FILE* FaultyCreate(const char* path)
-{
-    calls.push_back("create");
-    return failingStep == CREATE ? nullptr : PortableFileOps.createNew(path);
-}
-
-// Appended to the log by "another copy of the program" during the copy.
+// Appended to the log by "another copy of the program" after the copy.
 std::string appendDuringCopy;
 
-int FaultyWrite(std::FILE* f, const void* data, std::size_t size)
+void Call(const char* name)
 {
-    ++writes;
-    if (writes == 2 && !appendDuringCopy.empty())
-        PortableFileOps.appendAll(LogFilePath.c_str(), appendDuringCopy.data(), appendDuringCopy.size());
-    if (calls.empty() || calls.back() != "write")
-        calls.push_back("write");
-    if ((failingStep == WRITE_HEADER && writes == 1) || (failingStep == WRITE_RECORD && writes == 3))
-        return -1;
-    return PortableFileOps.writeAll(f, data, size);
+    if (calls.empty() || calls.back() != name || calls.back() != "write")
+        calls.push_back(name);
 }
 
-int FaultyFlush(std::FILE* f)
+const FileOps& FaultyOps()
 {
-    calls.push_back("flush");
-    return failingStep == FLUSH ? -1 : PortableFileOps.flushToDisk(f);
+    static FileOps ops = [] {
+        FileOps o = PortableFileOps;
+        o.createNew = [](const char* path) {
+            Call("create");
+            return failingStep == CREATE ? nullptr : PortableFileOps.createNew(path);
+        };
+        o.writeAll = [](std::FILE* f, const void* data, std::size_t size) {
+            Call("write");
+            ++writes;
+            if ((failingStep == WRITE_HEADER && writes == 1) || (failingStep == WRITE_RECORD && writes == 3))
+                return -1;
+            return PortableFileOps.writeAll(f, data, size);
+        };
+        o.flushToDisk = [](std::FILE* f) {
+            Call("flush");
+            // The copy is done but the lock not yet taken: the records must be carried over.
+            if (!appendDuringCopy.empty()) {
+                FileHandle h = LockNamedFile(LogFilePath.c_str());
+                AppendWhole(h, appendDuringCopy.data(), appendDuringCopy.size());
+                PortableFileOps.closeFile(h);
+                appendDuringCopy.clear();
+            }
+            return failingStep == FLUSH ? -1 : PortableFileOps.flushToDisk(f);
+        };
+        o.lockFile = [](FileHandle h) {
+            Call("lock");
+            return failingStep == LOCK ? -1 : PortableFileOps.lockFile(h);
+        };
+        o.closeFile = [](FileHandle h) {
+            Call("unlock");
+            PortableFileOps.closeFile(h);
+        };
+        o.keepBackup = [](const char* path, const char* backup) {
+            Call("backup");
+            return failingStep == BACKUP ? -1 : PortableFileOps.keepBackup(path, backup);
+        };
+        o.replaceFile = [](const char* from, const char* to) {
+            Call("replace");
+            return failingStep == RENAME ? -1 : PortableFileOps.replaceFile(from, to);
+        };
+        return o;
+    }();
+    return ops;
 }
-
-int FaultyBackup(const char* path, const char* backup)
-{
-    calls.push_back("backup");
-    return failingStep == BACKUP ? -1 : PortableFileOps.keepBackup(path, backup);
-}
-
-int FaultyReplace(const char* from, const char* to)
-{
-    calls.push_back("replace");
-    return failingStep == RENAME ? -1 : PortableFileOps.replaceFile(from, to);
-}
-
-const FileOps FaultyOps = {PortableFileOps.appendAll, FaultyFlush,          FaultyReplace, FaultyBackup,
-                           PortableFileOps.renameNoReplace, PortableFileOps.removeFile, FaultyCreate, FaultyWrite};
 
 class ReplacementFaultTest : public testsupport::ProgramDirTest {
 protected:
     void SetUp() override
     {
         ProgramDirTest::SetUp();
-        SetFileOps(&FaultyOps);
+        SetFileOps(&FaultyOps());
         failingStep = NO_FAULT;
         writes = 0;
         calls.clear();
@@ -255,8 +280,8 @@ TEST_F(ReplacementFaultTest, LogIsOldOrNewWholeAndBackupAsPromised)
         Step step;
         ErrorCode error;
     };
-    const Case cases[] = {{CREATE, 100}, {WRITE_HEADER, 101}, {WRITE_RECORD, 101}, {FLUSH, 101},
-                          {BACKUP, 115}, {RENAME, 102},       {NO_FAULT, 0}};
+    const Case cases[] = {{CREATE, 117}, {WRITE_HEADER, 101}, {WRITE_RECORD, 101}, {FLUSH, 101},
+                          {LOCK, 102},   {BACKUP, 115},       {RENAME, 102},       {NO_FAULT, 0}};
     for (int backup = 1; backup >= 0; --backup) {
         for (const Case& c : cases) {
             if (!backup && c.step == BACKUP)
@@ -277,10 +302,12 @@ TEST_F(ReplacementFaultTest, LogIsOldOrNewWholeAndBackupAsPromised)
                 EXPECT_EQ(result, 0);
                 EXPECT_EQ(ReadFileBytes(File("tolvane.log")), newBytes);
                 EXPECT_EQ(ReadFileBytes(File("tolvane.bak")), backup ? oldBytes : "earlier backup");
-                // Durable: flushed before the backup and the rename.
-                std::vector<std::string> expected = {"create", "write", "flush", "backup", "replace"};
+                // Flushed before the lock is taken; the lock held only for
+                // the catch-up, the second flush, the backup and the rename.
+                std::vector<std::string> expected = {"create", "write",  "flush",   "lock",
+                                                     "flush",  "backup", "replace", "unlock"};
                 if (!backup)
-                    expected.erase(expected.begin() + 3);
+                    expected.erase(expected.begin() + 5);
                 EXPECT_EQ(calls, expected);
             } else {
                 EXPECT_EQ(result, -1);
@@ -307,9 +334,7 @@ TEST_F(ReplacementFaultTest, RecordsAppendedDuringTheCopyAreCarriedOver)
 
     // The single-record rewrite does not let the removed record back in.
     appendDuringCopy = RecordBytes(open) + RecordBytes(late);
-    writes = 0;
     EXPECT_EQ(DeleteRecord(open), 0);
-    appendDuringCopy.clear();
     EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes({Start(1, May(1)), End(1, May(2)), late, late}));
 }
 

@@ -134,17 +134,12 @@ TEST_F(ViewLogTest, PeriodRunsFromMidnightToTheLastSecondAcrossDaylightSaving)
 
 TEST_F(ViewLogTest, DefaultDatesForMonthAndYear)
 {
-    LocalTime start, end;
-    DefaultViewDates(RANGE_CURRENT_MONTH, LocalInstant(2024, 2, 15, 12), start, end);
-    EXPECT_EQ(start.tm_mday, 1);
-    EXPECT_EQ(start.tm_mon, 1);
-    EXPECT_EQ(end.tm_mday, 29);  // leap year
-    EXPECT_EQ(end.tm_mon, 1);
-    DefaultViewDates(RANGE_CURRENT_YEAR, LocalInstant(2024, 2, 15, 12), start, end);
-    EXPECT_EQ(start.tm_mon, 0);
-    EXPECT_EQ(end.tm_mday, 31);
-    EXPECT_EQ(end.tm_mon, 11);
-    EXPECT_EQ(end.tm_year, 124);
+    LocalTime a, b;
+    DefaultViewDates(RANGE_CURRENT_MONTH, LocalInstant(2024, 2, 15, 12), a, b);
+    EXPECT_EQ(std::vector<int>({a.tm_mday, a.tm_mon, b.tm_mday, b.tm_mon}), std::vector<int>({1, 1, 29, 1}));  // leap
+    DefaultViewDates(RANGE_CURRENT_YEAR, LocalInstant(2024, 2, 15, 12), a, b);
+    EXPECT_EQ(std::vector<int>({a.tm_mday, a.tm_mon, b.tm_mday, b.tm_mon, b.tm_year}),
+              std::vector<int>({1, 0, 31, 11, 124}));
 }
 
 TEST_F(ViewLogTest, SettingsDefaultsBadValuesAndRoundTrip)
@@ -226,7 +221,7 @@ protected:
     const std::string block = "ISP1\nStart : 2 May 2023, 08:00:00\nEnd   : 2 May 2023, 09:00:00\n\n";
 };
 
-TEST_F(ExportTest, TemporaryFileIsViewedAndDeletedAtExit)
+TEST_F(ExportTest, TemporaryFileIsDeletedAtExitAndAFixedOneKept)
 {
     ViewLogSettings settings;
     ASSERT_EQ(ExportAndViewRawLog(settings, WholeLogRequest(0)), 0);
@@ -240,15 +235,13 @@ TEST_F(ExportTest, TemporaryFileIsViewedAndDeletedAtExit)
     EXPECT_TRUE(std::filesystem::exists(file));
     DeleteRegisteredTempFiles();
     EXPECT_FALSE(std::filesystem::exists(file));
-}
 
-TEST_F(ExportTest, FixedFileIsOverwrittenAndKept)
-{
-    ViewLogSettings settings{0, File("raw.txt").string(), "C:\\Tools\\view.exe", 2};
+    // A fixed file is overwritten and kept.
+    ViewLogSettings fixed{0, File("raw.txt").string(), "C:\\Tools\\view.exe", 2};
     testsupport::WriteFileBytes(File("raw.txt"), std::string(500, 'o'));
-    ASSERT_EQ(ExportAndViewRawLog(settings, WholeLogRequest(0)), 0);
+    ASSERT_EQ(ExportAndViewRawLog(fixed, WholeLogRequest(0)), 0);
     EXPECT_EQ(ReadText(File("raw.txt").string()), block);
-    EXPECT_EQ(launches.at(0).viewer, "C:\\Tools\\view.exe");
+    EXPECT_EQ(launches.at(1).viewer, "C:\\Tools\\view.exe");
     EXPECT_TRUE(RegisteredTempFiles().empty());
 }
 

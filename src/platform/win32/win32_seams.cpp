@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "platform/fileops.h"
 #include "platform/profile.h"
@@ -31,28 +32,92 @@ int Win32ProfileWrite(const char* file, const char* section, const char* key, co
 
 const ProfileBackend Win32ProfileBackend = {Win32ProfileRead, Win32ProfileWrite};
 
-int Win32AppendAll(const char* path, const void* data, std::size_t size)
+// Every writer of the log holds an exclusive lock on a byte far past any
+// real end: appenders, moving a foreign file aside, the last step of a
+// rewrite. Handles are shared for deletion so that a rewrite can give the
+// log's name to the new file while appenders wait for the lock.
+OVERLAPPED LockPosition()
 {
-    // FILE_APPEND_DATA without FILE_WRITE_DATA: Windows places every write at
-    // the end of the file, atomically with respect to other appenders. Wine
-    // finds the end and then writes, so two copies of the program appending
-    // at the same moment could overwrite each other's record; an exclusive
-    // lock on a byte far past any real end serialises the appenders on both.
+    OVERLAPPED at{};
+    at.OffsetHigh = 0x40000000;  // byte 2^62
+    return at;
+}
+
+HANDLE AsHandle(FileHandle h)
+{
+    return reinterpret_cast<HANDLE>(h);
+}
+
+FileHandle Win32OpenForAppend(const char* path)
+{
     // The file must exist already: a log is never created here, headerless.
-    HANDLE h = CreateFileA(path, FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE,
+    HANDLE h = CreateFileA(path, FILE_READ_DATA | FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return -1;
-    OVERLAPPED lockAt{};
-    lockAt.OffsetHigh = 0x40000000;  // byte 2^62
-    const bool locked = LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lockAt) != 0;
+    return h == INVALID_HANDLE_VALUE ? NO_FILE : reinterpret_cast<FileHandle>(h);
+}
+
+int Win32LockFile(FileHandle h)
+{
+    OVERLAPPED at = LockPosition();
+    return LockFileEx(AsHandle(h), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at) ? 0 : -1;
+}
+
+bool SameFileInfo(HANDLE a, HANDLE b)
+{
+    BY_HANDLE_FILE_INFORMATION x, y;
+    return GetFileInformationByHandle(a, &x) && GetFileInformationByHandle(b, &y) &&
+           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+           x.nFileIndexLow == y.nFileIndexLow;
+}
+
+bool Win32IsNamedFile(FileHandle h, const char* path)
+{
+    HANDLE named = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (named == INVALID_HANDLE_VALUE)
+        return false;
+    bool same = SameFileInfo(AsHandle(h), named);
+    CloseHandle(named);
+    return same;
+}
+
+bool Win32SameFile(std::FILE* stream, FileHandle h)
+{
+    HANDLE s = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    return s != INVALID_HANDLE_VALUE && SameFileInfo(s, AsHandle(h));
+}
+
+std::int64_t Win32FileSize(FileHandle h)
+{
+    LARGE_INTEGER size;
+    return GetFileSizeEx(AsHandle(h), &size) ? size.QuadPart : -1;
+}
+
+long Win32WriteAtEnd(FileHandle h, const void* data, std::size_t size)
+{
+    // Under the lock no other writer moves the end between these two steps.
+    LARGE_INTEGER zero{};
     DWORD written = 0;
-    BOOL ok = size <= MAXDWORD && WriteFile(h, data, static_cast<DWORD>(size), &written, nullptr);
-    if (locked)
-        UnlockFileEx(h, 0, 1, 0, &lockAt);
-    CloseHandle(h);
-    return ok && written == size ? 0 : -1;
+    if (size > MAXDWORD || !SetFilePointerEx(AsHandle(h), zero, nullptr, FILE_END))
+        return -1;
+    if (!WriteFile(AsHandle(h), data, static_cast<DWORD>(size), &written, nullptr) && written == 0)
+        return -1;
+    return static_cast<long>(written);
+}
+
+int Win32TruncateFile(FileHandle h, std::int64_t size)
+{
+    LARGE_INTEGER at;
+    at.QuadPart = size;
+    return SetFilePointerEx(AsHandle(h), at, nullptr, FILE_BEGIN) && SetEndOfFile(AsHandle(h)) ? 0 : -1;
+}
+
+void Win32CloseFile(FileHandle h)
+{
+    OVERLAPPED at = LockPosition();
+    UnlockFileEx(AsHandle(h), 0, 1, 0, &at);
+    CloseHandle(AsHandle(h));
 }
 
 int Win32FlushToDisk(std::FILE* stream)
@@ -67,11 +132,30 @@ int Win32FlushToDisk(std::FILE* stream)
 
 int Win32ReplaceFile(const char* from, const char* to)
 {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : -1;
+    // A reader that has the file open for a moment (a report, another
+    // copy checking the header) refuses the rename: try again briefly.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return 0;
+        DWORD e = GetLastError();
+        if (e != ERROR_SHARING_VIOLATION && e != ERROR_ACCESS_DENIED)
+            return -1;
+        Sleep(20);
+    }
+    return -1;
 }
 
 int Win32KeepBackup(const char* path, const char* backup)
 {
+    // A second name for the log is instant, so appenders waiting for the
+    // lock wait no longer than for a rename; volumes without links copy.
+    std::string temp = std::string(backup) + ".new";
+    DeleteFileA(temp.c_str());
+    if (CreateHardLinkA(temp.c_str(), path, nullptr)) {
+        if (Win32ReplaceFile(temp.c_str(), backup) == 0)
+            return 0;
+        DeleteFileA(temp.c_str());
+    }
     return CopyFileA(path, backup, FALSE) ? 0 : -1;
 }
 
@@ -90,6 +174,8 @@ int Win32RemoveFile(const char* path)
 
 std::FILE* Win32CreateNew(const char* path)
 {
+    // Not shared for deletion: while its writer has it open, no cleanup in
+    // another process can remove it.
     HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
@@ -105,13 +191,21 @@ std::FILE* Win32CreateNew(const char* path)
     return f;
 }
 
+int Win32RemoveAbandoned(const char* path)
+{
+    return DeleteFileA(path) ? 0 : -1;  // fails with a sharing violation while written
+}
+
 int Win32WriteAll(std::FILE* stream, const void* data, std::size_t size)
 {
     return std::fwrite(data, 1, size, stream) == size ? 0 : -1;
 }
 
-const FileOps Win32FileOps = {Win32AppendAll,       Win32FlushToDisk, Win32ReplaceFile, Win32KeepBackup,
-                              Win32RenameNoReplace, Win32RemoveFile,  Win32CreateNew,   Win32WriteAll};
+const FileOps Win32FileOps = {
+    Win32OpenForAppend, Win32LockFile,    Win32IsNamedFile,     Win32SameFile,
+    Win32FileSize,      Win32WriteAtEnd,  Win32TruncateFile,    Win32CloseFile,
+    Win32FlushToDisk,   Win32ReplaceFile, Win32KeepBackup,      Win32RenameNoReplace,
+    Win32RemoveFile,    Win32CreateNew,   Win32RemoveAbandoned, Win32WriteAll};
 
 void MessageBoxPresenter(const char* text, const char* caption, ErrorCode)
 {
