@@ -477,16 +477,8 @@ int LoadTariffTable(std::int64_t reference, TariffTable& table)
             throw HostileCount{};
         loaded.Isps.resize(std::max<std::size_t>(ids.size(), 1));
         sections.ListSections(budget);
-    } catch (const std::bad_alloc&) {
-        ShowError(105);
-        return -1;
-    } catch (const HostileCount&) {
-        ShowError(105);
-        return -1;
-    }
-    // A number listed again gets a copy of the record its section gave,
-    // charged to the budget like the first.
-    try {
+        // A number listed again gets a copy of the record its section gave,
+        // charged to the budget like the first.
         std::unordered_map<std::int32_t, std::pair<std::size_t, std::size_t>> first;  // index, bytes
         for (std::size_t i = 0; i < ids.size(); ++i) {
             const auto seen = first.find(ids[i]);
