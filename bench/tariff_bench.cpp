@@ -1,5 +1,6 @@
 // Times loading and saving tariff tables: a realistic settings file, the
-// largest sections we accept, and hostile counts that must fail at once.
+// largest sections we accept, and hostile files that must fail at once, with
+// the peak memory after each (native build).
 //
 //   tolvane-tariff-bench DIR [--repeat N]
 //
@@ -80,6 +81,27 @@ std::string RealisticFile(int isps)
     return s;
 }
 
+// ActiveIDs naming one ISP `ids` times (2 bytes each) and that ISP's section.
+std::string ManyIds(int ids, const std::string& section)
+{
+    std::string s = "[Global]\r\nActiveIDs=1";
+    for (int i = 1; i < ids; ++i)
+        s += ",1";
+    return s + "\r\n[ISP1]\r\n" + section;
+}
+
+// ActiveIDs naming `ids` different ISPs, each with a small section.
+std::string DistinctIds(int ids)
+{
+    std::string s = "[Global]\r\nActiveIDs=";
+    for (int i = 1; i <= ids; ++i)
+        s += (i > 1 ? "," : "") + std::to_string(i);
+    s += "\r\n";
+    for (int i = 1; i <= ids; ++i)
+        s += "[ISP" + std::to_string(i) + "]\r\nDescription=P" + std::to_string(i) + "\r\nNumFrames=2\r\n";
+    return s;
+}
+
 std::string LargeSection(const char* prefix, int count, const char* countKey)
 {
     std::string s = "[Global]\r\nActiveIDs=1\r\n[ISP1]\r\n";
@@ -134,8 +156,23 @@ int main(int argc, char** argv)
             TariffTable t;
             result = LoadTariffTable(Now(), t);
         });
-        std::printf("%-44s %10.2f ms  result %d%s\n", name, ms, result, result == expected ? "" : "  UNEXPECTED");
+        std::printf("%-52s %10.2f ms  result %2d  peak %7ld kB  file %6zu B%s\n", name, ms, result, PeakKb(),
+                    text.size(), result == expected ? "" : "  UNEXPECTED");
     };
+
+    std::printf("%-52s %10s     %9s  peak %7ld kB\n", "(start)", "", "", PeakKb());
+    loadCase("hostile: 10000 ids x NumFrames=10000", ManyIds(10000, "NumFrames=10000\r\n"), -1);
+    loadCase("hostile: 10000 ids x NumExceptions=10000", ManyIds(10000, "NumExceptions=10000\r\n"), -1);
+    {
+        std::string week;
+        for (const char* d : {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"})
+            for (int j = 0; j < 10000; ++j)
+                week += std::string(d) + std::to_string(j) + "=01:00:00-02:00:00,0\r\n";
+        loadCase("7 x 10000 schedule entries, 1 id (accepted)", ManyIds(1, week), 0);
+        loadCase("7 x 10000 schedule entries, 10000 ids", ManyIds(10000, week), -1);
+    }
+    loadCase("10000 ids of one small section (accepted)", ManyIds(10000, "NumFrames=4\r\n"), 0);
+    loadCase("2000 distinct ISP sections (accepted)", DistinctIds(2000), 0);
 
     loadCase("load 10 ISPs + Phone (realistic)", RealisticFile(10), 0);
     loadCase("load 100 ISPs + Phone", RealisticFile(100), 0);

@@ -1,23 +1,28 @@
 // tolvane-report: prints the usage report of a program directory (where
 // tolvane.ini and tolvane.log live) for the billing periods around a date,
-// in the layout of a saved report.
+// in the layout of a saved report. It only reads the program's files: people
+// run it beside a running Tolvane and from scripts.
 #include <sys/stat.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "charging/charging.h"
 #include "charging/usagereport.h"
 #include "platform/clock.h"
 #include "platform/localtime.h"
+#include "platform/profile.h"
 #include "sessionlog/sessionlog.h"
 #include "startup/errors.h"
 #include "startup/locations.h"
+#include "tariff/tariffstore.h"
 
 #ifdef _WIN32
 #include "platform/win32_seams.h"
@@ -267,7 +272,7 @@ bool Exists(const std::string& path)
 bool CheckLogReadable(const std::string& path)
 {
     if (!Exists(path))
-        return true;  // no sessions yet; an empty log is created as the program does
+        return true;  // no sessions yet
     if (IsDirectory(path)) {
         Fail("cannot read the session log %s: it is a directory", path);
         return false;
@@ -290,6 +295,68 @@ bool CheckLogReadable(const std::string& path)
         return false;
     }
     return true;
+}
+
+// The settings as the program would see them, without a write reaching the
+// file: with an empty ActiveIDs the program gives ISP 1 its number on disk,
+// the report only in memory.
+const ProfileBackend* settingsOnDisk = nullptr;
+
+int RefuseWrite(const char* file, const char* section, const char* key, const char* value)
+{
+    if (!section && !key && !value)
+        return settingsOnDisk->write(file, section, key, value);  // a flush only drops a cache
+    return 0;
+}
+
+ProfileBackend ReadOnlySettings()
+{
+    settingsOnDisk = &CurrentProfileBackend();
+    ProfileBackend readOnly = *settingsOnDisk;
+    readOnly.write = RefuseWrite;
+    return readOnly;
+}
+
+std::string Comparable(const std::string& path)
+{
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec);
+    std::string text = full.lexically_normal().generic_string();
+#ifdef _WIN32
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+#endif
+    return text;
+}
+
+// True when the path names one of the program's own files, by any spelling
+// (relative, "..", another case on Windows, a link).
+bool IsProgramFile(const std::string& path)
+{
+    const std::string wanted = Comparable(path);
+    for (const std::string* own : {&IniFilePath, &LogFilePath, &BackupFilePath, &ErrorLogPath, &ProgramPath}) {
+        if (Comparable(*own) == wanted)
+            return true;
+        std::error_code ec;
+        if (Exists(path) && Exists(*own) && std::filesystem::equivalent(path, *own, ec) && !ec)
+            return true;
+    }
+    return false;
+}
+
+// The report of the tariffs alone when there is no log yet: opening one
+// would create it.
+int ComputeUsageReadOnly(std::int64_t reference, TariffTable& table)
+{
+    if (Exists(LogFilePath))
+        return ComputeUsage(reference, table);
+    if (LoadTariffTable(reference, table) != 0)
+        return -1;
+    for (TariffRecord& isp : table.Isps)
+        FinishTotals(isp);
+    FinishTotals(table.Phone);
+    return 0;
 }
 
 } // namespace
@@ -337,12 +404,19 @@ int main(int argc, char** argv)
         Fail("%s holds neither tolvane.ini nor tolvane.log", options.directory);
         return EXIT_BAD_ARGUMENTS;
     }
+    if (!options.output.empty() && IsProgramFile(options.output)) {
+        Fail("will not write the report over %s: it is one of the program's own files", options.output);
+        return EXIT_BAD_ARGUMENTS;
+    }
     if (!CheckLogReadable(LogFilePath))
         return EXIT_REPORT_FAILED;
+    const ProfileBackend readOnly = ReadOnlySettings();
+    SetProfileBackend(&readOnly);
+    ErrorLogPath.clear();  // errors go to stderr only
     LoadGlobalDeleteSettings();  // HackFlags governs how log records are read
 
     TariffTable table;
-    if (ComputeUsage(reference, table) != 0) {
+    if (ComputeUsageReadOnly(reference, table) != 0) {
         Fail("%scould not compute the report (see the message above)", "");
         return EXIT_REPORT_FAILED;
     }

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/clock.h"
 #include "platform/profile.h"
@@ -18,23 +20,106 @@ namespace {
 // Thrown inside this file only: a count too large to be anything but hostile.
 struct HostileCount {};
 
-struct SectionReader {
+// What one load may hold in memory over all of its records together, so a
+// small file cannot multiply its way to gigabytes (10,000 ISP numbers that
+// each name a section of 10,000 frames). Realistic tables use a few kB.
+constexpr std::size_t TARIFF_LOAD_BUDGET = std::size_t{32} << 20;
+
+struct LoadBudget {
+    std::size_t left = TARIFF_LOAD_BUDGET;
+
+    void Take(std::size_t bytes)
+    {
+        if (bytes > left)
+            throw HostileCount{};
+        left -= bytes;
+    }
+};
+
+// The sections of one load, each read from the file once (ActiveIDs may name
+// a section many times; each profile call is slow under some systems).
+struct SectionCache {
+    explicit SectionCache(const std::string& path) : file(path) {}
+
     const std::string& file;
+    bool haveNames = false;
+    std::unordered_set<std::string> present;
+    std::unordered_map<std::string, ProfileSection> read;
+    ProfileSection none;
+
+    // Learns which sections exist, so that missing ones cost no call.
+    void ListSections(LoadBudget& budget)
+    {
+        std::vector<std::string> names;
+        if (ProfileSectionNames(file, budget.left, names) != 0)
+            throw HostileCount{};
+        for (const std::string& name : names) {
+            budget.Take(name.size() + sizeof(std::string));
+            present.insert(name);
+        }
+        haveNames = true;
+    }
+
+    const ProfileSection& Get(const std::string& section, LoadBudget& budget)
+    {
+        const std::string key = ProfileLower(section);
+        if (haveNames && !present.count(key))
+            return none;
+        auto found = read.find(key);
+        if (found != read.end())
+            return found->second;
+        ProfileSection values;
+        if (ProfileReadSection(file, section.c_str(), budget.left, values) != 0)
+            throw HostileCount{};
+        budget.Take(2 * values.bytes);  // the text and its index
+        return read.emplace(key, std::move(values)).first->second;
+    }
+};
+
+struct SectionReader {
+    const ProfileSection& values;
     const char* section;
+    LoadBudget& budget;
 
     std::string Text(const char* key, const char* def = "") const
     {
-        return ProfileGetString(file, section, key, def, TARIFF_VALUE_BUFFER);
+        return ProfileSectionString(values, key, def, TARIFF_VALUE_BUFFER);
     }
 
     // Lenient number; missing or empty gives def.
     std::int32_t Int(const char* key, std::int32_t def) const
     {
-        return static_cast<std::int32_t>(ProfileGetInt(file, section, key, def));
+        return static_cast<std::int32_t>(ProfileSectionInt(values, key, def));
     }
 
     double Double(const char* key) const;
+
+    // Calls f(i, value) for each key "<prefix>i" the section holds with i
+    // below count (as a read of "%s%d" would find it). Walking the section
+    // instead of looking up every i keeps a large count of missing keys cheap.
+    template <class F>
+    void Numbered(const char* prefix, std::int32_t count, F f) const
+    {
+        const std::string lower = ProfileLower(prefix);
+        for (const auto& [key, value] : values.values) {
+            if (key.size() <= lower.size() || key.compare(0, lower.size(), lower) != 0)
+                continue;
+            const std::string digits = key.substr(lower.size());
+            if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos ||
+                (digits.size() > 1 && digits[0] == '0'))
+                continue;
+            const long i = std::stol(digits);
+            if (i < count)
+                f(static_cast<std::int32_t>(i), value.substr(0, TARIFF_VALUE_BUFFER - 1));
+        }
+    }
 };
+
+// Heap bytes of a text beyond what the string object holds itself.
+std::size_t TextBytes(const std::string& text)
+{
+    return text.size() > 15 ? text.size() + 1 : 0;
+}
 
 // Leading decimal number of a text (atof-like), 0 when there is none or when
 // it is not finite: "nan" or "1e999" must not become a charge.
@@ -142,20 +227,23 @@ void CheckCount(std::int64_t count)
 void ReadFrames(const SectionReader& in, TariffRecord& record, std::int32_t numFrames)
 {
     CheckCount(numFrames);
+    // Charges, names, and the usage totals made for each frame later.
+    in.budget.Take(static_cast<std::size_t>(numFrames) *
+                   (2 * sizeof(double) + sizeof(std::string) + sizeof(std::int32_t)));
     std::vector<double> charges(static_cast<std::size_t>(numFrames), 0.0);
     std::vector<std::string> names(static_cast<std::size_t>(numFrames));
-    for (std::int32_t i = 0; i < numFrames; ++i) {
-        const std::string key = Numbered("Frame", i);
-        const std::string value = in.Text(key.c_str());
+    for (std::int32_t i = 0; i < numFrames; ++i)
+        names[static_cast<std::size_t>(i)] = Numbered("Frame", i);
+    in.Numbered("Frame", numFrames, [&](std::int32_t i, const std::string& value) {
         const std::vector<std::string> pieces = SplitList(value);
         const auto n = static_cast<std::size_t>(i);
         if (!pieces.empty())
             charges[n] = NotNegative(LenientDouble(pieces[0].c_str()));
-        if (value.find(',') != std::string::npos && pieces.size() >= 2)
+        if (value.find(',') != std::string::npos && pieces.size() >= 2) {
             names[n] = pieces[1];
-        else
-            names[n] = key;
-    }
+            in.budget.Take(TextBytes(names[n]));
+        }
+    });
     record.FrameCharges = std::move(charges);
     record.FrameNames = std::move(names);
     record.NumFrames = numFrames;
@@ -170,6 +258,7 @@ void ReadSchedule(const SectionReader& in, std::vector<ScheduleEntry>& day, cons
         std::string value = in.Text(Numbered(dayName, static_cast<long>(values.size())).c_str());
         if (value.empty())
             break;
+        in.budget.Take(sizeof(ScheduleEntry) + sizeof(std::string) + TextBytes(value));
         values.push_back(std::move(value));
         CheckCount(static_cast<std::int64_t>(values.size()));
     }
@@ -196,13 +285,13 @@ void ReadExceptions(const SectionReader& in, TariffRecord& record)
     if (count < 0)
         count = 0;
     CheckCount(count);
+    in.budget.Take(static_cast<std::size_t>(count) * sizeof(DayExceptionEntry));
     std::vector<DayExceptionEntry> entries(static_cast<std::size_t>(count));
-    for (std::int32_t i = 0; i < count; ++i) {
+    in.Numbered("DayException", count, [&](std::int32_t i, const std::string& value) {
         std::int32_t f[3] = {};
-        if (ScanFields(in.Text(Numbered("DayException", i).c_str()), "//", f, 3) && f[0] >= 1900 && f[1] >= 1 &&
-            f[1] <= 12 && f[2] >= 1 && f[2] <= 31)
+        if (ScanFields(value, "//", f, 3) && f[0] >= 1900 && f[1] >= 1 && f[1] <= 12 && f[2] >= 1 && f[2] <= 31)
             entries[static_cast<std::size_t>(i)] = DayExceptionEntry{f[0] - 1900, f[1] - 1, f[2]};
-    }
+    });
     record.DayExceptions = std::move(entries);
     record.NumExceptions = count;
 }
@@ -213,6 +302,7 @@ void ReadRecord(const SectionReader& in, TariffRecord& record, const LocalTime& 
     if (record.Description.empty())
         record.Description = in.section;
     record.RasName = in.Text("RasName");
+    in.budget.Take(sizeof(TariffRecord) + TextBytes(record.Description) + TextBytes(record.RasName));
 
     record.SecsPerUnit = in.Int("SecsPerUnit", 60);
     if (record.SecsPerUnit < 1)
@@ -250,16 +340,6 @@ void ReadRecord(const SectionReader& in, TariffRecord& record, const LocalTime& 
         record.AccumulateBeforeRounding = 0;
 }
 
-// Texts go into key=value lines: a line break would start a new key.
-std::string OneLine(const std::string& text)
-{
-    std::string line = text;
-    for (char& c : line)
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    return line;
-}
-
 std::string Fixed(double value)
 {
     char text[400];
@@ -269,13 +349,13 @@ std::string Fixed(double value)
 
 } // namespace
 
-// LoadTariff without the flush, for loaders that have flushed once already
-// (a flush makes the portable backend parse the whole file again).
-static int LoadFlushedTariff(TariffRecord& record, const std::string& section, const LocalTime& reference,
-                             const std::string& file)
+// One record of a load, its section taken from the load's cache. Running
+// out of memory or of the load's budget is error 105.
+static int LoadCachedTariff(TariffRecord& record, const std::string& section, const LocalTime& reference,
+                            SectionCache& sections, LoadBudget& budget)
 {
     try {
-        ReadRecord(SectionReader{file, section.c_str()}, record, reference);
+        ReadRecord(SectionReader{sections.Get(section, budget), section.c_str(), budget}, record, reference);
         return 0;
     } catch (const std::bad_alloc&) {
     } catch (const HostileCount&) {
@@ -288,21 +368,27 @@ static int LoadFlushedTariff(TariffRecord& record, const std::string& section, c
 int LoadTariff(TariffRecord& record, const std::string& section, const LocalTime& reference, const std::string& file)
 {
     ProfileFlush(file);
-    return LoadFlushedTariff(record, section, reference, file);
+    SectionCache sections{file};
+    LoadBudget budget;
+    return LoadCachedTariff(record, section, reference, sections, budget);
 }
 
 int SaveTariff(const TariffRecord& record, const std::string& section, const std::string& file)
 {
     try {
         const char* sec = section.c_str();
-        auto put = [&](const char* key, const std::string& value) { ProfileWrite(file, sec, key, value.c_str()); };
-        auto putInt = [&](const char* key, std::int32_t value) { ProfileWriteInt(file, sec, key, value); };
+        // After the first failed write (a full disk) nothing more is tried;
+        // each write left the file whole, so it holds a mix of old and new.
+        bool ok = true;
+        auto write = [&](const char* key, const char* value) { ok = ok && ProfileWrite(file, sec, key, value); };
+        auto put = [&](const char* key, const std::string& value) { write(key, value.c_str()); };
+        auto putInt = [&](const char* key, std::int32_t value) { put(key, std::to_string(value)); };
 
-        put("Description", OneLine(record.Description));
+        put("Description", record.Description);
         if (record.RasName.empty())
-            ProfileDeleteKey(file, sec, "RasName");
+            write("RasName", nullptr);
         else
-            put("RasName", OneLine(record.RasName));
+            put("RasName", record.RasName);
         putInt("SecsPerUnit", record.SecsPerUnit);
         putInt("Rounding", record.Rounding);
         putInt("AccumulateBeforeRounding", record.AccumulateBeforeRounding);
@@ -323,7 +409,7 @@ int SaveTariff(const TariffRecord& record, const std::string& section, const std
             const auto n = static_cast<std::size_t>(i);
             std::string value = Fixed(n < record.FrameCharges.size() ? record.FrameCharges[n] : 0.0);
             if (n < record.FrameNames.size() && !record.FrameNames[n].empty())
-                value += "," + OneLine(record.FrameNames[n]);
+                value += "," + record.FrameNames[n];
             put(Numbered("Frame", i).c_str(), value);
         }
         for (int d = 0; d < DAYS_PER_WEEK; ++d) {
@@ -336,7 +422,7 @@ int SaveTariff(const TariffRecord& record, const std::string& section, const std
                 put(Numbered(TariffDayNames[d], static_cast<long>(j)).c_str(), value);
             }
             // An older, longer schedule would otherwise carry on after ours.
-            ProfileDeleteKey(file, sec, Numbered(TariffDayNames[d], static_cast<long>(day.size())).c_str());
+            write(Numbered(TariffDayNames[d], static_cast<long>(day.size())).c_str(), nullptr);
         }
         putInt("NumExceptions", record.NumExceptions);
         for (std::int32_t i = 0; i < exceptions; ++i) {
@@ -350,6 +436,10 @@ int SaveTariff(const TariffRecord& record, const std::string& section, const std
         put("ConnectCharge", Fixed(record.ConnectCharge));
         put("MinCharge", Fixed(record.MinCharge));
         putInt("TollFree", record.TollFree);
+        if (!ok) {
+            ShowError(115, file.c_str());
+            return -1;
+        }
         return 0;
     } catch (const std::bad_alloc&) {
         ShowError(105);
@@ -380,10 +470,29 @@ int LoadTariffTable(std::int64_t reference, TariffTable& table)
     if (ReadIdList("ActiveIDs", false, ids) != 0)
         return -1;
     TariffTable loaded;
+    SectionCache sections{IniFilePath};
+    LoadBudget budget;
     try {
         if (static_cast<std::int64_t>(ids.size()) > MAX_TARIFF_COUNT)
             throw HostileCount{};
         loaded.Isps.resize(std::max<std::size_t>(ids.size(), 1));
+        sections.ListSections(budget);
+        // A number listed again gets a copy of the record its section gave,
+        // charged to the budget like the first.
+        std::unordered_map<std::int32_t, std::pair<std::size_t, std::size_t>> first;  // index, bytes
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            const auto seen = first.find(ids[i]);
+            if (seen != first.end()) {
+                budget.Take(seen->second.second);
+                loaded.Isps[i] = loaded.Isps[seen->second.first];
+                continue;
+            }
+            const std::size_t before = budget.left;
+            loaded.Isps[i].Id = ids[i];
+            if (LoadCachedTariff(loaded.Isps[i], IspSectionName(ids[i]), local, sections, budget) != 0)
+                return -1;
+            first.emplace(ids[i], std::make_pair(i, before - budget.left));
+        }
     } catch (const std::bad_alloc&) {
         ShowError(105);
         return -1;
@@ -391,15 +500,10 @@ int LoadTariffTable(std::int64_t reference, TariffTable& table)
         ShowError(105);
         return -1;
     }
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        loaded.Isps[i].Id = ids[i];
-        if (LoadFlushedTariff(loaded.Isps[i], IspSectionName(ids[i]), local, IniFilePath) != 0)
-            return -1;
-    }
     if (ids.empty() && CreateIspTariff(loaded.Isps[0], local) != 0)
         return -1;
     loaded.Phone.Id = 0;
-    if (LoadFlushedTariff(loaded.Phone, "Phone", local, IniFilePath) != 0)
+    if (LoadCachedTariff(loaded.Phone, "Phone", local, sections, budget) != 0)
         return -1;
     table = std::move(loaded);
     return 0;
@@ -446,9 +550,14 @@ int SaveTariffTable(const TariffTable& table)
     for (const TariffRecord& record : table.Isps)
         if (record.Id >= 1 && SaveTariff(record, IspSectionName(record.Id), IniFilePath) != 0)
             return -1;
-    ProfileWrite(IniFilePath, "Global", "ActiveIDs", activeText.empty() ? nullptr : activeText.c_str());
-    ProfileWrite(IniFilePath, "Global", "ReservedIDs", reservedText.empty() ? nullptr : reservedText.c_str());
+    const bool written =
+        ProfileWrite(IniFilePath, "Global", "ActiveIDs", activeText.empty() ? nullptr : activeText.c_str()) &&
+        ProfileWrite(IniFilePath, "Global", "ReservedIDs", reservedText.empty() ? nullptr : reservedText.c_str());
     ProfileFlush(IniFilePath);
+    if (!written) {
+        ShowError(115, IniFilePath.c_str());
+        return -1;
+    }
     return 0;
 }
 
@@ -489,7 +598,7 @@ int SetIspRasName(std::int32_t ispId, const std::string& name)
     const std::string section = IspSectionName(ispId);
     if (name.empty())
         return ProfileDeleteKey(IniFilePath, section.c_str(), "RasName") ? 0 : -1;
-    return ProfileWrite(IniFilePath, section.c_str(), "RasName", OneLine(name).c_str()) ? 0 : -1;
+    return ProfileWrite(IniFilePath, section.c_str(), "RasName", name.c_str()) ? 0 : -1;
 }
 
 int DeleteRasName(const std::string& section, const std::string& file)

@@ -14,12 +14,14 @@ constexpr int TARIFF_VALUE_BUFFER = 512;
 
 // Reads one section into the record (which should be empty) and computes its
 // billing period for the reference. Bad values take their defaults. -1 only
-// when memory runs out or a count is hostile (error 105 reported); the record
-// then holds what was read so far.
+// when memory runs out, or a count or the whole load would take more memory
+// than any real tariff (error 105 reported); the record then holds what was
+// read so far.
 int LoadTariff(TariffRecord& record, const std::string& section, const LocalTime& reference, const std::string& file);
 
 // Writes every key of the section from the record. Schedule keys just past a
 // day's last entry are deleted so an older, longer schedule cannot come back.
+// 0, or -1 when a write failed (error 115) or memory ran out (105).
 int SaveTariff(const TariffRecord& record, const std::string& section, const std::string& file);
 
 // Loads every ISP of ActiveIDs (creating one when the list is empty) and the
@@ -29,7 +31,8 @@ int LoadTariffTable(std::int64_t reference, TariffTable& table);
 int LoadTariffTable(std::int64_t reference, std::int32_t& count, std::vector<TariffRecord>& isps, TariffRecord& phone);
 
 // Writes the Phone section, every ISP section and the ISP lists; numbers that
-// left ActiveIDs move to ReservedIDs. 0, or -1 (nothing written).
+// left ActiveIDs move to ReservedIDs. 0, or -1 (reported; nothing written
+// when the lists could not be read).
 int SaveTariffTable(const TariffTable& table);
 int SaveTariffTable(std::int32_t count, const std::vector<TariffRecord>& isps, const TariffRecord& phone);
 

@@ -2,16 +2,22 @@
 // and writer natively, and the Win32 profile API as well under Wine.
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <cerrno>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "platform/fileops.h"
 #include "platform/profile.h"
 #include "support.h"
 
 #ifdef _WIN32
 #include "platform/win32/win32_ui.h"
 #endif
+
+using testsupport::ReadFileBytes;
+using testsupport::WriteFileBytes;
 
 namespace {
 
@@ -29,6 +35,26 @@ std::vector<BackendCase> Backends()
     return list;
 }
 
+enum class Bom { Utf16LE, Utf16BE, Utf8 };
+
+// The text as a file of that encoding, with or without its byte-order mark.
+std::string Encoded(const std::u16string& text, Bom bom, bool withMark = true)
+{
+    std::string out = !withMark ? "" : bom == Bom::Utf16LE ? "\xFF\xFE" : bom == Bom::Utf16BE ? "\xFE\xFF" : "\xEF\xBB\xBF";
+    for (char16_t u : text) {
+        const auto c = [](unsigned v) { return static_cast<char>(v); };
+        if (bom != Bom::Utf8)
+            out += bom == Bom::Utf16LE ? std::string{c(u & 0xFF), c(u >> 8)} : std::string{c(u >> 8), c(u & 0xFF)};
+        else if (u < 0x80)
+            out += c(u);
+        else if (u < 0x800)
+            out += {c(0xC0 | u >> 6), c(0x80 | (u & 0x3F))};
+        else
+            out += {c(0xE0 | u >> 12), c(0x80 | (u >> 6 & 0x3F)), c(0x80 | (u & 0x3F))};
+    }
+    return out;
+}
+
 class ProfileConformance : public testsupport::ProgramDirTest, public ::testing::WithParamInterface<BackendCase> {
 protected:
     void SetUp() override
@@ -43,45 +69,51 @@ protected:
         SetProfileBackend(nullptr);
         ProgramDirTest::TearDown();
     }
+    std::string Get(const char* section, const char* key) { return ProfileGetString(file, section, key, "<def>"); }
+    void Replace(const std::string& bytes)
+    {
+        WriteFileBytes(file, bytes);
+        ProfileFlush(file);
+    }
     std::string file;
 };
 
 TEST_P(ProfileConformance, MissingFileSectionOrKeyGivesTheDefault)
 {
-    EXPECT_EQ("dflt", ProfileGetString(file, "Global", "Nothing", "dflt"));
+    EXPECT_EQ("<def>", Get("Global", "Nothing"));
+    const std::string inMissingDir = (Dir() / "no-such-dir" / "x.ini").string();
+    EXPECT_FALSE(ProfileWrite(inMissingDir, "S", "K", "v"));
+    EXPECT_EQ("d", ProfileGetString(inMissingDir, "S", "K", "d"));
     ASSERT_TRUE(ProfileWrite(file, "Global", "Present", "1"));
-    EXPECT_EQ("dflt", ProfileGetString(file, "Other", "Present", "dflt"));
-    EXPECT_EQ("dflt", ProfileGetString(file, "Global", "Absent", "dflt"));
+    EXPECT_EQ("<def>", Get("Other", "Present"));
     EXPECT_EQ(42, ProfileGetInt(file, "Global", "Absent", 42));
+    ASSERT_TRUE(ProfileDeleteKey(file, "Global", "Present"));
+    EXPECT_EQ("<def>", Get("Global", "Present"));
+    EXPECT_EQ(std::string::npos, ReadFileBytes(file).find("Present"));
 }
 
 TEST_P(ProfileConformance, NamesMatchWithoutRegardToCase)
 {
     ASSERT_TRUE(ProfileWrite(file, "ISP1", "secsperunit", "60"));
-    EXPECT_EQ("60", ProfileGetString(file, "isp1", "SecsPerUnit"));
+    EXPECT_EQ("60", Get("isp1", "SecsPerUnit"));
     // A second write under other case replaces the one key.
     ASSERT_TRUE(ProfileWrite(file, "Isp1", "SECSPERUNIT", "90"));
-    EXPECT_EQ("90", ProfileGetString(file, "ISP1", "SecsPerUnit"));
-    std::string text = testsupport::ReadFileBytes(file);
-    EXPECT_EQ(std::string::npos, text.find("60")) << text;
+    EXPECT_EQ("90", Get("ISP1", "SecsPerUnit"));
+    EXPECT_EQ(std::string::npos, ReadFileBytes(file).find("60"));
 }
 
-TEST_P(ProfileConformance, ValuesAreTrimmedOnRead)
+TEST_P(ProfileConformance, ReadsTrimLenientNumbersAndTheFirstDuplicate)
 {
-    testsupport::WriteFileBytes(file, "[Global]\r\n  Name  =   Some ISP   \r\nTab=\tx\t\r\n");
-    ProfileFlush(file);
-    EXPECT_EQ("Some ISP", ProfileGetString(file, "Global", "Name"));
-    EXPECT_EQ("x", ProfileGetString(file, "Global", "Tab"));
-}
-
-TEST_P(ProfileConformance, WriteWithoutValueDeletesTheKey)
-{
-    ASSERT_TRUE(ProfileWrite(file, "Global", "DefaultISP", "3"));
-    ASSERT_TRUE(ProfileWrite(file, "Global", "Keep", "yes"));
-    ASSERT_TRUE(ProfileDeleteKey(file, "Global", "DefaultISP"));
-    EXPECT_EQ("none", ProfileGetString(file, "Global", "DefaultISP", "none"));
-    EXPECT_EQ("yes", ProfileGetString(file, "Global", "Keep"));
-    EXPECT_EQ(std::string::npos, testsupport::ReadFileBytes(file).find("DefaultISP"));
+    Replace("[S]\r\n  Name  =   Some ISP   \r\nTab=\tx\t\r\nA=12abc\r\nB=abc\r\nC=\r\nD=-7\r\nE= 99999999999\r\n"
+            "A=second\r\n[s]\r\nZ=third\r\n");
+    EXPECT_EQ("Some ISP", Get("S", "Name"));
+    EXPECT_EQ("x", Get("S", "Tab"));
+    EXPECT_EQ(12, ProfileGetInt(file, "S", "A", 5));
+    EXPECT_EQ(0, ProfileGetInt(file, "S", "B", 5));
+    EXPECT_EQ(5, ProfileGetInt(file, "S", "C", 5));  // empty takes the default
+    EXPECT_EQ(-7, ProfileGetInt(file, "S", "D", 5));
+    EXPECT_EQ(2147483647L, ProfileGetInt(file, "S", "E", 5));
+    EXPECT_EQ("<def>", Get("S", "Z"));  // only the first section of a name is read
 }
 
 TEST_P(ProfileConformance, LongValueIsCutToTheBufferWithItsCount)
@@ -91,93 +123,134 @@ TEST_P(ProfileConformance, LongValueIsCutToTheBufferWithItsCount)
         value[i] = static_cast<char>('a' + i % 26);
     ASSERT_TRUE(ProfileWrite(file, "Global", "ActiveIDs", value.c_str()));
     char buf[512];
-    int n = ProfileRead(file, "Global", "ActiveIDs", "", buf, sizeof buf);
-    EXPECT_EQ(511, n);
+    EXPECT_EQ(511, ProfileRead(file, "Global", "ActiveIDs", "", buf, sizeof buf));
     EXPECT_EQ(value.substr(0, 511), std::string(buf));
-    // A value that fits is copied whole with its exact count.
     ASSERT_TRUE(ProfileWrite(file, "Global", "Short", "12345"));
     EXPECT_EQ(5, ProfileRead(file, "Global", "Short", "", buf, sizeof buf));
 }
 
-TEST_P(ProfileConformance, FlushSeesAnotherWritersChange)
+TEST_P(ProfileConformance, FlushSeesAnotherWritersChangeAndWritesKeepIt)
 {
-    ASSERT_TRUE(ProfileWrite(file, "Monitor", "Delay", "5"));
-    EXPECT_EQ("5", ProfileGetString(file, "Monitor", "Delay"));
-    // Another program rewrites the file behind our back.
-    testsupport::WriteFileBytes(file, "[Monitor]\r\nDelay=17\r\n");
-    ProfileFlush(file);
-    EXPECT_EQ("17", ProfileGetString(file, "Monitor", "Delay"));
-}
-
-TEST_P(ProfileConformance, WritesKeepOtherSectionsKeysAndUnknownLines)
-{
-    testsupport::WriteFileBytes(file, "; a comment\r\n[Global]\r\nActiveIDs=1,2\r\n\r\n[ISP1]\r\nDescription=First\r\n");
-    ProfileFlush(file);
+    ASSERT_TRUE(ProfileWrite(file, "Global", "ActiveIDs", "5"));
+    EXPECT_EQ("5", Get("Global", "ActiveIDs"));
+    Replace("; a comment\r\n[Global]\r\nActiveIDs=1,2\r\n\r\n[ISP1]\r\nDescription=First\r\n");
     ASSERT_TRUE(ProfileWrite(file, "Global", "DefaultISP", "2"));
     ASSERT_TRUE(ProfileWrite(file, "ISP2", "Description", "Second"));
     ASSERT_TRUE(ProfileWrite(file, "ISP1", "Description", "Renamed"));
     ProfileFlush(file);
-    EXPECT_EQ("1,2", ProfileGetString(file, "Global", "ActiveIDs"));
-    EXPECT_EQ("2", ProfileGetString(file, "Global", "DefaultISP"));
-    EXPECT_EQ("Renamed", ProfileGetString(file, "ISP1", "Description"));
-    EXPECT_EQ("Second", ProfileGetString(file, "ISP2", "Description"));
-    EXPECT_NE(std::string::npos, testsupport::ReadFileBytes(file).find("; a comment"));
+    EXPECT_EQ("1,2", Get("Global", "ActiveIDs"));
+    EXPECT_EQ("2", Get("Global", "DefaultISP"));
+    EXPECT_EQ("Renamed", Get("ISP1", "Description"));
+    EXPECT_EQ("Second", Get("ISP2", "Description"));
+    EXPECT_NE(std::string::npos, ReadFileBytes(file).find("; a comment"));
 }
 
-TEST_P(ProfileConformance, NumbersAreReadLeniently)
+// A CR, an LF and a CR LF each end a line, as in files from other editors.
+TEST_P(ProfileConformance, EveryLineEndIsALineEnd)
 {
-    testsupport::WriteFileBytes(file, "[S]\r\nA=12abc\r\nB=abc\r\nC=\r\nD=-7\r\nE= 99999999999\r\n");
+    const char* files[] = {
+        "[S]\rA=1\rB=2\r[T]\rC=3\r",              // CR only
+        "[S]\r\nA=1\rB=2\r\n[T]\r\nC=3\r\n",      // a stray CR in a CR LF file
+        "[S]\nA=1\nB=2\n[T]\nC=3",                // LF only, no final line end
+        "[S]\r\r\nA=1\r\nB=2\r\r\n[T]\rC=3\r\n",  // mixed
+    };
+    for (const char* bytes : files) {
+        SCOPED_TRACE(testing::PrintToString(std::string(bytes)));
+        Replace(bytes);
+        EXPECT_EQ("1 2 3", Get("S", "A") + " " + Get("S", "B") + " " + Get("T", "C"));
+        ASSERT_TRUE(ProfileWrite(file, "S", "D", "4"));
+        ProfileFlush(file);
+        EXPECT_EQ("1 2 3 4", Get("S", "A") + " " + Get("S", "B") + " " + Get("T", "C") + " " + Get("S", "D"));
+    }
+}
+
+// Notepad's "Unicode" (UTF-16) and UTF-8 files: values come in the ANSI
+// character set, and a write keeps the file's encoding and every character
+// of it that the ANSI set cannot hold.
+TEST_P(ProfileConformance, UnicodeFilesAreReadAndKeepTheirEncoding)
+{
+    for (Bom bom : {Bom::Utf16LE, Bom::Utf16BE, Bom::Utf8}) {
+        SCOPED_TRACE(static_cast<int>(bom));
+        Replace(Encoded(u"[S]\r\nA=\u00e9x\r\nB= q \r\nRare=\u043b\u20ac\r\n", bom));
+        EXPECT_EQ("\xE9x", Get("S", "A"));
+        EXPECT_EQ("q", Get("S", "B"));
+        EXPECT_EQ("?\x80", Get("S", "Rare"));  // Cyrillic el has no ANSI form; the euro sign is 0x80
+        ASSERT_TRUE(ProfileWrite(file, "S", "C", "v\xE9"));
+        ASSERT_TRUE(ProfileWrite(file, "New", "K", "1"));
+        ProfileFlush(file);
+        const std::string after = ReadFileBytes(file);
+        EXPECT_EQ(Encoded(u"", bom), after.substr(0, Encoded(u"", bom).size()));
+        EXPECT_NE(std::string::npos, after.find(Encoded(u"Rare=\u043b\u20ac\r\n", bom, false)));
+        EXPECT_NE(std::string::npos, after.find(Encoded(u"C=v\u00e9\r\n", bom, false)));
+        EXPECT_EQ("\xE9x", Get("S", "A"));
+        EXPECT_EQ("v\xE9", Get("S", "C"));
+        EXPECT_EQ("1", Get("New", "K"));
+    }
+}
+
+// Line breaks in a value would add lines, and so keys, to the file.
+TEST_P(ProfileConformance, LineBreaksNeverAddLines)
+{
+    ASSERT_TRUE(ProfileWrite(file, "S", "V", "a\r\nB=evil\rC=x\nD=y"));
     ProfileFlush(file);
-    EXPECT_EQ(12, ProfileGetInt(file, "S", "A", 5));
-    EXPECT_EQ(0, ProfileGetInt(file, "S", "B", 5));
-    EXPECT_EQ(5, ProfileGetInt(file, "S", "C", 5));  // empty takes the default
-    EXPECT_EQ(-7, ProfileGetInt(file, "S", "D", 5));
-    EXPECT_EQ(2147483647L, ProfileGetInt(file, "S", "E", 5));
+    EXPECT_EQ("a  B=evil C=x D=y", Get("S", "V"));
+    EXPECT_EQ("<def>", Get("S", "B"));
+    EXPECT_FALSE(ProfileWrite(file, "S\r\n[T", "K", "v"));
+    EXPECT_FALSE(ProfileWrite(file, "S", "K\nX", "v"));
+    EXPECT_EQ("[S]\r\nV=a  B=evil C=x D=y\r\n", ReadFileBytes(file));
 }
 
-TEST_P(ProfileConformance, FirstOfDuplicateKeysWins)
+TEST_P(ProfileConformance, SectionReadsGiveWhatKeyReadsGive)
 {
-    testsupport::WriteFileBytes(file, "[S]\r\nK=first\r\nK=second\r\n[s]\r\nK=third\r\n");
-    ProfileFlush(file);
-    EXPECT_EQ("first", ProfileGetString(file, "S", "K"));
-}
-
-TEST_P(ProfileConformance, UnwritableFileFailsTheWriteAndReadsDefaults)
-{
-    std::string inMissingDir = (Dir() / "no-such-dir" / "x.ini").string();
-    EXPECT_FALSE(ProfileWrite(inMissingDir, "S", "K", "v"));
-    EXPECT_EQ("d", ProfileGetString(inMissingDir, "S", "K", "d"));
+    Replace("[S]\r\n; c=1\r\n k = v \r\nnoeq\r\nq=\"x\"\r\nK=dup\r\n[Other]\r\n[s]\r\nz=1\r\n");
+    ProfileSection s;
+    ASSERT_EQ(0, ProfileReadSection(file, "s", 1 << 20, s));
+    using Values = std::map<std::string, std::string>;
+    EXPECT_EQ((Values{{"k", "v"}, {"q", "x"}}), Values(s.values.begin(), s.values.end()));
+    EXPECT_EQ(Get("S", "q"), ProfileSectionString(s, "Q", "<def>"));
+    EXPECT_EQ("<def>", ProfileSectionString(s, "z", "<def>"));
+    EXPECT_EQ(-1, ProfileReadSection(file, "S", 8, s));  // larger than allowed
+    ASSERT_EQ(0, ProfileReadSection(file, "Missing", 8, s));
+    EXPECT_TRUE(s.values.empty());
+    std::vector<std::string> names;
+    ASSERT_EQ(0, ProfileSectionNames(file, 1 << 20, names));
+    EXPECT_EQ((std::vector<std::string>{"s", "other", "s"}), names);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ProfileConformance, ::testing::ValuesIn(Backends()),
                          [](const ::testing::TestParamInfo<BackendCase>& info) { return info.param.name; });
 
-#ifdef _WIN32
-using ProfileCrossBackend = testsupport::ProgramDirTest;
+using PortableProfileFile = testsupport::ProgramDirTest;
 
-// Files written through one backend read back alike through the other.
-TEST_F(ProfileCrossBackend, EachBackendReadsTheOthersFiles)
+// The disk fills up (or the machine stops) during a write: the old file
+// stays whole and no temporary file is left behind.
+TEST_F(PortableProfileFile, AFailedWriteLeavesTheOldFileWhole)
 {
-    const ProfileBackend* backends[2] = {&IniProfileBackend, &Win32Profile()};
-    for (int writer = 0; writer < 2; ++writer) {
-        std::string f = File(writer == 0 ? "portable.ini" : "win32.ini").string();
-        SetProfileBackend(backends[writer]);
-        ASSERT_TRUE(ProfileWrite(f, "Global", "ActiveIDs", "1,2,5"));
-        ASSERT_TRUE(ProfileWrite(f, "ISP1", "Description", "Dial Direct"));
-        ASSERT_TRUE(ProfileWrite(f, "ISP1", "Gone", "x"));
-        ASSERT_TRUE(ProfileDeleteKey(f, "ISP1", "Gone"));
-        ASSERT_TRUE(ProfileWrite(f, "Phone", "CostPerUnit", "0.050000"));
-        ProfileFlush(f);
-        SetProfileBackend(backends[1 - writer]);
-        ProfileFlush(f);
-        EXPECT_EQ("1,2,5", ProfileGetString(f, "global", "activeids")) << "writer " << writer;
-        EXPECT_EQ("Dial Direct", ProfileGetString(f, "ISP1", "Description")) << "writer " << writer;
-        EXPECT_EQ("-", ProfileGetString(f, "ISP1", "Gone", "-")) << "writer " << writer;
-        EXPECT_EQ("0.050000", ProfileGetString(f, "Phone", "CostPerUnit")) << "writer " << writer;
-        ProfileFlush(f);
+    SetProfileBackend(&IniProfileBackend);
+    const std::string file = File("tolvane.ini").string();
+    const std::string original =
+        "[Global]\r\nActiveIDs=1,2\r\n[ISP1]\r\nDescription=One\r\n[ISP2]\r\nDescription=Two\r\n[Phone]\r\nFrame0=1\r\n";
+    FileOps fullDisk = CurrentFileOps();
+    fullDisk.writeAll = [](std::FILE* f, const void* data, std::size_t size) {
+        std::fwrite(data, 1, size / 2, f);
+        errno = ENOSPC;
+        return -1;
+    };
+    FileOps noFlush = CurrentFileOps();
+    noFlush.flushToDisk = [](std::FILE*) { return -1; };
+    FileOps noRename = CurrentFileOps();
+    noRename.replaceFile = [](const char*, const char*) { return -1; };
+    for (const FileOps* failing : {&fullDisk, &noFlush, &noRename}) {
+        WriteFileBytes(file, original);
+        ProfileFlush(file);
+        SetFileOps(failing);
+        EXPECT_FALSE(ProfileWrite(file, "ISP1", "Description", "Changed"));
+        SetFileOps(nullptr);
+        EXPECT_EQ(original, ReadFileBytes(file));
+        EXPECT_EQ("One", ProfileGetString(file, "ISP1", "Description"));
+        EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(Dir()), {}));
     }
     SetProfileBackend(nullptr);
 }
-#endif
 
 } // namespace

@@ -520,7 +520,8 @@ int WatchingRead(const char* file, const char* section, const char* key, const c
 TEST_F(UsageDialogTest, TheWaitCursorIsUpWhileTheReportIsComputed)
 {
     realProfile = &CurrentProfileBackend();
-    const ProfileBackend watching = {WatchingRead, realProfile->write};
+    const ProfileBackend watching = {WatchingRead, realProfile->write, realProfile->readSection,
+                                     realProfile->readSectionNames};
     SetProfileBackend(&watching);
     busyWhileReading = false;
     steps.push_back([&](HWND dialog) { Press(dialog, IDOK); });

@@ -30,7 +30,22 @@ int Win32ProfileWrite(const char* file, const char* section, const char* key, co
     return WritePrivateProfileStringA(section, key, value, file) ? 1 : 0;
 }
 
-const ProfileBackend Win32ProfileBackend = {Win32ProfileRead, Win32ProfileWrite};
+int Win32ProfileReadSection(const char* file, const char* section, char* buf, int size)
+{
+    if (size <= 0)
+        return 0;
+    return static_cast<int>(GetPrivateProfileSectionA(section, buf, static_cast<DWORD>(size), file));
+}
+
+int Win32ProfileReadSectionNames(const char* file, char* buf, int size)
+{
+    if (size <= 0)
+        return 0;
+    return static_cast<int>(GetPrivateProfileSectionNamesA(buf, static_cast<DWORD>(size), file));
+}
+
+const ProfileBackend Win32ProfileBackend = {Win32ProfileRead, Win32ProfileWrite, Win32ProfileReadSection,
+                                            Win32ProfileReadSectionNames};
 
 // Every writer of the log holds an exclusive lock on a byte far past any
 // real end: appenders, moving a foreign file aside, the last step of a
