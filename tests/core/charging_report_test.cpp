@@ -78,8 +78,11 @@ TEST_F(ReportFileTest, ChoicesSelectTheReports)
         const std::string text = ReadText(path);
         // Every report ends with an empty line and holds no other.
         std::vector<std::string> firstLines;
-        for (std::size_t at = 0; at < text.size(); at = text.find("\n\n", at) + 2)
+        for (std::size_t at = 0; at < text.size();) {
             firstLines.push_back(text.substr(at, text.find('\n', at) - at));
+            const std::size_t end = text.find("\n\n", at);
+            at = end == std::string::npos ? text.size() : end + 2;
+        }
         EXPECT_EQ(firstLines, c.firstLines);
     }
     EXPECT_TRUE(testsupport::RecordedCodes().empty());

@@ -34,8 +34,11 @@ TEST(CommandLine, ParsesWordByWord)
         // An error in an option word does not stop the rest of that word.
         {{"-xi7"}, -1, 7, false, false, {"Error 108|Unknown option -x."}},
         {{"notes.txt"}, -1, 0, false, false, {"Error 110|Unexpected argument to program encountered: notes.txt."}},
-        // "--" ends the options and is consumed; only the first word after is reported.
+        // "--", "/" and "//" end the options and are consumed; only the first word
+        // after them is reported.
         {{"-b", "--", "a", "b"}, -1, 0, false, false, {"Error 110|Unexpected argument to program encountered: a."}},
+        {{"-m", "/", "-b"}, -1, 0, false, true, {"Error 110|Unexpected argument to program encountered: -b."}},
+        {{"//", "-b"}, -1, 0, false, false, {"Error 110|Unexpected argument to program encountered: -b."}},
     };
     for (const Case& c : cases) {
         ResetCommandLineSettings();

@@ -68,7 +68,7 @@ TEST_F(FileLocationsTest, UncreatableDirectoryIsError111)
 
 TEST_F(FileLocationsTest, GlobalDeleteSettingsReadLeniently)
 {
-    struct Case {
+    const struct {
         const char* keys;
         int confirm, backup;
         unsigned hack;
@@ -78,7 +78,7 @@ TEST_F(FileLocationsTest, GlobalDeleteSettingsReadLeniently)
         {"ConfirmDelete=\r\nBackupOnDelete=abc\r\nHackFlags=3x\r\n", 1, 0, 3},  // empty is the default; text is 0
         {"ConfirmDelete=7\r\nBackupOnDelete=-1\r\n", 1, 1, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         testsupport::WriteFileBytes(IniFilePath, std::string("[Global]\r\n") + c.keys);
         LoadGlobalDeleteSettings();
         EXPECT_EQ(c.confirm, ConfirmDelete) << c.keys;

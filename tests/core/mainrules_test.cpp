@@ -25,6 +25,7 @@ TEST(MainWindowClosing, FollowsConfirmExitAndWhereTheWindowGoes)
         {true, EXIT_WITHOUT_PROMPT, ICON_TRAY, CLOSE_STOP_AND_DESTROY},
         {true, EXIT_CONFIRM, ICON_MINIMIZE, CLOSE_ASK},
         {true, EXIT_MINIMIZE_IN_TRAY, ICON_HIDE, CLOSE_MINIMISE},
+        {true, EXIT_MINIMIZE_IN_TRAY, ICON_TRAY, CLOSE_MINIMISE},
         // Minimised on the task bar is no hiding place: exit for real.
         {true, EXIT_MINIMIZE_IN_TRAY, ICON_MINIMIZE, CLOSE_STOP_AND_DESTROY},
     };

@@ -79,7 +79,7 @@ const PeriodCase kPeriodCases[] = {
     {"calendar month with a shorter day", 0, 0, {2026, 3, 8}, {2026, 3, 1}, {2026, 3, 31}},
     {"weekly from the day of the change", 1, 0, {2026, 3, 10}, {2026, 3, 8}, {2026, 3, 14}},
     {"weekly with a longer day", 1, 0, {2026, 11, 7}, {2026, 11, 1}, {2026, 11, 7}},
-    {"day 5 with a longer day", 0, 5, {2026, 11, 5}, {2026, 10, 6}, {2026, 11, 5}},
+    {"day 1, ending on the longer day", 0, 1, {2026, 11, 1}, {2026, 10, 2}, {2026, 11, 1}},
 };
 
 void RunPeriodTable()
