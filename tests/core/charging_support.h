@@ -42,40 +42,57 @@ inline TariffRecord StandardTariff()
     return r;
 }
 
+// A record with every total of a report filled in: three frames (the long
+// names cut in the text report), a period from 16 March to 5 April 2026 and
+// an exceeded allowance.
+inline TariffRecord ReportedTariff(const char* description = "MyISP", std::int32_t id = 1)
+{
+    TariffRecord r = StandardTariff();
+    r.Id = id;
+    r.Description = description;
+    r.NumFrames = 3;
+    r.FrameNames = {"Peak", "A_name_of_thirty_characters___", "Exactly_twenty_four_char"};
+    r.FrameCharges = {0.1, 0.05, 0.01};
+    r.FrameTime = {3725, 360000, 0};
+    r.FrameCost = {6.2, 0.124, 0.0};
+    LocalTime& start = r.PeriodStart.localTime;
+    LocalTime& end = r.PeriodEnd.localTime;
+    start.tm_year = 126, start.tm_mon = 2, start.tm_mday = 16;
+    end.tm_year = 126, end.tm_mon = 3, end.tm_mday = 5;
+    r.TotalFrameCost = 6.324;
+    r.PrepaidUsed = 1.0;
+    r.Remainder = -7.5;
+    r.RemainderTime = 9000;
+    r.PeriodicFee = 19.95;
+    r.AmountPayable = 27.45;
+    r.Connections = 12;
+    r.LastSessionTime = 3600;
+    return r;
+}
+
 inline SessionPair Session(std::int64_t start, std::int64_t end, std::int32_t isp = 1)
 {
-    SessionPair p;
-    p.start = MakeSessionRecord(isp, SESSION_START, 0, start);
-    p.end = MakeSessionRecord(isp, SESSION_END, 0, end);
-    return p;
+    return SessionPair{MakeSessionRecord(isp, SESSION_START, 0, start), MakeSessionRecord(isp, SESSION_END, 0, end)};
 }
 
-// Charges a session as the engine does for one record, with its own daily
-// prepaid state.
-inline void Charge(TariffRecord& r, std::int64_t start, std::int64_t end, PrepaidDays& prepaid)
+// Charges a session as the engine does for one record; the daily prepaid
+// state is the session's own unless one is shared.
+inline void Charge(TariffRecord& r, std::int64_t start, std::int64_t end, PrepaidDays* shared = nullptr)
 {
-    ChargeSession(r, Session(start, end, r.Id), prepaid);
-}
-
-inline void Charge(TariffRecord& r, std::int64_t start, std::int64_t end)
-{
-    PrepaidDays prepaid;
-    Charge(r, start, end, prepaid);
+    PrepaidDays own;
+    ChargeSession(r, Session(start, end, r.Id), shared ? *shared : own);
 }
 
 // Every slice of a session, in order.
 inline std::vector<UsageSlice> Slices(const TariffRecord& r, std::int64_t start, std::int64_t end)
 {
-    SessionPair s = Session(start, end, r.Id);
+    const SessionPair s = Session(start, end, r.Id);
     TariffInstant position{s.start.time, s.start.localTime};
     const TariffInstant stop{s.end.time, s.end.localTime};
     std::vector<UsageSlice> out;
     UsageSlice slice;
-    while (NextSlice(r, position, stop, slice)) {
+    while (out.size() <= 10000 && NextSlice(r, position, stop, slice))  // a runaway would otherwise never end
         out.push_back(slice);
-        if (out.size() > 10000)
-            break;  // a runaway would otherwise never end
-    }
     return out;
 }
 

@@ -31,6 +31,8 @@ TEST(RasChanges, SuccessiveCyclesOfOneMonitoringRun)
         {{}, {"-Work", "-dial direct"}},          // both gone, in the previous order
         {{"A", "B"}, {"+A", "+B"}},
         {{"C", "B"}, {"-A", "+C"}},               // disconnections before connections
+        {{"X", "X"}, {"-C", "-B", "+X"}},         // two connections through one entry count as one
+        {{}, {"-X"}},
     };
     Names previous;
     for (const Step& s : steps) {
@@ -39,22 +41,18 @@ TEST(RasChanges, SuccessiveCyclesOfOneMonitoringRun)
     }
 }
 
-TEST(RasChanges, SameEntryTwiceCountsAsOne)
-{
-    EXPECT_EQ((std::vector<std::string>{"+X"}), Describe(DiffConnections({}, {"X", "X"})));
-    EXPECT_TRUE(DiffConnections({"X"}, {"X", "X"}).empty());
-    EXPECT_EQ((std::vector<std::string>{"-X"}), Describe(DiffConnections({"X", "X"}, {})));
-}
-
 TEST(RasChanges, DecisionByRasPrompt)
 {
-    EXPECT_EQ(RasDecision::Ask, DecideRasConnection(3, true));
-    EXPECT_EQ(RasDecision::Ask, DecideRasConnection(3, false));
-    for (int prompt : {0, 1, 2})
-        EXPECT_EQ(RasDecision::LogFound, DecideRasConnection(prompt, true)) << prompt;
-    EXPECT_EQ(RasDecision::Ignore, DecideRasConnection(0, false));
-    EXPECT_EQ(RasDecision::LogDefault, DecideRasConnection(1, false));
-    EXPECT_EQ(RasDecision::Ask, DecideRasConnection(2, false));
+    const RasDecision found = RasDecision::LogFound;
+    // Rows: RasPrompt 0 to 3; columns: an ISP matched the entry, or not.
+    const RasDecision expected[4][2] = {{found, RasDecision::Ignore},
+                                        {found, RasDecision::LogDefault},
+                                        {found, RasDecision::Ask},
+                                        {RasDecision::Ask, RasDecision::Ask}};
+    for (int prompt = 0; prompt < 4; ++prompt) {
+        EXPECT_EQ(expected[prompt][0], DecideRasConnection(prompt, true)) << prompt;
+        EXPECT_EQ(expected[prompt][1], DecideRasConnection(prompt, false)) << prompt;
+    }
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "platform/clock.h"
 #include "platform/localtime.h"
@@ -24,15 +24,9 @@ void RecordingPresenter(const char* text, const char* caption, ErrorCode code)
 }
 } // namespace
 
-std::vector<ShownError>& RecordedErrors()
-{
-    return recorded;
-}
+std::vector<ShownError>& RecordedErrors() { return recorded; }
 
-void ClearRecordedErrors()
-{
-    recorded.clear();
-}
+void ClearRecordedErrors() { recorded.clear(); }
 
 std::vector<ErrorCode> RecordedCodes()
 {
@@ -45,15 +39,12 @@ std::vector<ErrorCode> RecordedCodes()
 std::string ReadFileBytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 void ProgramDirTest::SetUp()
@@ -82,8 +73,7 @@ void ProgramDirTest::TearDown()
 
 ScopedTimeZone::ScopedTimeZone(const char* tz)
 {
-    const char* old = std::getenv("TZ");
-    if (old) {
+    if (const char* old = std::getenv("TZ")) {
         hadSaved_ = true;
         saved_ = old;
     }
@@ -92,12 +82,8 @@ ScopedTimeZone::ScopedTimeZone(const char* tz)
 
 ScopedTimeZone::~ScopedTimeZone()
 {
-    if (!ok_)
-        return;
-    if (hadSaved_)
-        SetTimeZoneForTesting(saved_.c_str());
-    else
-        SetTimeZoneForTesting("UTC");
+    if (ok_)
+        SetTimeZoneForTesting(hadSaved_ ? saved_.c_str() : "UTC");
 }
 
 std::int64_t LocalInstant(int year, int month, int day, int hour, int minute, int second)
