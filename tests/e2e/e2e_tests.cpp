@@ -96,9 +96,10 @@ TEST_F(ProgramTest, RecordsInTheWindowsTimeZoneWhateverTzSays)
     ASSERT_TRUE(FileTimeToSystemTime(&utc, &utcParts));
     ASSERT_TRUE(SystemTimeToTzSpecificLocalTime(nullptr, &utcParts, &local));
     const LocalTime& lt = records[0].localTime;
-    EXPECT_EQ(std::tuple(lt.tm_year + 1900, lt.tm_mon + 1, lt.tm_mday, lt.tm_hour, lt.tm_min, lt.tm_sec),
-              std::tuple<int, int, int, int, int, int>(local.wYear, local.wMonth, local.wDay, local.wHour,
-                                                       local.wMinute, local.wSecond));
+    const int shown[] = {lt.tm_year + 1900, lt.tm_mon + 1, lt.tm_mday, lt.tm_hour, lt.tm_min, lt.tm_sec};
+    const int windows[] = {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+    EXPECT_TRUE(std::equal(shown, shown + 6, windows)) << lt.tm_hour << ":" << lt.tm_min << " against "
+                                                       << local.wHour << ":" << local.wMinute;
 }
 
 TEST_F(ProgramTest, OneCopyAtATime)

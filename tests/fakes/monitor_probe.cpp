@@ -20,7 +20,7 @@ FILE* out = nullptr;
 
 int main()
 {
-    out = std::fopen("probe.out", "w");
+    out = std::fopen("probe.out", "wb");
     if (!out)
         return 2;
     char path[MAX_PATH] = {};

@@ -29,7 +29,7 @@ namespace {
 std::deque<Step> steps;
 std::vector<std::string> titles;
 Fixture* fixture = nullptr;
-Seen* seen = nullptr;
+Seen* seenNow = nullptr;
 ErrorPresenter savedPresenter = nullptr;
 const ProfileBackend* savedProfile = nullptr;
 constexpr UINT_PTR STEP_TIMER = 0x5EE;
@@ -82,48 +82,48 @@ LRESULT CALLBACK DialogHook(int code, WPARAM wParam, LPARAM lParam)
 void RecordError(const char* text, const char* caption, ErrorCode code)
 {
     testsupport::RecordedErrors().push_back({code, text, caption});
-    seen->errorOwners.push_back(CurrentDialog);
+    seenNow->errorOwners.push_back(CurrentDialog);
 }
 
 int WINAPI AskQuestion(HWND, LPCSTR text, LPCSTR caption, UINT type)
 {
-    seen->questions.push_back({text ? text : "", caption ? caption : "", type});
+    seenNow->questions.push_back({text ? text : "", caption ? caption : "", type});
     return fixture->answer;
 }
 
 BOOL WINAPI RecordHelp(HWND, LPCSTR, UINT command, ULONG_PTR data)
 {
-    seen->help.push_back({command, data});
+    seenNow->help.push_back({command, data});
     return TRUE;
 }
 
 BOOL WINAPI RecordTray(DWORD message, PNOTIFYICONDATAA data)
 {
-    seen->tray.push_back(
+    seenNow->tray.push_back(
         {message, (data->uFlags & NIF_ICON) ? data->hIcon : nullptr, (data->uFlags & NIF_TIP) ? data->szTip : ""});
     return TRUE;
 }
 
 BOOL WINAPI RecordBeep(UINT type)
 {
-    seen->beeps.push_back(type);
+    seenNow->beeps.push_back(type);
     return TRUE;
 }
 
 const ControllerHooks ScriptedHooks = {
-    [] { return ++seen->lineStarts, fixture->startResult; },
-    [] { ++seen->lineStops; },
-    [] { return ++seen->rasStarts, fixture->startResult; },
-    [] { ++seen->rasStops; },
+    [] { return ++seenNow->lineStarts, fixture->startResult; },
+    [] { ++seenNow->lineStops; },
+    [] { return ++seenNow->rasStarts, fixture->startResult; },
+    [] { ++seenNow->rasStops; },
     [](const char* name) {
-        seen->connectionNames.push_back(name ? name : "<none>");
+        seenNow->connectionNames.push_back(name ? name : "<none>");
         Monitor.online = fixture->confirmConnection;
         if (fixture->confirmConnection) {
             Monitor.sessionIsp = fixture->confirmedIsp;
             Monitor.eventTime = fixture->confirmedTime;
         }
     },
-    [](HWND, std::int64_t reference) { seen->reports.push_back(reference); },
+    [](HWND, std::int64_t reference) { seenNow->reports.push_back(reference); },
 };
 
 }  // namespace
@@ -284,8 +284,9 @@ void ExpectFits(HDC dc, HWND control, const std::string& text)
         need.right = width - margin;
         DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | ((style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE));
         EXPECT_LE(need.right + margin, width) << "text needs " << need.right << " px";
-        if (type != BS_GROUPBOX)
+        if (type != BS_GROUPBOX) {
             EXPECT_LE(need.bottom, height);
+        }
     } else if (cls == "ComboBox") {
         DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_SINGLELINE);
         EXPECT_LE(need.right + GetSystemMetrics(SM_CXVSCROLL) + 8, width) << "item needs " << need.right << " px";
@@ -349,7 +350,8 @@ void Picture(HWND window, const std::string& name)
     BitBlt(memory, 0, 0, info.biWidth, info.biHeight, screen, r.left, r.top, SRCCOPY);
     GdiFlush();
     const DWORD size = ((static_cast<DWORD>(info.biWidth) * 3 + 3) & ~3u) * static_cast<DWORD>(info.biHeight);
-    BITMAPFILEHEADER file{0x4D42, sizeof file + sizeof info + size, 0, 0, sizeof file + sizeof info};
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
+    BITMAPFILEHEADER file{0x4D42, offset + size, 0, 0, offset};
     std::FILE* out = std::fopen(path.c_str(), "wb");
     EXPECT_TRUE(out && std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info, sizeof info, 1, out) == 1 &&
                 std::fwrite(bits, 1, size, out) == size)
@@ -369,15 +371,16 @@ void Fixture::SetUp()
 {
     ProgramDirTest::SetUp();
     fixture = this;
-    seen = &this->seen;
+    seenNow = &seen;
     steps.clear();
     titles.clear();
     ProgramInstance = GetModuleHandleA(nullptr);
     InitCommonControlsOnce();
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    if (!GetClassInfoExA(ProgramInstance, "KRTolvane", &wc))
+    if (!GetClassInfoExA(ProgramInstance, "KRTolvane", &wc)) {
         ASSERT_EQ(RegisterMainWindowClass(), 0);
+    }
     savedPresenter = CurrentErrorPresenter();
     SetErrorPresenter(RecordError);
     savedProfile = &CurrentProfileBackend();

@@ -104,6 +104,7 @@ protected:
     void Pump();
     void Command(int id);
 
+public:
     HWND window = nullptr;
     bool quitSeen = false;
     Seen seen;

@@ -8,6 +8,7 @@
 #include "monitor/win32/controller.h"
 #include "platform/clock.h"
 #include "platform/viewer.h"
+#include "platform/win32/win32_ui.h"
 #include "resource.h"
 #include "sessionlog/crash.h"
 #include "sessionlog/deletelog.h"

@@ -13,6 +13,7 @@
 #include "platform/profile.h"
 #include "platform/win32/messages.h"
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_ui.h"
 #include "resource.h"
 #include "startup/cmdline.h"
 #include "startup/locations.h"
@@ -218,7 +219,7 @@ TEST_F(MainWindowTest, StartUpModesAndTheCrashCheck)
 TEST_F(MainWindowTest, AWholeMonitoredSessionWithTheTray)
 {
     PinClock(LocalInstant(2024, 5, 15, 12));
-    Monitoring("IconWhenMonitoring=1\r\nShowLog=1\r\n");
+    Monitoring("IconWhenMonitoring=1\r\nShowLog=1\r\nConfirmExit=2\r\n");
     EXPECT_EQ(seen.rasStarts, 1);
     EXPECT_EQ(harness::Text(window, IDC_MONITOR), "Stop &Monitoring");
     EXPECT_EQ(harness::Text(window, IDC_EXIT), "C&lose");
@@ -298,7 +299,7 @@ TEST_F(MainWindowTest, TheMonitorTypeDecidesWhichMonitorRunsAndAFailedStartStays
 
 TEST_F(MainWindowTest, WhereTheWindowGoesWhileMonitoring)
 {
-    for (const auto [icon, parked, tray] : {std::tuple{0, true, false}, {1, true, true}, {2, false, false}}) {
+    for (const auto& [icon, parked, tray] : {std::tuple{0, true, false}, {1, true, true}, {2, false, false}}) {
         SCOPED_TRACE(icon);
         seen = {};
         Monitoring("IconWhenMonitoring=" + std::to_string(icon) + "\r\n");

@@ -15,6 +15,7 @@
 #include "platform/profile.h"
 #include "platform/win32/messages.h"
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_ui.h"
 #include "resource.h"
 #include "startup/locations.h"
 #include "startup/win32/frame.h"
@@ -89,7 +90,7 @@ std::size_t Enumerations()
 // ---- Scripted Telephony.
 struct LineScript {
     DWORD devices = 1;
-    std::vector<DWORD> permids;
+    std::vector<DWORD> permids = {};
     DWORD media = 0x10;
     std::string name = "Fake Modem";
     DWORD extra = 200;  // bytes before the name; over 1200 makes the caller grow its buffer
@@ -144,10 +145,12 @@ const TelephonyApi ScriptedTelephony = {
     [](HANDLE) -> LONG { return 0; },
 };
 
-// Telephony reports a state of call i + 1.
+// Telephony reports a state of call i + 1 from the message loop, which
+// then delivers it.
 void CallState(std::size_t call, DWORD state)
 {
     LineCallback(static_cast<DWORD>(call + 1), 2 /* LINE_CALLSTATE */, 0, state, 0, 0);
+    DeliverMonitorEvents();
 }
 
 // ---- What the controller was handed.
@@ -213,11 +216,11 @@ TEST_F(MonitorTest, TheEnumerationBufferGrowsAndOnlyConnectedEntriesCount)
     std::vector<std::string> names;
     ASSERT_TRUE(EnumerateActiveConnections(names));
     EXPECT_EQ(names, (std::vector<std::string>{"A", "C", "D"}));
+    EXPECT_TRUE(RecordedCodes().empty());
     // An answer too small that asks for no more fails instead of looping.
     Api.RasEnumConnectionsA = [](void*, LPDWORD, LPDWORD) -> DWORD { return RAS_ERROR_BUFFER_TOO_SMALL; };
     EXPECT_FALSE(EnumerateActiveConnections(names));
     EXPECT_TRUE(names.empty());
-    EXPECT_TRUE(RecordedCodes().empty()) << "logged only";
 }
 
 TEST_F(MonitorTest, EnumerationFailuresShowOneBoxPerRunAndLogTheRest)
@@ -262,7 +265,7 @@ TEST_F(MonitorTest, WhileOnlineOtherConnectionsAndDisconnectionsAreIgnored)
     OnRasConnected(Event(name.c_str(), T0));
     OnRasConnected(Event("Net", T0 + 5));
     OnRasDisconnected(Event("Net", T0 + 6));
-    OnRasDisconnected(Event((name + " ").c_str(), T0 + 7));
+    OnRasDisconnected(Event(name.substr(1).c_str(), T0 + 7));
     OnRasConnected(nullptr);
     OnRasDisconnected(nullptr);
     OnRasDisconnected(Event(name.c_str(), T0 + 9));
@@ -328,11 +331,11 @@ TEST_F(MonitorTest, AnOutgoingCallOnTheLineIsOneSessionAndTheLineReopensAfterIt)
     CallState(1, LINECALLSTATE_DISCONNECTED_VALUE);
     CallState(2, LINECALLSTATE_CONNECTED_VALUE);
     PinClock(T0 + 60);
+    const int opens = lineOpens;
     CallState(2, LINECALLSTATE_DISCONNECTED_VALUE);
-    DeliverMonitorEvents();
     EXPECT_EQ(reports, (std::vector<std::string>{"connect ask=0 online=1 isp=5 t=1780000005 name=",
                                                  "end isp=5 t=1780000060"}));
-    EXPECT_EQ(lineOpens, 2) << "the line is opened again after the call";
+    EXPECT_EQ(lineOpens, opens + 1) << "the line is opened again after the call";
     StopLineMonitor();
 }
 
@@ -453,6 +456,14 @@ TEST_F(ConnectionMadeTest, OkTakesTheChosenTimeAndIspAndCanAssociateTheEntryName
     EXPECT_EQ(ProfileGetString(IniFilePath, "ISP3", "RasName", ""), "Net");
 }
 
+MonitorEvent RasEvent(MonitorEventKind kind, std::int64_t time)
+{
+    MonitorEvent event;
+    event.kind = kind;
+    event.connection = NewConnectionEvent("Dial-up", time);
+    return event;
+}
+
 TEST_F(ConnectionMadeTest, ADisconnectionDuringTheDialogEndsTheSessionAfterOkOnly)
 {
     Monitor.RasPrompt = RAS_MATCH_ELSE_PROMPT;
@@ -461,11 +472,11 @@ TEST_F(ConnectionMadeTest, ADisconnectionDuringTheDialogEndsTheSessionAfterOkOnl
         SCOPED_TRACE(ok ? "OK" : "Cancel");
         reports.clear();
         Monitor.online = false;
-        QueueMonitorEvent({MonitorEventKind::RasConnected, NewConnectionEvent("Dial-up", T0 + 10)});
+        QueueMonitorEvent(RasEvent(MonitorEventKind::RasConnected, T0 + 10));
         Then([ok](HWND d) {
             // The hang-up arrives while the user decides; its wake-up
             // message is lost in the dialog's loop.
-            QueueMonitorEvent({MonitorEventKind::RasDisconnected, NewConnectionEvent("Dial-up", T0 + 50)});
+            QueueMonitorEvent(RasEvent(MonitorEventKind::RasDisconnected, T0 + 50));
             PostThreadMessageA(GetCurrentThreadId(), MSG_DISCONNECTED, 0, 0);
             MSG msg;
             while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
@@ -491,15 +502,15 @@ TEST_F(ConnectionMadeTest, ACallThatEndsDuringTheDialogEndsTheSessionAfterOk)
     calls = {{0, LINECALLORIGIN_OUTBOUND_VALUE}};
     ASSERT_EQ(StartLineMonitor(), 0);
     MonitoringActive = true;
-    CallState(0, LINECALLSTATE_CONNECTED_VALUE);
     Then([](HWND d) {
         EXPECT_FALSE(harness::Enabled(d, IDC_RASNAME_ASSOCIATE)) << "a call has no entry name";
         PinClock(T0 + 80);
-        CallState(0, LINECALLSTATE_DISCONNECTED_VALUE);
+        CallState(0, LINECALLSTATE_DISCONNECTED_VALUE);  // delivered once the dialog has closed
         Press(d, IDOK);
     });
-    DeliverMonitorEvents();
-    EXPECT_EQ(reports, (std::vector<std::string>{"connect ask=1 online=1 isp=5 t=1780000003 name=",
+    PinClock(T0 + 20);
+    CallState(0, LINECALLSTATE_CONNECTED_VALUE);
+    EXPECT_EQ(reports, (std::vector<std::string>{"connect ask=1 online=1 isp=5 t=1780000023 name=",
                                                  "end isp=5 t=1780000080"}));
     StopLineMonitor();
 }
