@@ -85,31 +85,6 @@ void RecordError(const char* text, const char* caption, ErrorCode code)
     seenNow->errorOwners.push_back(CurrentDialog);
 }
 
-int WINAPI AskQuestion(HWND, LPCSTR text, LPCSTR caption, UINT type)
-{
-    seenNow->questions.push_back({text ? text : "", caption ? caption : "", type});
-    return fixture->answer;
-}
-
-BOOL WINAPI RecordHelp(HWND, LPCSTR, UINT command, ULONG_PTR data)
-{
-    seenNow->help.push_back({command, data});
-    return TRUE;
-}
-
-BOOL WINAPI RecordTray(DWORD message, PNOTIFYICONDATAA data)
-{
-    seenNow->tray.push_back(
-        {message, (data->uFlags & NIF_ICON) ? data->hIcon : nullptr, (data->uFlags & NIF_TIP) ? data->szTip : ""});
-    return TRUE;
-}
-
-BOOL WINAPI RecordBeep(UINT type)
-{
-    seenNow->beeps.push_back(type);
-    return TRUE;
-}
-
 const ControllerHooks ScriptedHooks = {
     [] { return ++seenNow->lineStarts, fixture->startResult; },
     [] { ++seenNow->lineStops; },
@@ -384,10 +359,20 @@ void Fixture::SetUp()
     savedPresenter = CurrentErrorPresenter();
     SetErrorPresenter(RecordError);
     savedProfile = &CurrentProfileBackend();
-    Api.MessageBoxA = AskQuestion;
-    Api.WinHelpA = RecordHelp;
-    Api.Shell_NotifyIconA = RecordTray;
-    Api.MessageBeep = RecordBeep;
+    Api.MessageBoxA = [](HWND, LPCSTR text, LPCSTR caption, UINT type) WINAPI {
+        seenNow->questions.push_back({text ? text : "", caption ? caption : "", type});
+        return fixture->answer;
+    };
+    Api.WinHelpA = [](HWND, LPCSTR, UINT command, ULONG_PTR data) WINAPI {
+        seenNow->help.push_back({command, data});
+        return TRUE;
+    };
+    Api.Shell_NotifyIconA = [](DWORD message, PNOTIFYICONDATAA data) WINAPI {
+        seenNow->tray.push_back({message, (data->uFlags & NIF_ICON) ? data->hIcon : nullptr,
+                                 (data->uFlags & NIF_TIP) ? data->szTip : ""});
+        return TRUE;
+    };
+    Api.MessageBeep = [](UINT type) WINAPI { return seenNow->beeps.push_back(type), TRUE; };
     Hooks = ScriptedHooks;
     hook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, DialogHook, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook_, nullptr);
@@ -422,28 +407,6 @@ void Fixture::WriteIni(const std::string& text)
 {
     testsupport::WriteFileBytes(IniFilePath, text);
     ProfileFlush(IniFilePath);
-}
-
-std::string Fixture::Ini() const
-{
-    return testsupport::ReadFileBytes(IniFilePath);
-}
-
-std::vector<SessionRecord> Fixture::Records() const
-{
-    const std::string bytes = testsupport::ReadFileBytes(LogFilePath);
-    std::vector<SessionRecord> records;
-    for (std::size_t at = SESSION_HEADER_SIZE; at + SESSION_RECORD_SIZE <= bytes.size(); at += SESSION_RECORD_SIZE) {
-        SessionRecord r;
-        DecodeSessionRecord(reinterpret_cast<const unsigned char*>(bytes.data()) + at, r);
-        records.push_back(r);
-    }
-    return records;
-}
-
-void Fixture::WithHelpFile() const
-{
-    testsupport::WriteFileBytes(HelpFilePath, "help");
 }
 
 void Fixture::OpenMainWindow()

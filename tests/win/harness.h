@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "sessionlog/sessionlog.h"
-#include "support.h"
+#include "logmaint_support.h"
+#include "startup/locations.h"
 
 namespace harness {
 
@@ -93,10 +93,10 @@ protected:
     void TearDown() override;
 
     void WriteIni(const std::string& text);
-    std::string Ini() const;
-    std::vector<SessionRecord> Records() const;
+    std::string Ini() const { return testsupport::ReadFileBytes(IniFilePath); }
+    std::vector<SessionRecord> Records() const { return logmaint::ReadRecords(LogFilePath); }
     // A help file, so that help requests reach the (recorded) help engine.
-    void WithHelpFile() const;
+    void WithHelpFile() const { testsupport::WriteFileBytes(HelpFilePath, "help"); }
 
     // The main window as start-up makes it, with scripted monitors and
     // report; Pump handles what waits as the program's loop would.

@@ -325,7 +325,7 @@ TEST_F(MainWindowTest, TheSoundThreadPlaysItsOwnCopyOfTheFileName)
     static HANDLE go, done;
     go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    Api.PlaySoundA = [](LPCSTR name, HMODULE, DWORD) -> BOOL {
+    Api.PlaySoundA = [](LPCSTR name, HMODULE, DWORD) WINAPI -> BOOL {
         WaitForSingleObject(go, 10000);  // until monitoring has stopped
         std::lock_guard<std::mutex> hold(lock);
         played = name;

@@ -102,18 +102,18 @@ int lineOpens = 0;
 std::vector<std::pair<DWORD, DWORD>> calls;  // device and origin of call handle i + 1
 
 const TelephonyApi ScriptedTelephony = {
-    [](HANDLE* app, HINSTANCE, LineCallbackFn, const char*, DWORD* count) -> LONG {
+    [](HANDLE* app, HINSTANCE, LineCallbackFn, const char*, DWORD* count) WINAPI -> LONG {
         if (line.reinits-- > 0)
             return LINEERR_REINIT_VALUE;
         *app = reinterpret_cast<HANDLE>(0x1234);
         *count = line.devices;
         return 0;
     },
-    [](HANDLE, DWORD, DWORD, DWORD high, DWORD* version, void*) -> LONG {
+    [](HANDLE, DWORD, DWORD, DWORD high, DWORD* version, void*) WINAPI -> LONG {
         *version = high;
         return line.negotiate;
     },
-    [](HANDLE, DWORD device, DWORD, DWORD, void* buffer) -> LONG {
+    [](HANDLE, DWORD device, DWORD, DWORD, void* buffer) WINAPI -> LONG {
         auto* caps = static_cast<LineDevCapsHead*>(buffer);
         const DWORD head = sizeof(LineDevCapsHead);
         caps->dwNeededSize = head + line.extra + static_cast<DWORD>(line.name.size()) + 1;
@@ -127,12 +127,12 @@ const TelephonyApi ScriptedTelephony = {
         std::memcpy(static_cast<char*>(buffer) + caps->dwLineNameOffset, line.name.c_str(), line.name.size() + 1);
         return 0;
     },
-    [](HANDLE, DWORD, HANDLE* opened, DWORD, DWORD, DWORD_PTR, DWORD, DWORD, void*) -> LONG {
+    [](HANDLE, DWORD, HANDLE* opened, DWORD, DWORD, DWORD_PTR, DWORD, DWORD, void*) WINAPI -> LONG {
         ++lineOpens;
         *opened = reinterpret_cast<HANDLE>(0x5678);
         return 0;
     },
-    [](HANDLE call, void* buffer) -> LONG {
+    [](HANDLE call, void* buffer) WINAPI -> LONG {
         const std::size_t i = reinterpret_cast<std::size_t>(call);
         if (i == 0 || i > calls.size())
             return static_cast<LONG>(0x80000013);  // LINEERR_INVALCALLHANDLE
@@ -141,8 +141,8 @@ const TelephonyApi ScriptedTelephony = {
         info->dwOrigin = calls[i - 1].second;
         return 0;
     },
-    [](HANDLE) -> LONG { return 0; },
-    [](HANDLE) -> LONG { return 0; },
+    [](HANDLE) WINAPI -> LONG { return 0; },
+    [](HANDLE) WINAPI -> LONG { return 0; },
 };
 
 // Telephony reports a state of call i + 1 from the message loop, which
@@ -218,7 +218,7 @@ TEST_F(MonitorTest, TheEnumerationBufferGrowsAndOnlyConnectedEntriesCount)
     EXPECT_EQ(names, (std::vector<std::string>{"A", "C", "D"}));
     EXPECT_TRUE(RecordedCodes().empty());
     // An answer too small that asks for no more fails instead of looping.
-    Api.RasEnumConnectionsA = [](void*, LPDWORD, LPDWORD) -> DWORD { return RAS_ERROR_BUFFER_TOO_SMALL; };
+    Api.RasEnumConnectionsA = [](void*, LPDWORD, LPDWORD) WINAPI -> DWORD { return RAS_ERROR_BUFFER_TOO_SMALL; };
     EXPECT_FALSE(EnumerateActiveConnections(names));
     EXPECT_TRUE(names.empty());
 }

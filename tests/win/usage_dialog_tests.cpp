@@ -77,7 +77,7 @@ protected:
         main = CreateWindowA("STATIC", "main", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, ProgramInstance, nullptr);
         MainWindow = CurrentDialog = main;
         browseAnswer.clear();
-        Api.GetSaveFileNameA = [](LPOPENFILENAMEA ofn) -> BOOL {
+        Api.GetSaveFileNameA = [](LPOPENFILENAMEA ofn) WINAPI -> BOOL {
             lastBrowse = *ofn;
             if (browseAnswer.empty())
                 return FALSE;
