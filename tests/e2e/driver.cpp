@@ -1,6 +1,8 @@
 #include "driver.h"
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <utility>
 
 namespace e2e {
@@ -115,18 +117,6 @@ Process Start(const std::string& exe, const std::string& args, const std::string
     return process;
 }
 
-Process StartWithCommandLine(const std::string& exe, const std::string& commandLine, const std::string& folder)
-{
-    Process process;
-    std::string line = commandLine;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &process.info))
-        process.info = {};
-    return process;
-}
-
 bool WaitForExit(const Process& process, DWORD timeoutMs, DWORD& exitCode)
 {
     if (WaitForSingleObject(process.info.hProcess, timeoutMs) != WAIT_OBJECT_0)
@@ -148,34 +138,26 @@ std::vector<HWND> ProcessWindows(DWORD processId, const char* className)
     return data.found;
 }
 
-HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        std::vector<HWND> windows = ProcessWindows(processId, className);
-        if (!windows.empty())
-            return windows.front();
-        if (GetTickCount() - start > timeoutMs)
-            return nullptr;
-        Sleep(50);
-    }
-}
-
 HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs)
 {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        std::vector<HWND> windows = ProcessWindows(processId, "KRTolvane");
-        if (!windows.empty())
-            return windows.front();
+    HWND found = nullptr;
+    WaitUntil(timeoutMs, [&] {
+        found = nullptr;
+        for (HWND window : ProcessWindows(processId, "KRTolvane"))
+            found = window;
         for (HWND parking : ProcessWindows(processId, "KRTolvaneH"))
-            if (HWND window = FindWindowExA(parking, nullptr, "KRTolvane", nullptr))
-                return window;
-        if (GetTickCount() - start > timeoutMs)
-            return nullptr;
-        Sleep(50);
-    }
+            found = found ? found : FindWindowExA(parking, nullptr, "KRTolvane", nullptr);
+        return found != nullptr;
+    });
+    return found;
 }
+
+void PrintTo(const MessageBoxSeen& box, std::ostream* os)
+{
+    *os << "[" << box.caption << ": " << box.text << "]";
+}
+
+namespace {
 
 MessageBoxSeen ReadMessageBox(HWND box)
 {
@@ -186,6 +168,8 @@ MessageBoxSeen ReadMessageBox(HWND box)
         seen.text = WindowText(text);
     return seen;
 }
+
+}  // namespace
 
 void PressOk(HWND box)
 {
@@ -223,15 +207,115 @@ RunResult RunAnsweringBoxes(const std::string& exe, const std::string& args, con
     return result;
 }
 
-bool WaitUntil(DWORD timeoutMs, bool (*condition)(HWND), HWND window)
+bool WaitUntil(DWORD timeoutMs, const std::function<bool()>& condition)
 {
     const DWORD start = GetTickCount();
-    while (!condition(window)) {
+    while (!condition()) {
         if (GetTickCount() - start > timeoutMs)
             return false;
         Sleep(50);
     }
     return true;
+}
+
+void ProgramFolder::SetUp()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    // Wine reuses process ids after its server restarts: try names until
+    // one is free rather than trusting the id alone.
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
+        const std::string candidate = std::string(temp) + "tolvane-e2e-" + std::to_string(GetCurrentProcessId()) +
+                                      "-" + std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
+        if (CreateDirectoryA(candidate.c_str(), nullptr))
+            folder = candidate;
+    }
+    ASSERT_FALSE(folder.empty()) << "no temporary folder in " << temp;
+    exe = Path("tolvane.exe");
+    CopyIn(TOLVANE_EXE, "tolvane.exe");
+}
+
+void ProgramFolder::TearDown()
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileA(Path(found.cFileName).c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+void ProgramFolder::CopyIn(const char* source, const char* name) const
+{
+    ASSERT_TRUE(CopyFileA(WindowsPath(source).c_str(), Path(name).c_str(), FALSE)) << source;
+}
+
+void ProgramFolder::Write(const char* name, const std::string& text) const
+{
+    const std::string temp = Path(name) + ".new";
+    HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr));
+    CloseHandle(file);
+    // A fake may have the file open for a moment.
+    ASSERT_TRUE(WaitUntil(2000, [&] {
+        return MoveFileExA(temp.c_str(), Path(name).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    }));
+}
+
+std::string ProgramFolder::Read(const char* name) const
+{
+    std::ifstream in(Path(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool ProgramFolder::Exists(const char* name) const
+{
+    return GetFileAttributesA(Path(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<SessionRecord> ProgramFolder::Records() const
+{
+    const std::string bytes = Read("tolvane.log");
+    std::vector<SessionRecord> records;
+    if (bytes.empty())
+        return records;
+    EXPECT_EQ((bytes.size() - SESSION_HEADER_SIZE) % SESSION_RECORD_SIZE, 0u) << "the log ends inside a record";
+    for (std::size_t at = SESSION_HEADER_SIZE; at + SESSION_RECORD_SIZE <= bytes.size(); at += SESSION_RECORD_SIZE) {
+        SessionRecord r;
+        DecodeSessionRecord(reinterpret_cast<const unsigned char*>(bytes.data()) + at, r);
+        EXPECT_EQ(r.magic, SESSION_RECORD_MAGIC) << "record at byte " << at;
+        records.push_back(r);
+    }
+    return records;
+}
+
+Process ProgramFolder::StartWithWindow(const std::string& args, HWND& window, int showCommand,
+                                       const std::vector<std::string>& environment)
+{
+    Process process = Start(exe, args, folder, showCommand, environment);
+    window = process.Started() ? WaitForMainWindow(process.info.dwProcessId, 30000) : nullptr;
+    // Shown only after its initialisation has queued what it does at start
+    // (the crash check): commands sent from here come after that.
+    if (window && showCommand < 0 && args.empty())
+        WaitUntil(10000, [&] { return IsWindowVisible(window) != FALSE; });
+    return process;
+}
+
+void ProgramFolder::ExitCopy(const Process& process, HWND window)
+{
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(1103, BN_CLICKED), 0);  // Exit
+    DWORD code = 99;
+    if (!WaitForExit(process, 30000, code)) {
+        Kill(process);
+        ADD_FAILURE() << "the copy did not end after Exit";
+    }
+    EXPECT_EQ(code, 0u);
 }
 
 }  // namespace e2e

@@ -158,12 +158,14 @@ void* PageContextPointer(HWND page)
 INT_PTR RunPropertySheet(HWND owner, const char* caption, const PageEntry* pages, int count, void* const* contexts)
 {
     std::vector<PageHost> hosts(static_cast<std::size_t>(count));
-    std::vector<PROPSHEETPAGEA> records(static_cast<std::size_t>(count));
+    // The sheet steps through the array by each record's dwSize: the
+    // records must be of the size they declare.
+    std::vector<PROPSHEETPAGEA_V1> records(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         hosts[i] = PageHost{pages[i].helpContext, contexts ? contexts[i] : nullptr};
-        PROPSHEETPAGEA& record = records[i];
-        record = PROPSHEETPAGEA{};
-        record.dwSize = PROPSHEETPAGEA_V1_SIZE;
+        PROPSHEETPAGEA_V1& record = records[i];
+        record = PROPSHEETPAGEA_V1{};
+        record.dwSize = sizeof record;
         record.dwFlags = PSP_HASHELP;
         record.hInstance = ProgramInstance;
         record.pszTemplate = MAKEINTRESOURCEA(pages[i].templateId);
@@ -178,7 +180,7 @@ INT_PTR RunPropertySheet(HWND owner, const char* caption, const PageEntry* pages
     header.pszCaption = caption;
     header.nPages = static_cast<UINT>(count);
     header.nStartPage = 0;
-    header.ppsp = records.data();
+    header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(records.data());
     return Api.PropertySheetA(&header);
 }
 

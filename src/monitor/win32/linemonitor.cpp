@@ -52,20 +52,7 @@ constexpr std::size_t FIRST_CAPS_SIZE = 1264;
 // Telephony asking for more than this is not believed.
 constexpr std::size_t MAX_CAPS_SIZE = 1 << 20;
 
-HANDLE LineApp()
-{
-    return reinterpret_cast<HANDLE>(Monitor.lineApp);
-}
-
-void ShutDown()
-{
-    TapiLineShutdown(LineApp());
-    Monitor.lineApp = 0;
-}
-
-} // namespace
-
-LONG TapiLineInitialize(HANDLE* lineApp, HINSTANCE instance, LineCallbackFn callback, const char* appName,
+LONG WINAPI BoundLineInitialize(HANDLE* lineApp, HINSTANCE instance, LineCallbackFn callback, const char* appName,
                         DWORD* deviceCount)
 {
     using Fn = LONG(WINAPI*)(HANDLE*, HINSTANCE, LineCallbackFn, const char*, DWORD*);
@@ -73,7 +60,7 @@ LONG TapiLineInitialize(HANDLE* lineApp, HINSTANCE instance, LineCallbackFn call
     return fn ? fn(lineApp, instance, callback, appName, deviceCount) : LINEERR_OPERATIONUNAVAIL_VALUE;
 }
 
-LONG TapiLineNegotiateAPIVersion(HANDLE lineApp, DWORD device, DWORD low, DWORD high, DWORD* version,
+LONG WINAPI BoundLineNegotiateAPIVersion(HANDLE lineApp, DWORD device, DWORD low, DWORD high, DWORD* version,
                                  void* extensionId)
 {
     using Fn = LONG(WINAPI*)(HANDLE, DWORD, DWORD, DWORD, DWORD*, void*);
@@ -81,14 +68,14 @@ LONG TapiLineNegotiateAPIVersion(HANDLE lineApp, DWORD device, DWORD low, DWORD 
     return fn ? fn(lineApp, device, low, high, version, extensionId) : LINEERR_OPERATIONUNAVAIL_VALUE;
 }
 
-LONG TapiLineGetDevCaps(HANDLE lineApp, DWORD device, DWORD version, DWORD extVersion, void* caps)
+LONG WINAPI BoundLineGetDevCaps(HANDLE lineApp, DWORD device, DWORD version, DWORD extVersion, void* caps)
 {
     using Fn = LONG(WINAPI*)(HANDLE, DWORD, DWORD, DWORD, void*);
     Fn fn = Bind<Fn>(F_GETDEVCAPS);
     return fn ? fn(lineApp, device, version, extVersion, caps) : LINEERR_OPERATIONUNAVAIL_VALUE;
 }
 
-LONG TapiLineOpen(HANDLE lineApp, DWORD device, HANDLE* line, DWORD version, DWORD extVersion,
+LONG WINAPI BoundLineOpen(HANDLE lineApp, DWORD device, HANDLE* line, DWORD version, DWORD extVersion,
                   DWORD_PTR callbackData, DWORD privileges, DWORD mediaModes, void* callParams)
 {
     using Fn = LONG(WINAPI*)(HANDLE, DWORD, HANDLE*, DWORD, DWORD, DWORD_PTR, DWORD, DWORD, void*);
@@ -97,32 +84,56 @@ LONG TapiLineOpen(HANDLE lineApp, DWORD device, HANDLE* line, DWORD version, DWO
               : LINEERR_OPERATIONUNAVAIL_VALUE;
 }
 
-LONG TapiLineGetCallInfo(HANDLE call, void* callInfo)
+LONG WINAPI BoundLineGetCallInfo(HANDLE call, void* callInfo)
 {
     using Fn = LONG(WINAPI*)(HANDLE, void*);
     Fn fn = Bind<Fn>(F_GETCALLINFO);
     return fn ? fn(call, callInfo) : LINEERR_OPERATIONUNAVAIL_VALUE;
 }
 
-LONG TapiLineClose(HANDLE line)
+LONG WINAPI BoundLineClose(HANDLE line)
 {
     using Fn = LONG(WINAPI*)(HANDLE);
     Fn fn = Bind<Fn>(F_CLOSE);
     return fn ? fn(line) : LINEERR_OPERATIONUNAVAIL_VALUE;
 }
 
-LONG TapiLineShutdown(HANDLE lineApp)
+LONG WINAPI BoundLineShutdown(HANDLE lineApp)
 {
     using Fn = LONG(WINAPI*)(HANDLE);
     Fn fn = Bind<Fn>(F_SHUTDOWN);
     return fn ? fn(lineApp) : LINEERR_OPERATIONUNAVAIL_VALUE;
 }
 
+HANDLE LineApp()
+{
+    return reinterpret_cast<HANDLE>(Monitor.lineApp);
+}
+
+void ShutDown()
+{
+    Telephony.lineShutdown(LineApp());
+    Monitor.lineApp = 0;
+}
+
+const TelephonyApi BoundTelephony = {BoundLineInitialize, BoundLineNegotiateAPIVersion, BoundLineGetDevCaps,
+                                     BoundLineOpen,       BoundLineGetCallInfo,          BoundLineClose,
+                                     BoundLineShutdown};
+
+} // namespace
+
+TelephonyApi Telephony = BoundTelephony;
+
+void ResetTelephonyApi()
+{
+    Telephony = BoundTelephony;
+}
+
 int InitTelephony(HANDLE& lineApp, DWORD& deviceCount, LineCallbackFn callback, bool report)
 {
-    LONG result = TapiLineInitialize(&lineApp, ProgramInstance, callback, nullptr, &deviceCount);
+    LONG result = Telephony.lineInitialize(&lineApp, ProgramInstance, callback, nullptr, &deviceCount);
     if (result == LINEERR_REINIT_VALUE)
-        result = TapiLineInitialize(&lineApp, ProgramInstance, callback, nullptr, &deviceCount);
+        result = Telephony.lineInitialize(&lineApp, ProgramInstance, callback, nullptr, &deviceCount);
     if (result == 0)
         return 0;
     if (report) {
@@ -138,7 +149,8 @@ DWORD NegotiateLineVersion(HANDLE lineApp, DWORD device, bool report)
 {
     DWORD version = 0;
     unsigned char extensionId[16] = {};
-    const LONG result = TapiLineNegotiateAPIVersion(lineApp, device, 0x00010003, 0x00010004, &version, extensionId);
+    const LONG result =
+        Telephony.lineNegotiateAPIVersion(lineApp, device, 0x00010003, 0x00010004, &version, extensionId);
     if (result == 0)
         return version;
     if (report) {
@@ -162,7 +174,7 @@ std::vector<unsigned char> GetLineCaps(HANDLE lineApp, DWORD device, DWORD& vers
             caps.assign(size, 0);
             auto* head = reinterpret_cast<LineDevCapsHead*>(caps.data());
             head->dwTotalSize = static_cast<DWORD>(size);
-            if (TapiLineGetDevCaps(lineApp, device, version, 0, caps.data()) != 0) {
+            if (Telephony.lineGetDevCaps(lineApp, device, version, 0, caps.data()) != 0) {
                 if (report)
                     ShowError(2063);
                 return {};
@@ -243,7 +255,8 @@ int StartLineMonitor()
     }
     Monitor.online = false;
     HANDLE line = nullptr;
-    if (TapiLineOpen(lineApp, Monitor.Device, &line, version, 0, 0, LINECALLPRIVILEGE_MONITOR_VALUE, 0, nullptr) != 0) {
+    if (Telephony.lineOpen(lineApp, Monitor.Device, &line, version, 0, 0, LINECALLPRIVILEGE_MONITOR_VALUE, 0,
+                           nullptr) != 0) {
         ShowError(2009);
         ShutDown();
         return -1;
@@ -262,8 +275,8 @@ void StopLineMonitor()
 
 void CloseLine()
 {
-    TapiLineClose(reinterpret_cast<HANDLE>(Monitor.line));
-    TapiLineShutdown(LineApp());
+    Telephony.lineClose(reinterpret_cast<HANDLE>(Monitor.line));
+    Telephony.lineShutdown(LineApp());
     Monitor.line = 0;
     Monitor.lineApp = 0;
     Monitor.lineApiVersion = 0;
@@ -284,7 +297,7 @@ void CALLBACK LineCallback(DWORD device, DWORD message, DWORD_PTR, DWORD_PTR par
         event.time = Now();
         LineCallInfo14 info{};
         info.dwTotalSize = sizeof info;
-        if (TapiLineGetCallInfo(reinterpret_cast<HANDLE>(static_cast<DWORD_PTR>(device)), &info) == 0) {
+        if (Telephony.lineGetCallInfo(reinterpret_cast<HANDLE>(static_cast<DWORD_PTR>(device)), &info) == 0) {
             event.callInfo.read = true;
             event.callInfo.lineDeviceId = info.dwLineDeviceID;
             event.callInfo.origin = info.dwOrigin;

@@ -64,18 +64,25 @@ static_assert(sizeof(LineCallInfo14) == 296, "the 1.4 LINECALLINFO is 296 bytes"
 using LineCallbackFn = void(CALLBACK*)(DWORD device, DWORD message, DWORD_PTR instance, DWORD_PTR param1,
                                        DWORD_PTR param2, DWORD_PTR param3);
 
-// The seven Telephony functions, each returning LINEERR_OPERATIONUNAVAIL
-// when TAPI32.DLL or the function is missing.
-LONG TapiLineInitialize(HANDLE* lineApp, HINSTANCE instance, LineCallbackFn callback, const char* appName,
-                        DWORD* deviceCount);
-LONG TapiLineNegotiateAPIVersion(HANDLE lineApp, DWORD device, DWORD low, DWORD high, DWORD* version,
-                                 void* extensionId);
-LONG TapiLineGetDevCaps(HANDLE lineApp, DWORD device, DWORD version, DWORD extVersion, void* caps);
-LONG TapiLineOpen(HANDLE lineApp, DWORD device, HANDLE* line, DWORD version, DWORD extVersion,
-                  DWORD_PTR callbackData, DWORD privileges, DWORD mediaModes, void* callParams);
-LONG TapiLineGetCallInfo(HANDLE call, void* callInfo);
-LONG TapiLineClose(HANDLE line);
-LONG TapiLineShutdown(HANDLE lineApp);
+// The seven Telephony calls the monitor makes. The defaults bind
+// TAPI32.DLL on first use and answer LINEERR_OPERATIONUNAVAIL when the
+// library or the function is missing; tests put scripted ones in their place.
+struct TelephonyApi {
+    LONG(WINAPI* lineInitialize)(HANDLE* lineApp, HINSTANCE instance, LineCallbackFn callback, const char* appName,
+                                 DWORD* deviceCount);
+    LONG(WINAPI* lineNegotiateAPIVersion)(HANDLE lineApp, DWORD device, DWORD low, DWORD high, DWORD* version,
+                                          void* extensionId);
+    LONG(WINAPI* lineGetDevCaps)(HANDLE lineApp, DWORD device, DWORD version, DWORD extVersion, void* caps);
+    LONG(WINAPI* lineOpen)(HANDLE lineApp, DWORD device, HANDLE* line, DWORD version, DWORD extVersion,
+                           DWORD_PTR callbackData, DWORD privileges, DWORD mediaModes, void* callParams);
+    LONG(WINAPI* lineGetCallInfo)(HANDLE call, void* callInfo);
+    LONG(WINAPI* lineClose)(HANDLE line);
+    LONG(WINAPI* lineShutdown)(HANDLE lineApp);
+};
+
+extern TelephonyApi Telephony;
+// Puts every entry back to the lazily bound library.
+void ResetTelephonyApi();
 
 int InitTelephony(HANDLE& lineApp, DWORD& deviceCount, LineCallbackFn callback, bool report);
 DWORD NegotiateLineVersion(HANDLE lineApp, DWORD device, bool report);

@@ -1,0 +1,454 @@
+#include "harness.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "dialogs/win32/dialogframework.h"
+#include "monitor/win32/controller.h"
+#include "monitor/win32/linemonitor.h"
+#include "monitor/win32/mainwindow.h"
+#include "monitor/win32/monitorevents.h"
+#include "platform/profile.h"
+#include "platform/win32/messages.h"
+#include "platform/win32/win32_api.h"
+#include "platform/win32/win32_ui.h"
+#include "platform/win32_seams.h"
+#include "resource.h"
+#include "sessionlog/win32/logdialogs.h"
+#include "startup/cmdline.h"
+#include "startup/locations.h"
+#include "startup/win32/frame.h"
+
+namespace harness {
+
+namespace {
+
+std::deque<Step> steps;
+std::vector<std::string> titles;
+Fixture* fixture = nullptr;
+Seen* seenNow = nullptr;
+ErrorPresenter savedPresenter = nullptr;
+const ProfileBackend* savedProfile = nullptr;
+constexpr UINT_PTR STEP_TIMER = 0x5EE;
+constexpr INT_PTR FORCED_END = 0x5A5A;
+
+bool IsList(HWND dialog, int id)
+{
+    return ClassOf(GetDlgItem(dialog, id)) == "ListBox";
+}
+
+void EndLeftOpen(HWND dialog)
+{
+    if (CurrentPage(dialog))
+        PressSheetButton(dialog, PSBTN_CANCEL);
+    if (IsOpen(dialog))
+        EndDialog(dialog, FORCED_END);
+}
+
+void CALLBACK FailIfStillOpen(HWND dialog, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(dialog, id);
+    if (IsOpen(dialog)) {
+        ADD_FAILURE() << "a step left \"" << Text(dialog) << "\" open";
+        EndLeftOpen(dialog);
+    }
+}
+
+void CALLBACK RunStep(HWND dialog, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(dialog, id);
+    if (steps.empty()) {
+        ADD_FAILURE() << "unexpected dialog \"" << Text(dialog) << "\"";
+        EndLeftOpen(dialog);
+        return;
+    }
+    if (!IsWindowVisible(dialog))
+        ShowWindow(dialog, SW_SHOWNORMAL);
+    UpdateWindow(dialog);
+    Step step = std::move(steps.front());
+    steps.pop_front();
+    step(dialog);
+    // A property sheet ends only once its own loop sees the pressed button,
+    // and then goes with this timer; anything still there was left open.
+    if (IsOpen(dialog))
+        SetTimer(dialog, STEP_TIMER, 0, FailIfStillOpen);
+}
+
+LRESULT CALLBACK DialogHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* m = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_INITDIALOG && !(GetWindowLongA(m->hwnd, GWL_STYLE) & WS_CHILD) &&
+        ClassOf(m->hwnd) != "KRTolvane") {
+        titles.push_back(Text(m->hwnd));
+        SetTimer(m->hwnd, STEP_TIMER, 0, RunStep);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void RecordError(const char* text, const char* caption, ErrorCode code)
+{
+    testsupport::RecordedErrors().push_back({code, text, caption});
+    seenNow->errorOwners.push_back(CurrentDialog);
+}
+
+const ControllerHooks ScriptedHooks = {
+    [] { return ++seenNow->lineStarts, fixture->startResult; },
+    [] { ++seenNow->lineStops; },
+    [] { return ++seenNow->rasStarts, fixture->startResult; },
+    [] { ++seenNow->rasStops; },
+    [](const char* name) {
+        seenNow->connectionNames.push_back(name ? name : "<none>");
+        Monitor.online = fixture->confirmConnection;
+        if (fixture->confirmConnection) {
+            Monitor.sessionIsp = fixture->confirmedIsp;
+            Monitor.eventTime = fixture->confirmedTime;
+        }
+    },
+    [](HWND, std::int64_t reference) { seenNow->reports.push_back(reference); },
+};
+
+}  // namespace
+
+void Then(Step step)
+{
+    steps.push_back(std::move(step));
+}
+
+std::vector<std::string>& Titles()
+{
+    return titles;
+}
+
+void Select(HWND dialog, int id, int index)
+{
+    const bool list = IsList(dialog, id);
+    SendDlgItemMessageA(dialog, id, list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, list ? LBN_SELCHANGE : CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+int SelectText(HWND dialog, int id, const std::string& text)
+{
+    const std::vector<std::string> items = Items(dialog, id);
+    int at = -1;
+    for (std::size_t i = 0; i < items.size() && at < 0; ++i)
+        if (items[i] == text)
+            at = static_cast<int>(i);
+    Select(dialog, id, at);
+    return at;
+}
+
+std::string Text(HWND window)
+{
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::vector<std::string> Items(HWND dialog, int id)
+{
+    const bool list = IsList(dialog, id);
+    std::vector<std::string> items;
+    const LRESULT count = SendDlgItemMessageA(dialog, id, list ? LB_GETCOUNT : CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char text[256] = {};
+        SendDlgItemMessageA(dialog, id, list ? LB_GETTEXT : CB_GETLBTEXT, static_cast<WPARAM>(i),
+                            reinterpret_cast<LPARAM>(text));
+        items.push_back(text);
+    }
+    return items;
+}
+
+std::string Selection(HWND dialog, int id)
+{
+    const LRESULT at = SendDlgItemMessageA(dialog, id, IsList(dialog, id) ? LB_GETCURSEL : CB_GETCURSEL, 0, 0);
+    const std::vector<std::string> items = Items(dialog, id);
+    return at >= 0 && static_cast<std::size_t>(at) < items.size() ? items[static_cast<std::size_t>(at)] : "";
+}
+
+std::vector<std::vector<std::string>> ListViewRows(HWND dialog, int id)
+{
+    HWND list = GetDlgItem(dialog, id);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); ++i) {
+        std::vector<std::string> row;
+        for (int sub = 0; sub < columns; ++sub) {
+            char text[256] = {};
+            LVITEMA item{};
+            item.iSubItem = sub;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            row.push_back(text);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+void ShowPage(HWND sheet, int index)
+{
+    SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void PressSheetButton(HWND sheet, int button)
+{
+    SendMessageA(sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
+    // The sheet may post the button's command to itself.
+    MSG msg;
+    while (PeekMessageA(&msg, sheet, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+}
+
+HWND CurrentPage(HWND sheet)
+{
+    char cls[16] = {};
+    GetClassNameA(sheet, cls, sizeof cls);
+    return std::string(cls) == "#32770" && GetDlgItem(sheet, 0x3020)  // the sheet's tab control
+               ? reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0))
+               : nullptr;
+}
+
+// ---- Layout
+
+namespace {
+
+// Room a button takes beside its text: one table for every dialog.
+LONG ButtonMargin(LONG type)
+{
+    switch (type) {
+    case BS_GROUPBOX:
+        return 20;
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+    case BS_3STATE:
+    case BS_AUTO3STATE:
+        return GetSystemMetrics(SM_CXMENUCHECK) + 6;
+    default:
+        return 8;
+    }
+}
+
+void ExpectFits(HDC dc, HWND control, const std::string& text)
+{
+    if (text.empty())
+        return;
+    SCOPED_TRACE("\"" + text + "\"");
+    RECT r;
+    GetWindowRect(control, &r);
+    const LONG width = r.right - r.left, height = r.bottom - r.top;
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    const std::string cls = ClassOf(control);
+    RECT need = {0, 0, 0, 0};
+    if (cls == "Static") {
+        const LONG type = style & SS_TYPEMASK;
+        if (type > SS_RIGHT && type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP)
+            return;  // icons, frames, pictures
+        need.right = width;
+        DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | (type <= SS_RIGHT ? DT_WORDBREAK : DT_SINGLELINE));
+        EXPECT_LE(need.right, width) << "text needs " << need.right << " px";
+        EXPECT_LE(need.bottom, height) << "text needs " << need.bottom << " px of height";
+    } else if (cls == "Button") {
+        const LONG type = style & BS_TYPEMASK;
+        const LONG margin = ButtonMargin(type);
+        need.right = width - margin;
+        DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | ((style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE));
+        EXPECT_LE(need.right + margin, width) << "text needs " << need.right << " px";
+        if (type != BS_GROUPBOX) {
+            EXPECT_LE(need.bottom, height);
+        }
+    } else if (cls == "ComboBox") {
+        DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_SINGLELINE);
+        EXPECT_LE(need.right + GetSystemMetrics(SM_CXVSCROLL) + 8, width) << "item needs " << need.right << " px";
+    }
+}
+
+}  // namespace
+
+void ExpectLayout(HWND dialog, const std::vector<std::pair<int, std::string>>& extraTexts)
+{
+    SCOPED_TRACE("dialog \"" + Text(dialog) + "\"");
+    HDC dc = GetDC(dialog);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+    RECT client;
+    GetClientRect(dialog, &client);
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        SCOPED_TRACE("control " + std::to_string(static_cast<short>(GetDlgCtrlID(c))));
+        RECT r;
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_TRUE(r.left >= client.left && r.top >= client.top && r.right <= client.right &&
+                    r.bottom <= client.bottom)
+            << "outside the dialog";
+        if (ClassOf(c) == "ComboBox") {
+            for (const std::string& item : Items(dialog, GetDlgCtrlID(c)))
+                ExpectFits(dc, c, item);
+        } else {
+            ExpectFits(dc, c, Text(c));
+        }
+    }
+    for (const auto& [id, text] : extraTexts)
+        ExpectFits(dc, GetDlgItem(dialog, id), text);
+    SelectObject(dc, old);
+    ReleaseDC(dialog, dc);
+}
+
+// ---- Pictures
+
+void Picture(HWND window, const std::string& name)
+{
+    const char* folder = std::getenv("TOLVANE_ARTIFACTS");
+    if (!folder || !*folder)
+        return;
+    std::string path = std::string(folder[0] == '/' ? "Z:" : "") + folder + "\\" + name + ".bmp";
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    for (int i = 0; i < 10; ++i) {
+        MSG msg;
+        while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        Sleep(30);
+    }
+    RECT r;
+    GetWindowRect(window, &r);
+    BITMAPINFOHEADER info{sizeof info, r.right - r.left, r.bottom - r.top, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, info.biWidth, info.biHeight, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const DWORD size = ((static_cast<DWORD>(info.biWidth) * 3 + 3) & ~3u) * static_cast<DWORD>(info.biHeight);
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
+    BITMAPFILEHEADER file{0x4D42, offset + size, 0, 0, offset};
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    EXPECT_TRUE(out && std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info, sizeof info, 1, out) == 1 &&
+                std::fwrite(bits, 1, size, out) == size)
+        << "picture " << path;
+    if (out)
+        std::fclose(out);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// ---- The fixture
+
+void Fixture::SetUp()
+{
+    ProgramDirTest::SetUp();
+    fixture = this;
+    seenNow = &seen;
+    steps.clear();
+    titles.clear();
+    ProgramInstance = GetModuleHandleA(nullptr);
+    InitCommonControlsOnce();
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExA(ProgramInstance, "KRTolvane", &wc)) {
+        ASSERT_EQ(RegisterMainWindowClass(), 0);
+    }
+    savedPresenter = CurrentErrorPresenter();
+    SetErrorPresenter(RecordError);
+    savedProfile = &CurrentProfileBackend();
+    Api.MessageBoxA = [](HWND, LPCSTR text, LPCSTR caption, UINT type) WINAPI {
+        seenNow->questions.push_back({text ? text : "", caption ? caption : "", type});
+        return fixture->answer;
+    };
+    Api.WinHelpA = [](HWND, LPCSTR, UINT command, ULONG_PTR data) WINAPI {
+        seenNow->help.push_back({command, data});
+        return TRUE;
+    };
+    Api.Shell_NotifyIconA = [](DWORD message, PNOTIFYICONDATAA data) WINAPI {
+        seenNow->tray.push_back({message, (data->uFlags & NIF_ICON) ? data->hIcon : nullptr,
+                                 (data->uFlags & NIF_TIP) ? data->szTip : ""});
+        return TRUE;
+    };
+    Api.MessageBeep = [](UINT type) WINAPI { return seenNow->beeps.push_back(type), TRUE; };
+    Hooks = ScriptedHooks;
+    hook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, DialogHook, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook_, nullptr);
+}
+
+void Fixture::TearDown()
+{
+    if (IsWindow(window))
+        DestroyWindow(window);  // stops monitoring as well
+    Pump();
+    if (hook_)
+        UnhookWindowsHookEx(hook_);
+    EXPECT_TRUE(steps.empty()) << steps.size() << " steps never ran";
+    steps.clear();
+    ResetWin32Api();
+    ResetTelephonyApi();
+    ResetControllerHooks();
+    ResetMonitorReports();
+    ResetMonitorState(Monitor);
+    ResetCommandLineSettings();
+    SetErrorPresenter(savedPresenter);
+    SetProfileBackend(savedProfile);
+    InstallWin32ViewerLauncher();
+    InstallCrashRecoveryDialog();
+    MonitoringActive = RehideAfterReport = RehideAfterAbout = false;
+    MainWindow = CurrentDialog = nullptr;
+    fixture = nullptr;
+    ProgramDirTest::TearDown();
+}
+
+void Fixture::WriteIni(const std::string& text)
+{
+    testsupport::WriteFileBytes(IniFilePath, text);
+    ProfileFlush(IniFilePath);
+}
+
+void Fixture::OpenMainWindow()
+{
+    window = CreateDialogA(ProgramInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc);
+    ASSERT_NE(window, nullptr);
+    MainWindow = CurrentDialog = window;
+    ShowWindow(window, SW_SHOWNORMAL);
+    Pump();
+}
+
+void Fixture::Pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            quitSeen = true;
+            continue;
+        }
+        if (!msg.hwnd && (msg.message == MSG_ACTIVATE || msg.message == MSG_CONNECTED ||
+                          msg.message == MSG_DISCONNECTED))
+            msg.hwnd = MainWindow;
+        if (!MainWindow || !IsDialogMessageA(MainWindow, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+void Fixture::Command(int id)
+{
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+    Pump();
+}
+
+}  // namespace harness

@@ -1,0 +1,121 @@
+// The harness of the Win32 tests: scripted modal dialogs, one set of
+// control helpers, one layout check, one picture switch, and the fixture
+// that puts every seam back between tests.
+#pragma once
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "logmaint_support.h"
+#include "startup/locations.h"
+
+namespace harness {
+
+// ---- Modal dialogs. Each top-level dialog that initialises (property pages
+// and the main window aside) takes the next step, run from the dialog's own
+// loop once it shows. A dialog with no step left fails the test and is
+// closed; a dialog its step leaves open fails it and is ended.
+using Step = std::function<void(HWND)>;
+void Then(Step step);
+// Titles of the dialogs that initialised, in order.
+std::vector<std::string>& Titles();
+
+// EndDialog hides a dialog at once.
+inline bool IsOpen(HWND dialog) { return IsWindow(dialog) && IsWindowVisible(dialog); }
+// The button's command, handled before this returns.
+inline void Press(HWND dialog, int id)
+{
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+// A mouse click: checks a radio or box, then notifies.
+inline void Click(HWND dialog, int id) { SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0); }
+inline void SetText(HWND dialog, int id, const std::string& text) { SetDlgItemTextA(dialog, id, text.c_str()); }
+inline bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+inline bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+std::string Text(HWND window);
+inline std::string Text(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
+std::string ClassOf(HWND window);
+// Combo or list box: the items, the selected one ("" when none), a choice
+// as the user makes it (with its SELCHANGE), and the choice of an item by
+// its text (its index, -1 when there is none).
+std::vector<std::string> Items(HWND dialog, int id);
+std::string Selection(HWND dialog, int id);
+void Select(HWND dialog, int id, int index);
+int SelectText(HWND dialog, int id, const std::string& text);
+std::vector<std::vector<std::string>> ListViewRows(HWND dialog, int id);
+
+// Property sheets: the page shown, a sheet button pressed (PSBTN_OK, ...),
+// the current page (null for a dialog that is no sheet).
+void ShowPage(HWND sheet, int index);
+void PressSheetButton(HWND sheet, int button);
+HWND CurrentPage(HWND sheet);
+
+// Every control lies inside the dialog, and every text of a static, button,
+// check box, radio or group box fits its control at the dialog's font (the
+// widest item for combo boxes); extraTexts are texts controls take later.
+void ExpectLayout(HWND dialog, const std::vector<std::pair<int, std::string>>& extraTexts = {});
+
+// With TOLVANE_ARTIFACTS naming a folder, the window's picture as NAME.bmp
+// there (ctest turns them into PNG files).
+void Picture(HWND window, const std::string& name);
+
+// ---- What the fakes saw.
+struct TrayCall {
+    DWORD message;  // NIM_ADD, NIM_MODIFY, NIM_DELETE
+    HICON icon;
+    std::string tip;
+};
+struct Question {
+    std::string text, caption;
+    UINT type;
+};
+struct Seen {
+    std::vector<TrayCall> tray;
+    std::vector<UINT> beeps;
+    std::vector<Question> questions;  // message boxes asked through the Api table
+    std::vector<std::pair<UINT, ULONG_PTR>> help;  // help engine command, data
+    std::vector<HWND> errorOwners;  // CurrentDialog at each error box
+    std::vector<std::int64_t> reports;
+    std::vector<std::string> connectionNames;
+    int lineStarts = 0, lineStops = 0, rasStarts = 0, rasStops = 0;
+};
+
+class Fixture : public testsupport::ProgramDirTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    void WriteIni(const std::string& text);
+    std::string Ini() const { return testsupport::ReadFileBytes(IniFilePath); }
+    std::vector<SessionRecord> Records() const { return logmaint::ReadRecords(LogFilePath); }
+    // A help file, so that help requests reach the (recorded) help engine.
+    void WithHelpFile() const { testsupport::WriteFileBytes(HelpFilePath, "help"); }
+
+    // The main window as start-up makes it, with scripted monitors and
+    // report; Pump handles what waits as the program's loop would.
+    void OpenMainWindow();
+    void Pump();
+    void Command(int id);
+
+public:
+    HWND window = nullptr;
+    bool quitSeen = false;
+    Seen seen;
+    int answer = IDYES;  // to every question box
+    int startResult = 0;  // of the scripted monitors
+    bool confirmConnection = true;  // what the scripted Connection Made does
+    std::int32_t confirmedIsp = 0;
+    std::int64_t confirmedTime = 0;
+
+private:
+    HHOOK hook_ = nullptr;
+};
+
+}  // namespace harness

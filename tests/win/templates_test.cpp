@@ -1,0 +1,191 @@
+// Every dialog template of the program, opened the way the program opens
+// it: nothing cut off, context help only for controls the template has, the
+// Help button's topic, the default button and the tab order.
+#include <windows.h>
+
+#include <set>
+
+#include "charging/charging.h"
+#include "charging/win32/usagedialog.h"
+#include "dialogs/win32/smalldialogs.h"
+#include "harness.h"
+#include "monitor/win32/controller.h"
+#include "monitor/win32/connectionmadedialog.h"
+#include "monitor/win32/mainwindow.h"
+#include "platform/clock.h"
+#include "platform/win32/win32_ui.h"
+#include "resource.h"
+#include "sessionlog/crash.h"
+#include "sessionlog/win32/logdialogs.h"
+#include "startup/win32/frame.h"
+
+namespace {
+
+using harness::Step;
+using Texts = std::vector<std::pair<int, std::string>>;
+
+struct TemplateRow {
+    int id;
+    const char* name;  // of its picture
+    int defaultButton;  // 0: Enter does nothing
+    Texts laterTexts;  // texts its controls take after opening
+    void (*open)(HWND owner, const Step& check);
+};
+
+void Modal(const Step& check, void (*run)())
+{
+    harness::Then([check](HWND d) {
+        check(d);
+        harness::Press(d, IDCANCEL);
+    });
+    run();
+}
+
+const TemplateRow Rows[] = {
+    {IDD_MAIN, "main-window", 0, {{IDC_MONITOR, "Stop &Monitoring"}, {IDC_EXIT, "C&lose"}}, nullptr},
+    {IDD_USAGE, "usage", IDOK,
+     {{IDC_USAGE_REMAINDER_LABEL, "Remainder (cost)"}, {IDC_USAGE_REMAINTIME_LABEL, "Remainder (time)"},
+      {IDC_USAGE_REMAINDER, "99999.99"}, {IDC_USAGE_REMAINTIME, "9999:59:59"},
+      {IDC_USAGE_PERIOD, "Period 2026/12/31 to 2027/12/30"}},
+     [](HWND owner, const Step& check) {
+         harness::Then([check](HWND d) {
+             check(d);
+             harness::Press(d, IDOK);
+         });
+         ShowUsageReport(owner, Now());
+     }},
+    {IDD_ABOUT, "about", IDOK, {{IDC_ABOUT_NAME, "Tolvane"}, {IDC_ABOUT_VERSION, "99.99z"}},
+     [](HWND, const Step& check) { Modal(check, [] { ShowAboutBox(nullptr); }); }},
+    {IDD_ENTERDATE, "enter-date", IDOK, {}, [](HWND, const Step& check) { Modal(check, [] { AskReportDate(nullptr); }); }},
+    {IDD_CONNECTIONMADE, "connection-made", IDOK, {},
+     [](HWND, const Step& check) { Modal(check, [] { ShowConnectionMade("Dial-up Networking"); }); }},
+    {IDD_CONFIRMEXIT, "confirm-exit", IDOK, {},
+     [](HWND, const Step& check) { Modal(check, [] { ConfirmExitDialog(nullptr); }); }},
+    {IDD_VIEWLOG, "view-raw-log-entries", IDOK, {}, [](HWND, const Step& check) {
+         Modal(check, [] {
+             ViewRequest request;
+             RunViewDialog(nullptr, request);
+         });
+     }},
+    {IDD_DELETELOG, "delete-log-entries", IDOK, {},
+     [](HWND, const Step& check) { Modal(check, [] { RunDeleteDialog(nullptr); }); }},
+    {IDD_SAVEREPORT, "save-usage-report", IDOK, {}, [](HWND, const Step& check) {
+         Modal(check, [] {
+             TariffTable table;
+             ASSERT_EQ(ComputeUsage(Now(), table), 0);
+             SaveUsageReport(nullptr, table);
+         });
+     }},
+    {IDD_CRASHRECOVERY, "crash-recovery", IDOK, {},
+     [](HWND, const Step& check) { Modal(check, [] { RunCrashRecoveryDialog(nullptr, DO_NOTHING); }); }},
+};
+
+INT_PTR CALLBACK StubProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;  // Wine sends no WM_INITDIALOG to a NULL procedure
+}
+
+class Templates : public harness::Fixture {};
+
+// Templates the program has, as the system builds them; pages need a parent.
+TEST_F(Templates, EveryTemplateHasARowAndNothingCutOff)
+{
+    HWND parent = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 600, 500, nullptr, nullptr, ProgramInstance, nullptr);
+    std::set<int> found, listed;
+    for (const TemplateRow& row : Rows)
+        listed.insert(row.id);
+    for (int id = 151; id <= 177; ++id) {
+        if (!FindResourceA(ProgramInstance, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5)))  // RT_DIALOG
+            continue;
+        SCOPED_TRACE("template " + std::to_string(id));
+        found.insert(id);
+        HWND d = CreateDialogParamA(ProgramInstance, MAKEINTRESOURCEA(id), parent, StubProc, 0);
+        ASSERT_NE(d, nullptr) << GetLastError();
+        harness::ExpectLayout(d);
+        DestroyWindow(d);
+    }
+    DestroyWindow(parent);
+    EXPECT_EQ(found, listed) << "every template needs its row below";
+}
+
+class TemplateRows : public harness::Fixture, public ::testing::WithParamInterface<TemplateRow> {};
+
+void CheckOpenDialog(HWND d, const TemplateRow& row, harness::Seen& seen)
+{
+    harness::ExpectLayout(d, row.laterTexts);
+    harness::Picture(d, row.name);
+
+    // Context help names only controls the dialog has (Escape is command 2
+    // with or without a Cancel button).
+    HELPINFO info{sizeof info, HELPINFO_WINDOW, 0, GetWindow(d, GW_CHILD), 0, {0, 0}};
+    SendMessageA(d, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    for (const auto& [command, data] : seen.help) {
+        ASSERT_EQ(command, static_cast<UINT>(HELP_WM_HELP));
+        for (const DWORD* pair = reinterpret_cast<const DWORD*>(data); pair[0] || pair[1]; pair += 2)
+            EXPECT_TRUE(pair[0] == IDCANCEL || GetDlgItem(d, static_cast<int>(pair[0])))
+                << "help for missing control " << pair[0];
+    }
+    // The Help button opens a topic and leaves the dialog open.
+    if (GetDlgItem(d, IDC_HELPBUTTON)) {
+        seen.help.clear();
+        harness::Press(d, IDC_HELPBUTTON);
+        ASSERT_EQ(seen.help.size(), 1u);
+        EXPECT_EQ(seen.help[0].first, static_cast<UINT>(HELP_CONTEXT));
+        EXPECT_NE(seen.help[0].second, 0u);
+        EXPECT_TRUE(harness::IsOpen(d));
+    }
+
+    // Tab visits the tab stops in template order; a label's mnemonic
+    // reaches the control after it.
+    std::vector<HWND> stops;
+    int defaultButton = 0;
+    for (HWND c = GetWindow(d, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const LONG style = GetWindowLongA(c, GWL_STYLE);
+        const std::string cls = harness::ClassOf(c);
+        if ((style & WS_TABSTOP) && IsWindowVisible(c) && IsWindowEnabled(c))
+            stops.push_back(c);
+        if (cls == "Button" && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            defaultButton = GetDlgCtrlID(c);
+        const std::string text = harness::Text(c);
+        if (cls == "Static" && text.find('&') != std::string::npos && text.find("&&") == std::string::npos) {
+            HWND next = GetWindow(c, GW_HWNDNEXT);
+            EXPECT_TRUE(next && harness::ClassOf(next) != "Static") << "\"" << text << "\" labels no control";
+        }
+    }
+    EXPECT_EQ(defaultButton, row.defaultButton);
+    for (std::size_t i = 0; i < stops.size(); ++i)
+        EXPECT_EQ(GetNextDlgTabItem(d, stops[i], FALSE), stops[(i + 1) % stops.size()])
+            << "after control " << GetDlgCtrlID(stops[i]);
+}
+
+TEST_P(TemplateRows, OpenAsTheProgramOpensThem)
+{
+    const TemplateRow& row = GetParam();
+    WithHelpFile();
+    PinClock(testsupport::LocalInstant(2026, 3, 20, 12));
+    WriteIni("[Global]\r\nActiveIDs=1,2\r\nDefaultISP=2\r\n[ISP1]\r\nDescription=Demon Internet\r\n"
+             "[ISP2]\r\nDescription=Zetnet\r\n");
+    ASSERT_EQ(RecordSessionEvent(1, SESSION_START, 0, testsupport::LocalInstant(2026, 3, 2, 17)), 0);
+    ASSERT_EQ(RecordSessionEvent(1, SESSION_END, 0, testsupport::LocalInstant(2026, 3, 2, 18)), 0);
+    OpenMainWindow();
+    bool checked = false;
+    const Step check = [&](HWND d) {
+        checked = true;
+        CheckOpenDialog(d, row, seen);
+    };
+    if (row.open)
+        row.open(window, check);
+    else
+        check(window);
+    EXPECT_TRUE(checked);
+    EXPECT_TRUE(testsupport::RecordedErrors().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(All, TemplateRows, ::testing::ValuesIn(Rows),
+                         [](const ::testing::TestParamInfo<TemplateRow>& info) {
+                             std::string name = info.param.name;
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+}  // namespace
