@@ -140,7 +140,7 @@ Prepared PrepareLogFile(const std::string& path, const std::string& backupPath)
         kind = InspectHeader(path);
         if (kind == HEADER_LOG)
             result = PREPARE_READY;
-        else if (kind == HEADER_FOREIGN && ops.replaceFile(path.c_str(), backupPath.c_str()) == 0)
+        else if (kind == HEADER_FOREIGN && (ops.keepOnlyLock(locked), ops.replaceFile(path.c_str(), backupPath.c_str()) == 0))
             result = CreateEmptyLog(path) ? PREPARE_MOVED_ASIDE : PREPARE_FAILED;
         ops.closeFile(locked);
         return result;

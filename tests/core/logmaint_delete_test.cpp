@@ -183,6 +183,7 @@ int writes = 0;
 std::vector<std::string> calls;
 // Appended to the log by "another copy of the program" after the copy.
 std::string appendDuringCopy;
+const FileOps* base = nullptr;  // the platform's own operations
 
 void Call(const char* name)
 {
@@ -193,17 +194,17 @@ void Call(const char* name)
 const FileOps& FaultyOps()
 {
     static FileOps ops = [] {
-        FileOps o = PortableFileOps;
+        FileOps o = *base;
         o.createNew = [](const char* path) {
             Call("create");
-            return failingStep == CREATE ? nullptr : PortableFileOps.createNew(path);
+            return failingStep == CREATE ? nullptr : base->createNew(path);
         };
         o.writeAll = [](std::FILE* f, const void* data, std::size_t size) {
             Call("write");
             ++writes;
             if ((failingStep == WRITE_HEADER && writes == 1) || (failingStep == WRITE_RECORD && writes == 3))
                 return -1;
-            return PortableFileOps.writeAll(f, data, size);
+            return base->writeAll(f, data, size);
         };
         o.flushToDisk = [](std::FILE* f) {
             Call("flush");
@@ -211,26 +212,26 @@ const FileOps& FaultyOps()
             if (!appendDuringCopy.empty()) {
                 FileHandle h = LockNamedFile(LogFilePath.c_str());
                 AppendWhole(h, appendDuringCopy.data(), appendDuringCopy.size());
-                PortableFileOps.closeFile(h);
+                base->closeFile(h);
                 appendDuringCopy.clear();
             }
-            return failingStep == FLUSH ? -1 : PortableFileOps.flushToDisk(f);
+            return failingStep == FLUSH ? -1 : base->flushToDisk(f);
         };
         o.lockFile = [](FileHandle h) {
             Call("lock");
-            return failingStep == LOCK ? -1 : PortableFileOps.lockFile(h);
+            return failingStep == LOCK ? -1 : base->lockFile(h);
         };
         o.closeFile = [](FileHandle h) {
             Call("unlock");
-            PortableFileOps.closeFile(h);
+            base->closeFile(h);
         };
         o.keepBackup = [](const char* path, const char* backup) {
             Call("backup");
-            return failingStep == BACKUP ? -1 : PortableFileOps.keepBackup(path, backup);
+            return failingStep == BACKUP ? -1 : base->keepBackup(path, backup);
         };
         o.replaceFile = [](const char* from, const char* to) {
             Call("replace");
-            return failingStep == RENAME ? -1 : PortableFileOps.replaceFile(from, to);
+            return failingStep == RENAME ? -1 : base->replaceFile(from, to);
         };
         return o;
     }();
@@ -242,6 +243,7 @@ protected:
     void SetUp() override
     {
         ProgramDirTest::SetUp();
+        base = &CurrentFileOps();
         SetFileOps(&FaultyOps());
         failingStep = NO_FAULT;
         writes = 0;
@@ -250,7 +252,7 @@ protected:
     }
     void TearDown() override
     {
-        SetFileOps(nullptr);
+        SetFileOps(base);
         BackupOnDelete = 1;
         ProgramDirTest::TearDown();
     }
