@@ -72,6 +72,8 @@ int PortableTruncateFile(FileHandle h, std::int64_t size)
     return _chsize(static_cast<int>(h), static_cast<long>(size)) == 0 ? 0 : -1;
 }
 
+void PortableKeepOnlyLock(FileHandle) {}
+
 void PortableCloseFile(FileHandle h)
 {
     int fd = static_cast<int>(h);
@@ -168,6 +170,8 @@ int PortableTruncateFile(FileHandle h, std::int64_t size)
 {
     return ftruncate(static_cast<int>(h), static_cast<off_t>(size)) == 0 ? 0 : -1;
 }
+
+void PortableKeepOnlyLock(FileHandle) {}  // renaming over an open file is fine here
 
 void PortableCloseFile(FileHandle h)
 {
@@ -284,7 +288,7 @@ constexpr std::size_t TEMPORARY_SUFFIX = 6;
 
 const FileOps PortableFileOps = {
     PortableOpenForAppend, PortableLockFile,    PortableIsNamedFile,     PortableSameFile,
-    PortableFileSize,      PortableWriteAtEnd,  PortableTruncateFile,    PortableCloseFile,
+    PortableFileSize,      PortableWriteAtEnd,  PortableTruncateFile,    PortableKeepOnlyLock, PortableCloseFile,
     PortableFlushToDisk,   PortableReplaceFile, PortableKeepBackup,      PortableRenameNoReplace,
     PortableRemoveFile,    PortableCreateNew,   PortableRemoveAbandoned, PortableWriteAll};
 

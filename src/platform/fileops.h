@@ -3,11 +3,13 @@
 // install ones that fail at a chosen step.
 //
 // Every writer of the log (an append, moving a foreign file aside, the last
-// step of a rewrite) holds one exclusive lock on the log file while it
-// changes it: flock() natively (per open file, so closing another handle on
-// the same file does not drop it, and it works between processes), a
-// LockFileEx lock on a byte far past any real end on Windows. Readers take
-// no lock.
+// step of a rewrite) holds one exclusive lock on the log while it changes
+// it. Natively that is flock() on the log file (per open file, so closing
+// another handle on the same file does not drop it, and it works between
+// processes). Windows cannot give a file's name to another file while any
+// process has it open, so there the lock is a named mutex for the log's
+// full path, taken before the log is opened: nobody holds the log open
+// while waiting. Readers take no lock.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +36,8 @@ struct FileOps {
     long (*writeAtEnd)(FileHandle h, const void* data, std::size_t size);
     // Cuts the file back to the size. 0 or -1.
     int (*truncateFile)(FileHandle h, std::int64_t size);
+    // Closes the file but keeps the lock, so that the file can be renamed.
+    void (*keepOnlyLock)(FileHandle h);
     // Closes the handle, releasing its lock.
     void (*closeFile)(FileHandle h);
     // Flushes a stream to the disk (fflush, then fsync / FlushFileBuffers). 0 or -1.

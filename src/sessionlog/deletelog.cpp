@@ -102,6 +102,8 @@ int ReplaceLog(Copy copy, const SessionRecord* unwanted)
         if (locked == NO_FILE || !ops.sameFile(log->stream, locked)) {
             ShowError(102, LogFilePath.c_str());
             ok = false;
+        } else {
+            ops.keepOnlyLock(locked);
         }
     }
     ok = ok && CarryOverAppended(*log, out, unwanted) && FlushNewLog(out);

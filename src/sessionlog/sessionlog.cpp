@@ -140,7 +140,7 @@ Prepared PrepareLogFile(const std::string& path, const std::string& backupPath)
         kind = InspectHeader(path);
         if (kind == HEADER_LOG)
             result = PREPARE_READY;
-        else if (kind == HEADER_FOREIGN && ops.replaceFile(path.c_str(), backupPath.c_str()) == 0)
+        else if (kind == HEADER_FOREIGN && (ops.keepOnlyLock(locked), ops.replaceFile(path.c_str(), backupPath.c_str()) == 0))
             result = CreateEmptyLog(path) ? PREPARE_MOVED_ASIDE : PREPARE_FAILED;
         ops.closeFile(locked);
         return result;
@@ -362,7 +362,10 @@ void CloseSessionLog(SessionLogPtr& log)
     log.reset();
 }
 
-int ReadScannedRecord(SessionLog& log, ScannedRecord& out)
+namespace {
+
+// The next record's bytes in the block: 0 (raw set), 1 end of file, -1 error.
+int NextRecordBytes(SessionLog& log, const unsigned char*& raw)
 {
     if (!log.stream)
         return -1;
@@ -382,13 +385,28 @@ int ReadScannedRecord(SessionLog& log, ScannedRecord& out)
         return -1;
     }
     // A last record cut inside its extra bytes still has all its fields.
-    const unsigned char* raw = log.block.data() + log.blockPosition;
+    raw = log.block.data() + log.blockPosition;
     log.blockPosition += std::min(available, stride);
+    return 0;
+}
+
+// The instant recomputed from the local time (HackFlags bit 0).
+void ApplyHackFlags(SessionRecord& record)
+{
+    record.localTime.tm_isdst = -1;
+    record.time = MakeLocalTime(record.localTime);
+}
+
+} // namespace
+
+int ReadScannedRecord(SessionLog& log, ScannedRecord& out)
+{
+    const unsigned char* raw = nullptr;
+    if (int result = NextRecordBytes(log, raw); result != 0)
+        return result;
     if (HackFlags & 1u) {
-        // The instant is recomputed from the local time: decode everything.
         DecodeSessionRecord(raw, out.record);
-        out.record.localTime.tm_isdst = -1;
-        out.record.time = MakeLocalTime(out.record.localTime);
+        ApplyHackFlags(out.record);
         out.decoded = true;
         out.magic = out.record.magic;
         out.kind = out.record.kind;
@@ -416,11 +434,13 @@ SessionRecord DecodeScannedRecord(const ScannedRecord& scanned)
 
 int ReadSessionRecord(SessionLog& log, SessionRecord& record)
 {
-    ScannedRecord scanned;
-    int result = ReadScannedRecord(log, scanned);
-    if (result == 0)
-        record = DecodeScannedRecord(scanned);
-    return result;
+    const unsigned char* raw = nullptr;
+    if (int result = NextRecordBytes(log, raw); result != 0)
+        return result;
+    DecodeSessionRecord(raw, record);
+    if (HackFlags & 1u)
+        ApplyHackFlags(record);
+    return 0;
 }
 
 void ContinueAfterEnd(SessionLog& log)

@@ -47,35 +47,68 @@ int Win32ProfileReadSectionNames(const char* file, char* buf, int size)
 const ProfileBackend Win32ProfileBackend = {Win32ProfileRead, Win32ProfileWrite, Win32ProfileReadSection,
                                             Win32ProfileReadSectionNames};
 
-// Every writer of the log holds an exclusive lock on a byte far past any
-// real end: appenders, moving a foreign file aside, the last step of a
-// rewrite. Handles are shared for deletion so that a rewrite can give the
-// log's name to the new file while appenders wait for the lock.
-OVERLAPPED LockPosition()
+// The writers' lock: a named mutex for the log's full path, waited for
+// before the log is opened. Windows (and Wine) refuse to give a file's name
+// to another file while any process has it open, so a lock on the log file
+// itself would keep every waiting appender holding it open and make the
+// rename at the end of a rewrite fail.
+struct Win32Lock {
+    HANDLE mutex = nullptr;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    bool owned = false;
+    std::string path;
+};
+
+Win32Lock* AsLock(FileHandle h)
 {
-    OVERLAPPED at{};
-    at.OffsetHigh = 0x40000000;  // byte 2^62
-    return at;
+    return reinterpret_cast<Win32Lock*>(h);
 }
 
-HANDLE AsHandle(FileHandle h)
+std::string MutexName(const char* path)
 {
-    return reinterpret_cast<HANDLE>(h);
+    char full[MAX_PATH * 2];
+    DWORD n = GetFullPathNameA(path, sizeof full, full, nullptr);
+    std::string name = n > 0 && n < sizeof full ? full : path;
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a of the upper-cased path
+    for (char c : name) {
+        hash ^= static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c == '/' ? '\\' : c);
+        hash *= 1099511628211ull;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "Local\\tolvane-log-%016llx", static_cast<unsigned long long>(hash));
+    return text;
 }
 
 FileHandle Win32OpenForAppend(const char* path)
 {
     // The file must exist already: a log is never created here, headerless.
-    HANDLE h = CreateFileA(path, FILE_READ_DATA | FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    return h == INVALID_HANDLE_VALUE ? NO_FILE : reinterpret_cast<FileHandle>(h);
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return NO_FILE;
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, MutexName(path).c_str());
+    if (!mutex)
+        return NO_FILE;
+    Win32Lock* lock = new Win32Lock;
+    lock->mutex = mutex;
+    lock->path = path;
+    return reinterpret_cast<FileHandle>(lock);
 }
 
 int Win32LockFile(FileHandle h)
 {
-    OVERLAPPED at = LockPosition();
-    return LockFileEx(AsHandle(h), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at) ? 0 : -1;
+    Win32Lock* lock = AsLock(h);
+    DWORD waited = WaitForSingleObject(lock->mutex, INFINITE);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED)  // abandoned: its owner was killed
+        return -1;
+    lock->owned = true;
+    lock->file = CreateFileA(lock->path.c_str(), FILE_READ_DATA | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    return lock->file == INVALID_HANDLE_VALUE ? -1 : 0;
+}
+
+bool Win32IsNamedFile(FileHandle h, const char*)
+{
+    return AsLock(h)->file != INVALID_HANDLE_VALUE;  // opened by its name under the lock
 }
 
 bool SameFileInfo(HANDLE a, HANDLE b)
@@ -86,27 +119,16 @@ bool SameFileInfo(HANDLE a, HANDLE b)
            x.nFileIndexLow == y.nFileIndexLow;
 }
 
-bool Win32IsNamedFile(FileHandle h, const char* path)
-{
-    HANDLE named = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (named == INVALID_HANDLE_VALUE)
-        return false;
-    bool same = SameFileInfo(AsHandle(h), named);
-    CloseHandle(named);
-    return same;
-}
-
 bool Win32SameFile(std::FILE* stream, FileHandle h)
 {
     HANDLE s = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-    return s != INVALID_HANDLE_VALUE && SameFileInfo(s, AsHandle(h));
+    return s != INVALID_HANDLE_VALUE && SameFileInfo(s, AsLock(h)->file);
 }
 
 std::int64_t Win32FileSize(FileHandle h)
 {
     LARGE_INTEGER size;
-    return GetFileSizeEx(AsHandle(h), &size) ? size.QuadPart : -1;
+    return GetFileSizeEx(AsLock(h)->file, &size) ? size.QuadPart : -1;
 }
 
 long Win32WriteAtEnd(FileHandle h, const void* data, std::size_t size)
@@ -114,9 +136,10 @@ long Win32WriteAtEnd(FileHandle h, const void* data, std::size_t size)
     // Under the lock no other writer moves the end between these two steps.
     LARGE_INTEGER zero{};
     DWORD written = 0;
-    if (size > MAXDWORD || !SetFilePointerEx(AsHandle(h), zero, nullptr, FILE_END))
+    HANDLE file = AsLock(h)->file;
+    if (size > MAXDWORD || !SetFilePointerEx(file, zero, nullptr, FILE_END))
         return -1;
-    if (!WriteFile(AsHandle(h), data, static_cast<DWORD>(size), &written, nullptr) && written == 0)
+    if (!WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == 0)
         return -1;
     return static_cast<long>(written);
 }
@@ -125,14 +148,26 @@ int Win32TruncateFile(FileHandle h, std::int64_t size)
 {
     LARGE_INTEGER at;
     at.QuadPart = size;
-    return SetFilePointerEx(AsHandle(h), at, nullptr, FILE_BEGIN) && SetEndOfFile(AsHandle(h)) ? 0 : -1;
+    HANDLE file = AsLock(h)->file;
+    return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file) ? 0 : -1;
+}
+
+void Win32KeepOnlyLock(FileHandle h)
+{
+    Win32Lock* lock = AsLock(h);
+    if (lock->file != INVALID_HANDLE_VALUE)
+        CloseHandle(lock->file);
+    lock->file = INVALID_HANDLE_VALUE;
 }
 
 void Win32CloseFile(FileHandle h)
 {
-    OVERLAPPED at = LockPosition();
-    UnlockFileEx(AsHandle(h), 0, 1, 0, &at);
-    CloseHandle(AsHandle(h));
+    Win32Lock* lock = AsLock(h);
+    Win32KeepOnlyLock(h);
+    if (lock->owned)
+        ReleaseMutex(lock->mutex);
+    CloseHandle(lock->mutex);
+    delete lock;
 }
 
 int Win32FlushToDisk(std::FILE* stream)
@@ -218,7 +253,7 @@ int Win32WriteAll(std::FILE* stream, const void* data, std::size_t size)
 
 const FileOps Win32FileOps = {
     Win32OpenForAppend, Win32LockFile,    Win32IsNamedFile,     Win32SameFile,
-    Win32FileSize,      Win32WriteAtEnd,  Win32TruncateFile,    Win32CloseFile,
+    Win32FileSize,      Win32WriteAtEnd,  Win32TruncateFile,    Win32KeepOnlyLock,    Win32CloseFile,
     Win32FlushToDisk,   Win32ReplaceFile, Win32KeepBackup,      Win32RenameNoReplace,
     Win32RemoveFile,    Win32CreateNew,   Win32RemoveAbandoned, Win32WriteAll};
 
