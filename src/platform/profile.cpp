@@ -1,10 +1,13 @@
 #include "platform/profile.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <new>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -82,13 +85,19 @@ bool HasLineBreak(const char* text)
 }
 
 // Calls a GetPrivateProfileSection-style reader with a buffer that doubles
-// while the result fills it, up to maxBytes of text.
+// while the result fills it, up to maxBytes of text. It starts at the file's
+// size, which its text cannot exceed: some systems take time in proportion
+// to the file for every call.
 template <class Read>
-int ReadGrowing(std::size_t maxBytes, std::string& text, Read read)
+int ReadGrowing(const std::string& file, std::size_t maxBytes, std::string& text, Read read)
 {
     try {
         const std::size_t cap = maxBytes < INT_MAX - 2 ? maxBytes + 2 : INT_MAX;
-        std::size_t size = cap < 8192 ? cap : 8192;
+        std::error_code ec;
+        const auto fileSize = std::filesystem::file_size(file, ec);
+        std::size_t size = ec ? 8192 : std::max<std::size_t>(fileSize + 2, 8192);
+        if (size > cap)
+            size = cap;
         std::vector<char> buf;
         for (;;) {
             buf.assign(size, '\0');
@@ -187,7 +196,7 @@ int ProfileReadSection(const std::string& file, const char* section, std::size_t
     out = ProfileSection{};
     std::string text;
     const ProfileBackend& backend = CurrentProfileBackend();
-    if (ReadGrowing(maxBytes, text,
+    if (ReadGrowing(file, maxBytes, text,
                     [&](char* buf, int size) { return backend.readSection(file.c_str(), section, buf, size); }) != 0)
         return -1;
     try {
@@ -229,7 +238,7 @@ int ProfileSectionNames(const std::string& file, std::size_t maxBytes, std::vect
     names.clear();
     std::string text;
     const ProfileBackend& backend = CurrentProfileBackend();
-    if (ReadGrowing(maxBytes, text, [&](char* buf, int size) { return backend.readSectionNames(file.c_str(), buf, size); }) != 0)
+    if (ReadGrowing(file, maxBytes, text, [&](char* buf, int size) { return backend.readSectionNames(file.c_str(), buf, size); }) != 0)
         return -1;
     try {
         for (const std::string& name : Pieces(text))

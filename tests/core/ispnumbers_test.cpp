@@ -38,14 +38,6 @@ TEST_F(IspNumbersTest, AllocationTakesTheLowestUnusedNumber)
     EXPECT_EQ(4, AllocateIspId());
     EXPECT_EQ("1,3,4", Global("ActiveIDs"));
     EXPECT_EQ("2", Global("ReservedIDs"));
-    IdList all;
-    for (int i = 1; i <= MAX_ISP_ID; ++i)
-        all.push_back(i);
-    Put("ActiveIDs", nullptr);
-    Put("ReservedIDs", FormatIdList(all).c_str());
-    EXPECT_EQ(-2, AllocateIspId());
-    EXPECT_EQ("<none>", Global("ActiveIDs"));
-    EXPECT_EQ(1, GetDefaultIsp());  // nothing left: the default still never fails
 }
 
 TEST_F(IspNumbersTest, DefaultIspComesFromTheKeyThenTheFirstActiveThenANewNumber)

@@ -34,7 +34,6 @@ protected:
         PinClock(LocalInstant(2026, 3, 20, 12, 0, 0));
     }
     void Put(const char* section, const char* key, const char* value) { ProfileWrite(IniFilePath, section, key, value); }
-    void Fresh(const char* section) { ProfileWrite(IniFilePath, section, nullptr, nullptr); }
     void Replace(const std::string& text)
     {
         testsupport::WriteFileBytes(IniFilePath, text);
@@ -339,6 +338,8 @@ TEST_F(TariffStoreTest, NoNumberLeftIsError118)
     EXPECT_EQ(LoadTariffTable(Now(), t), -1);
     EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{118});
     EXPECT_TRUE(t.Isps.empty());
+    EXPECT_EQ(Get("Global", "ActiveIDs"), "<missing>");
+    EXPECT_EQ(GetDefaultIsp(), 1);  // the default still never fails
 }
 
 // Counts no real tariff has, in one section or multiplied over the table,
