@@ -31,17 +31,19 @@ std::int64_t At(const char* when)
     return LocalInstant(y, mo, d, h, mi, s);
 }
 
-// The totals of a record on one line; frames without time are left out.
+// The totals of a record on one line: the frames with time or cost, then
+// total, prepaid used, remainder and its time, payable, connections, last
+// session.
 std::string Summary(const TariffRecord& r)
 {
     std::string s;
     for (std::size_t i = 0; i < r.FrameTime.size(); ++i)
         if (r.FrameTime[i] != 0 || r.FrameCost[i] != 0)
             s += r.FrameNames[i] + " " + FormatDuration(r.FrameTime[i]) + " " + FormatAmount(r.FrameCost[i]) + ", ";
-    return s + "total " + FormatAmount(r.TotalFrameCost) + "; prepaid " + FormatAmount(r.PrepaidUsed) +
-           "; remainder " + FormatAmount(r.Remainder) + " " + FormatDuration(r.RemainderTime) + "; payable " +
-           FormatAmount(r.AmountPayable) + "; conns " + std::to_string(r.Connections) + "; last " +
-           FormatDuration(r.LastSessionTime);
+    for (double v : {r.TotalFrameCost, r.PrepaidUsed, r.Remainder})
+        s += FormatAmount(v) + " ";
+    return s + FormatDuration(r.RemainderTime) + " " + FormatAmount(r.AmountPayable) + " " +
+           std::to_string(r.Connections) + " " + FormatDuration(r.LastSessionTime);
 }
 
 const char* const BaseSettings = "[Global]\nActiveIDs=1\n[Phone]\nDescription=Phone\nFrame0=0.010000,Flat\n"
@@ -66,33 +68,27 @@ TEST_F(ChargingScenarioTest, WorkedExamples)
     };
     const Scenario scenarios[] = {
         {"peak into off-peak", "", {{S, "2026-03-02 17:30:00"}, {E, "2026-03-02 18:30:00"}},
-         "Off 00:30:00 1.50, Peak 00:30:00 3.00, total 4.50; prepaid 0.00; remainder -4.50 01:30:00; payable 4.50; "
-         "conns 1; last 01:00:00",
-         "Flat 01:00:00 0.60, total 0.60; prepaid 0.00; remainder -0.60 01:00:00; payable 0.60; conns 1; last 01:00:00"},
+         "Off 00:30:00 1.50, Peak 00:30:00 3.00, 4.50 0.00 -4.50 01:30:00 4.50 1 01:00:00",
+         "Flat 01:00:00 0.60, 0.60 0.00 -0.60 01:00:00 0.60 1 01:00:00"},
         {"connection charge on every slice", "ConnectCharge=0.200000\n",
          {{S, "2026-03-02 17:30:00"}, {E, "2026-03-02 18:30:00"}},
-         "Off 00:30:00 1.70, Peak 00:30:00 3.20, total 4.90; prepaid 0.00; remainder -4.90 01:38:00; payable 4.90; "
-         "conns 1; last 01:00:00",
-         nullptr},
+         "Off 00:30:00 1.70, Peak 00:30:00 3.20, 4.90 0.00 -4.90 01:38:00 4.90 1 01:00:00", nullptr},
         {"minimum charge", "MinCharge=0.500000\n", {{S, "2026-03-02 20:00:00"}, {E, "2026-03-02 20:00:10"}},
-         "Off 00:01:00 0.50, total 0.50; prepaid 0.00; remainder -0.50 00:10:00; payable 0.50; conns 1; last 00:01:00",
-         "Flat 00:01:00 0.01, total 0.01; prepaid 0.00; remainder -0.01 00:01:00; payable 0.01; conns 1; last 00:01:00"},
+         "Off 00:01:00 0.50, 0.50 0.00 -0.50 00:10:00 0.50 1 00:01:00",
+         "Flat 00:01:00 0.01, 0.01 0.00 -0.01 00:01:00 0.01 1 00:01:00"},
         {"exception day", "NumExceptions=1\nDayException0=2026/03/02\n",
          {{S, "2026-03-02 17:30:00"}, {E, "2026-03-02 18:30:00"}},
-         "Holiday 01:00:00 0.60, total 0.60; prepaid 0.00; remainder -0.60 00:12:00; payable 0.60; conns 1; "
-         "last 01:00:00",
-         nullptr},
+         "Holiday 01:00:00 0.60, 0.60 0.00 -0.60 00:12:00 0.60 1 01:00:00", nullptr},
         {"accumulated before rounding", "AccumulateBeforeRounding=1\n",
          {{S, "2026-03-03 20:00:00"}, {E, "2026-03-03 20:00:30"}, {S, "2026-03-03 20:01:00"},
           {E, "2026-03-03 20:01:30"}, {S, "2026-03-03 20:02:00"}, {E, "2026-03-03 20:02:30"}},
-         "Off 00:02:00 0.10, total 0.10; prepaid 0.00; remainder -0.10 00:02:00; payable 0.10; conns 3; last 00:01:00",
+         "Off 00:02:00 0.10, 0.10 0.00 -0.10 00:02:00 0.10 3 00:01:00",
          // 0.01 + 0.01 + 0.01 is a hair above 0.03: the time is truncated, not rounded.
-         "Flat 00:03:00 0.03, total 0.03; prepaid 0.00; remainder -0.03 00:02:59; payable 0.03; conns 3; last 00:01:00"},
+         "Flat 00:03:00 0.03, 0.03 0.00 -0.03 00:02:59 0.03 3 00:01:00"},
         {"a zero-length session is no connection", "",
          {{S, "2026-03-03 10:00:00"}, {E, "2026-03-03 10:01:01"}, {S, "2026-03-03 11:00:00"},
           {E, "2026-03-03 11:00:00"}},
-         "Off 00:02:00 0.10, total 0.10; prepaid 0.00; remainder -0.10 00:02:00; payable 0.10; conns 1; last 00:00:00",
-         nullptr},
+         "Off 00:02:00 0.10, 0.10 0.00 -0.10 00:02:00 0.10 1 00:00:00", nullptr},
     };
     for (const Scenario& s : scenarios) {
         std::filesystem::remove(LogFilePath);

@@ -35,7 +35,7 @@ TEST(JoinPath, AddsOneSeparatorOnlyWhereNeeded)
 
 class FileLocationsTest : public testsupport::ProgramDirTest {};
 
-TEST_F(FileLocationsTest, FilesLiveBesideTheProgram)
+TEST_F(FileLocationsTest, FilesLiveBesideTheProgramWhoseFolderIsMadeIfMissing)
 {
     const std::string dir = (Dir() / "Program Files").string();
     ASSERT_EQ(0, SetUpFileLocations(dir + "/tolvane.exe"));
@@ -46,6 +46,11 @@ TEST_F(FileLocationsTest, FilesLiveBesideTheProgram)
     EXPECT_EQ(JoinPath(dir, "tolvane.bak"), BackupFilePath);
     EXPECT_EQ(JoinPath(dir, "tolvane.err"), ErrorLogPath);
     EXPECT_EQ(dir + "/tolvanew.hlp", HelpFilePath);
+    testsupport::WriteFileBytes(File("plainfile"), "x");
+    const std::string blocked = (Dir() / "plainfile" / "sub").string();
+    EXPECT_EQ(-1, SetUpFileLocations(blocked + "/tolvane.exe"));
+    ASSERT_EQ(std::vector<ErrorCode>{111}, testsupport::RecordedCodes());
+    EXPECT_EQ("Unable to create directory " + blocked + ".", testsupport::RecordedErrors()[0].text);
 
     ASSERT_EQ(0, SetUpFileLocations("C:\\tolvane.exe"));
     EXPECT_EQ("C:", ProgramDirectory);
@@ -55,15 +60,6 @@ TEST_F(FileLocationsTest, FilesLiveBesideTheProgram)
     EXPECT_EQ("", ProgramDirectory);
     EXPECT_EQ("tolvane.ini", IniFilePath);
     EXPECT_EQ("tolvanew.hlp", HelpFilePath);
-}
-
-TEST_F(FileLocationsTest, UncreatableDirectoryIsError111)
-{
-    testsupport::WriteFileBytes(File("plainfile"), "x");
-    const std::string dir = (Dir() / "plainfile" / "sub").string();
-    EXPECT_EQ(-1, SetUpFileLocations(dir + "/tolvane.exe"));
-    ASSERT_EQ(std::vector<ErrorCode>{111}, testsupport::RecordedCodes());
-    EXPECT_EQ("Unable to create directory " + dir + ".", testsupport::RecordedErrors()[0].text);
 }
 
 TEST_F(FileLocationsTest, GlobalDeleteSettingsReadLeniently)

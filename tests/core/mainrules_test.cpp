@@ -48,10 +48,8 @@ TEST(OnlineTooltip, NameAndTimeOnlineWithinSixtyThreeCharacters)
         std::int64_t online;  // seconds since the connection
         std::string expected;
     } rows[] = {
-        {"Demon", 100000, "Demon 27:46:40"},
-        {"Demon", -30, "Demon 00:00:00"},  // clock set back below the start
-        {"", 65, "Tolvane (online) 00:01:05"},
-        {sixty, 3599, long54 + " 00:59:59"},
+        {"Demon", 100000, "Demon 27:46:40"}, {"Demon", -30, "Demon 00:00:00"},  // clock set back below the start
+        {"", 65, "Tolvane (online) 00:01:05"},   {sixty, 3599, long54 + " 00:59:59"},
         {sixty, 360000, (long54 + " 100:00:00").substr(0, 63)},  // the end is cut off
     };
     for (const auto& c : rows)
