@@ -44,7 +44,8 @@ std::string ReadFileBytes(const std::filesystem::path& path)
 
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 void ProgramDirTest::SetUp()

@@ -12,7 +12,6 @@ namespace {
 
 struct PageLog {
     std::vector<std::string> calls;
-    bool loaded = true;
 };
 
 int Fields(HWND page, int mode)
@@ -28,14 +27,9 @@ int Fields(HWND page, int mode)
     return 0;
 }
 
-bool Loaded(HWND page)
-{
-    return PageContext<PageLog>(page)->loaded;
-}
-
 const CommandRow PageRows[] = {Swallow(IDOK, 0), Swallow(IDCANCEL, 0)};
 DialogTable PageTable = {nullptr, RowCount(PageRows), PageRows, nullptr, 0, 0, 0};
-const PageRules Rules = {Fields, Loaded};
+const PageRules Rules = {Fields, nullptr};
 
 INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
