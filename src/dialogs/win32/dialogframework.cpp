@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_ui.h"
@@ -158,17 +159,20 @@ void* PageContextPointer(HWND page)
 INT_PTR RunPropertySheet(HWND owner, const char* caption, const PageEntry* pages, int count, void* const* contexts)
 {
     std::vector<PageHost> hosts(static_cast<std::size_t>(count));
-    std::vector<PROPSHEETPAGEA> records(static_cast<std::size_t>(count));
+    // The sheet steps through the page records by their dwSize, so the
+    // records of the short form lie that far apart, not sizeof apart.
+    std::vector<unsigned char> records(static_cast<std::size_t>(count) * PROPSHEETPAGEA_V1_SIZE);
     for (int i = 0; i < count; ++i) {
         hosts[i] = PageHost{pages[i].helpContext, contexts ? contexts[i] : nullptr};
-        PROPSHEETPAGEA& record = records[i];
-        record = PROPSHEETPAGEA{};
+        PROPSHEETPAGEA record{};
         record.dwSize = PROPSHEETPAGEA_V1_SIZE;
         record.dwFlags = PSP_HASHELP;
         record.hInstance = ProgramInstance;
         record.pszTemplate = MAKEINTRESOURCEA(pages[i].templateId);
         record.pfnDlgProc = pages[i].procedure;
         record.lParam = reinterpret_cast<LPARAM>(&hosts[i]);
+        std::memcpy(records.data() + static_cast<std::size_t>(i) * PROPSHEETPAGEA_V1_SIZE, &record,
+                    PROPSHEETPAGEA_V1_SIZE);
     }
     PROPSHEETHEADERA header{};
     header.dwSize = PROPSHEETHEADERA_V1_SIZE;
@@ -178,7 +182,7 @@ INT_PTR RunPropertySheet(HWND owner, const char* caption, const PageEntry* pages
     header.pszCaption = caption;
     header.nPages = static_cast<UINT>(count);
     header.nStartPage = 0;
-    header.ppsp = records.data();
+    header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(records.data());
     return Api.PropertySheetA(&header);
 }
 
