@@ -47,7 +47,12 @@ bool GroupValue(int checked, int fallback, int error, bool check, int& value)
 int MonitorPageFields(const MonitorForm& form, int mode)
 {
     const bool check = (mode & FIELDS_CHECK) != 0;
+    // What the page does not show (the keys the connection dialogs own)
+    // goes back as read, normalised.
     MonitorState values;
+    if (mode & FIELDS_STORE)
+        ReadMonitorSettings(values);
+    values.AlertSound.clear();
     if (!GroupValue(form.alert, ALERT_NONE, 1016, check, values.AlertOnConnect))
         return -1;
     if (values.AlertOnConnect == ALERT_SOUND) {
@@ -67,14 +72,6 @@ int MonitorPageFields(const MonitorForm& form, int mode)
     if (!(mode & FIELDS_STORE))
         return 0;
 
-    // The keys the connection dialogs own go back as read, normalised.
-    const TelephonySettings telephony = ReadTelephonySettings();
-    values.Device = telephony.Device;
-    values.PermanentLineID = telephony.PermanentLineID;
-    values.hasPermanentLineID = telephony.hasPermanentLineID;
-    values.Prompt = telephony.Prompt;
-    values.TrackInbound = telephony.TrackInbound;
-    values.RasPrompt = ReadRasPrompt();
     WriteMonitorSettings(values);
     if (form.autostart)
         RegisterAutostart();

@@ -10,7 +10,6 @@
 #include "dialogs/win32/dialogframework.h"
 #include "dialogs/win32/optionssheet.h"
 #include "platform/win32/win32_api.h"
-#include "platform/win32/win32_ui.h"
 #include "resource.h"
 #include "startup/errors.h"
 
@@ -132,10 +131,5 @@ const PageRules PrintRules = {Fields, nullptr};
 
 INT_PTR CALLBACK PrintPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const INT_PTR result = PageDispatch(PrintTable, PrintRules, page, message, wParam, lParam);
-    if (message == WM_INITDIALOG) {
-        SetReturnWindow(PrintTable, MainWindow);
-        OpenPage(page);
-    }
-    return result;
+    return OptionsPageDispatch(PrintTable, PrintRules, OpenPage, page, message, wParam, lParam);
 }

@@ -8,7 +8,6 @@
 #include "dialogs/generalpage.h"
 #include "dialogs/win32/dialogframework.h"
 #include "dialogs/win32/optionssheet.h"
-#include "platform/win32/win32_ui.h"
 #include "resource.h"
 
 namespace {
@@ -120,10 +119,5 @@ INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
             return TRUE;
         }
     }
-    const INT_PTR result = PageDispatch(GeneralTable, GeneralRules, page, message, wParam, lParam);
-    if (message == WM_INITDIALOG) {
-        SetReturnWindow(GeneralTable, MainWindow);
-        OpenPage(page);
-    }
-    return result;
+    return OptionsPageDispatch(GeneralTable, GeneralRules, OpenPage, page, message, wParam, lParam);
 }

@@ -7,6 +7,7 @@
 #include "dialogs/win32/dialogframework.h"
 #include "monitor/win32/autostartregistry.h"
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_ui.h"
 #include "resource.h"
 #include "startup/errors.h"
 
@@ -26,6 +27,18 @@ INT_PTR ShowOptionsSheet(HWND owner)
     const INT_PTR result = RunPropertySheet(owner, "Options", OptionsPages, static_cast<int>(RowCount(OptionsPages)));
     if (result == -1)
         ShowError(2010, static_cast<long>(GetLastError()));
+    return result;
+}
+
+INT_PTR OptionsPageDispatch(DialogTable& table, const PageRules& rules, void (*open)(HWND page), HWND page,
+                            UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const INT_PTR result = PageDispatch(table, rules, page, message, wParam, lParam);
+    if (message == WM_INITDIALOG) {
+        SetReturnWindow(table, MainWindow);
+        if (open)
+            open(page);
+    }
     return result;
 }
 

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "dialogs/win32/dialogframework.h"
+
 // Runs the sheet modally on its General page; reports 2010 when the sheet
 // cannot be created. The sheet's result (above 0 OK, 0 Cancel, -1 failed).
 INT_PTR ShowOptionsSheet(HWND owner);
@@ -15,6 +17,12 @@ INT_PTR CALLBACK IspPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
 INT_PTR CALLBACK MonitorPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK RecoveryPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK PrintPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+// What every page procedure does first: the page dispatcher and, on
+// initialisation, the main window as the return window and then `open`
+// (null: nothing) to fill the controls.
+INT_PTR OptionsPageDispatch(DialogTable& table, const PageRules& rules, void (*open)(HWND page), HWND page,
+                            UINT message, WPARAM wParam, LPARAM lParam);
 
 // Which of `count` radio buttons from firstId on is checked (its offset),
 // -1 when none.

@@ -7,7 +7,6 @@
 #include "dialogs/win32/optionssheet.h"
 #include "monitor/monitorpage.h"
 #include "monitor/win32/connectiondialogs.h"
-#include "platform/win32/win32_ui.h"
 #include "resource.h"
 #include "startup/errors.h"
 #include "startup/locations.h"
@@ -117,10 +116,5 @@ const PageRules MonitorRules = {Fields, nullptr};
 
 INT_PTR CALLBACK MonitorPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const INT_PTR result = PageDispatch(MonitorTable, MonitorRules, page, message, wParam, lParam);
-    if (message == WM_INITDIALOG) {
-        SetReturnWindow(MonitorTable, MainWindow);
-        OpenPage(page);
-    }
-    return result;
+    return OptionsPageDispatch(MonitorTable, MonitorRules, OpenPage, page, message, wParam, lParam);
 }

@@ -2,7 +2,6 @@
 // taken without asking.
 #include "dialogs/win32/dialogframework.h"
 #include "dialogs/win32/optionssheet.h"
-#include "platform/win32/win32_ui.h"
 #include "resource.h"
 #include "sessionlog/recoverypage.h"
 
@@ -44,10 +43,5 @@ const PageRules RecoveryRules = {Fields, nullptr};
 
 INT_PTR CALLBACK RecoveryPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const INT_PTR result = PageDispatch(RecoveryTable, RecoveryRules, page, message, wParam, lParam);
-    if (message == WM_INITDIALOG) {
-        SetReturnWindow(RecoveryTable, MainWindow);
-        OpenPage(page);
-    }
-    return result;
+    return OptionsPageDispatch(RecoveryTable, RecoveryRules, OpenPage, page, message, wParam, lParam);
 }

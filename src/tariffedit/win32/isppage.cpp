@@ -2,7 +2,6 @@
 // every ISP. Its buttons are not wired yet; the page stores nothing.
 #include "dialogs/win32/dialogframework.h"
 #include "dialogs/win32/optionssheet.h"
-#include "platform/win32/win32_ui.h"
 #include "resource.h"
 
 namespace {
@@ -26,8 +25,5 @@ const PageRules IspRules = {nullptr, nullptr};
 
 INT_PTR CALLBACK IspPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const INT_PTR result = PageDispatch(IspTable, IspRules, page, message, wParam, lParam);
-    if (message == WM_INITDIALOG)
-        SetReturnWindow(IspTable, MainWindow);
-    return result;
+    return OptionsPageDispatch(IspTable, IspRules, nullptr, page, message, wParam, lParam);
 }
