@@ -28,30 +28,29 @@ FakeKey& KeyOf(RunKey root)
     return Keys[root == RunKey::Machine ? 0 : 1];
 }
 
-long OpenRead(RunKey root, void** key)
+long Open(RunKey root, void** key, bool write)
 {
     FakeKey& k = KeyOf(root);
     *key = &k;
-    return !k.exists ? AUTOSTART_FILE_NOT_FOUND : k.readDenied;
+    if (write)
+        ++k.writeOpens;
+    return !k.exists ? AUTOSTART_FILE_NOT_FOUND : write ? k.writeDenied : k.readDenied;
+}
+
+long OpenRead(RunKey root, void** key)
+{
+    return Open(root, key, false);
 }
 
 long OpenWrite(RunKey root, void** key)
 {
-    FakeKey& k = KeyOf(root);
-    *key = &k;
-    ++k.writeOpens;
-    return !k.exists ? AUTOSTART_FILE_NOT_FOUND : k.writeDenied;
+    return Open(root, key, true);
 }
 
 long Create(RunKey root, void** key)
 {
-    FakeKey& k = KeyOf(root);
-    *key = &k;
-    ++k.writeOpens;
-    if (k.writeDenied)
-        return k.writeDenied;
-    k.exists = true;
-    return 0;
+    KeyOf(root).exists = true;
+    return Open(root, key, true);
 }
 
 long Query(void* key, const char* name, std::size_t size)
@@ -216,13 +215,6 @@ TEST_F(AutostartTest, UnregisteringRemovesBothAndOpensOnlyKeysHoldingTheValue)
     EXPECT_TRUE(User().values.empty());
     EXPECT_TRUE(IsAutostartRegistered());
     EXPECT_NE(std::string::npos, ErrorLog().find("Unable to open key: access denied (code 5)."));
-}
-
-TEST_F(AutostartTest, WithoutARegistryNothingIsRegistered)
-{
-    SetAutostartRegistry(nullptr);
-    RegisterAutostart();
-    EXPECT_FALSE(IsAutostartRegistered());
 }
 
 } // namespace

@@ -104,19 +104,6 @@ TEST_F(MonitorPageTest, StoringWithoutTheCheckTakesDefaultsButNeverGuessesTheTyp
     EXPECT_EQ("<none>", Key("Type"));
 }
 
-TEST_F(MonitorPageTest, TheFormOpensWithTheSettings)
-{
-    Settings("AlertOnConnect=2\r\nAlertSound=a.wav\r\nDelay=-30\r\nShowLog=0\r\nDevice=1\r\nConfirmExit=2\r\n");
-    const MonitorForm form = OpenMonitorForm();
-    EXPECT_EQ(2, form.alert);
-    EXPECT_EQ("a.wav", form.alertSound);
-    EXPECT_EQ("-30", form.delayText);
-    EXPECT_FALSE(form.showLog);
-    EXPECT_EQ(0, form.type);  // Telephony: a device is configured
-    EXPECT_EQ(2, form.confirmExit);
-    EXPECT_FALSE(form.autostart);  // no registry in the core tests
-}
-
 TEST_F(MonitorPageTest, ConnectionDialogsStoreTheirChoiceOrAskForIt)
 {
     Settings("PermanentLineID=5\r\n");

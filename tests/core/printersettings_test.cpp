@@ -54,17 +54,6 @@ TEST_F(PrinterSettingsTest, ReadRules)
     }
 }
 
-TEST_F(PrinterSettingsTest, TheFormOpensWithMarginsInSixDecimals)
-{
-    const PrintForm form = PrintFormFromSettings(Read("TopMargin=0.25\r\n"));
-    EXPECT_EQ("", form.faceName);
-    EXPECT_EQ("12", form.pointSize);
-    EXPECT_EQ("0.250000", form.topMargin);
-    EXPECT_EQ("1.000000", form.leftMargin);
-    EXPECT_TRUE(form.printPhone);
-    EXPECT_FALSE(form.separatePage);
-}
-
 TEST_F(PrinterSettingsTest, CheckingRefusesNegativeNumbersAndStoringReplacesThem)
 {
     Read("FontFaceName=Courier\r\n");
