@@ -1,4 +1,4 @@
-// The Options sheet: five pages, each specified by its own file; the sheet
+// The Options sheet: five pages, each in a file of its own; the sheet
 // only assembles them.
 #include "dialogs/win32/optionssheet.h"
 
