@@ -6,7 +6,6 @@
 
 #include "charging/charging.h"
 #include "monitor/monitorstate.h"
-#include "platform/profile.h"
 #include "startup/errors.h"
 #include "startup/locations.h"
 
@@ -63,13 +62,6 @@ std::string OnlineTooltip(const std::string& description, std::int64_t now, std:
     if (text.size() > TOOLTIP_MAX)
         text.resize(TOOLTIP_MAX);
     return text;
-}
-
-int ReadPreviousDefault()
-{
-    const std::string text = ProfileGetString(IniFilePath, "Windows", "PreviousDefault", "", 32);
-    const int value = std::atoi(text.c_str());
-    return value < 0 || value > 2 ? 0 : value;
 }
 
 LocalTime ProposedReportDate(const LocalTime& today, int previousDefault)

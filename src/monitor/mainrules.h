@@ -5,6 +5,8 @@
 #include <string>
 
 #include "platform/localtime.h"
+// ReadPreviousDefault lives with the General page, which owns the key.
+#include "dialogs/generalpage.h"
 
 // What a close request of the main window leads to.
 enum CloseStep {
@@ -29,9 +31,6 @@ inline constexpr std::size_t TOOLTIP_MAX = 63;
 // The ISP's description (at most 54 characters; "Tolvane (online)" when
 // empty) and the time online since eventTime as " HH:MM:SS".
 std::string OnlineTooltip(const std::string& description, std::int64_t now, std::int64_t eventTime);
-
-// [Windows] PreviousDefault: 0 a month back, 1 a week back, 2 today.
-int ReadPreviousDefault();
 
 // The date the Enter Date dialog proposes, normalised.
 LocalTime ProposedReportDate(const LocalTime& today, int previousDefault);

@@ -1,5 +1,6 @@
 // Enter Date (dialog 154): the date whose billing periods the "Previous"
 // report shows.
+#include "dialogs/generalpage.h"
 #include "dialogs/win32/dialogframework.h"
 #include "monitor/mainrules.h"
 #include "monitor/win32/mainwindow.h"
