@@ -230,7 +230,8 @@ TEST_F(PortableProfileFile, AFailedWriteLeavesTheOldFileWhole)
     const std::string file = File("tolvane.ini").string();
     const std::string original =
         "[Global]\r\nActiveIDs=1,2\r\n[ISP1]\r\nDescription=One\r\n[ISP2]\r\nDescription=Two\r\n[Phone]\r\nFrame0=1\r\n";
-    FileOps fullDisk = CurrentFileOps();
+    const FileOps* saved = &CurrentFileOps();
+    FileOps fullDisk = *saved;
     fullDisk.writeAll = [](std::FILE* f, const void* data, std::size_t size) {
         std::fwrite(data, 1, size / 2, f);
         errno = ENOSPC;
@@ -245,7 +246,7 @@ TEST_F(PortableProfileFile, AFailedWriteLeavesTheOldFileWhole)
         ProfileFlush(file);
         SetFileOps(failing);
         EXPECT_FALSE(ProfileWrite(file, "ISP1", "Description", "Changed"));
-        SetFileOps(nullptr);
+        SetFileOps(saved);
         EXPECT_EQ(original, ReadFileBytes(file));
         EXPECT_EQ("One", ProfileGetString(file, "ISP1", "Description"));
         EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(Dir()), {}));

@@ -255,13 +255,14 @@ TEST_F(TariffStoreTest, TableRoundTrip)
 TEST_F(TariffStoreTest, AFailedWriteFailsTheSave)
 {
     PortableBackend portable;
-    FileOps full = CurrentFileOps();
+    const FileOps* saved = &CurrentFileOps();
+    FileOps full = *saved;
     full.writeAll = [](std::FILE*, const void*, std::size_t) { return -1; };
     SetFileOps(&full);
     TariffTable table;
     table.Isps = {RichTariff(1, "Demon")};
     EXPECT_EQ(SaveTariffTable(table), -1);
-    SetFileOps(nullptr);
+    SetFileOps(saved);
     EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{115});
 }
 

@@ -2,6 +2,7 @@
 // its buttons, monitoring with scripted monitors, the tray, closing, and
 // the Enter Date dialog.
 #include <windows.h>
+#include <prsht.h>
 
 #include <cstring>
 #include <mutex>
@@ -148,6 +149,7 @@ TEST_F(MainWindowTest, TariffsThatFailToLoadListOneIspQuietlyAtStartAndLoudlyAft
     EXPECT_EQ(IspList(), fallback);
     EXPECT_TRUE(RecordedCodes().empty()) << "no box while the window opens";
     EXPECT_NE(testsupport::ReadFileBytes(File("tolvane.err")).find("Insufficient memory."), std::string::npos);
+    Then([](HWND sheet) { harness::PressSheetButton(sheet, PSBTN_CANCEL); });
     Command(IDC_OPTIONS);
     EXPECT_EQ(IspList(), fallback);
     EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{105}));

@@ -2,11 +2,13 @@
 // it: nothing cut off, context help only for controls the template has, the
 // Help button's topic, the default button and the tab order.
 #include <windows.h>
+#include <prsht.h>
 
 #include <set>
 
 #include "charging/charging.h"
 #include "charging/win32/usagedialog.h"
+#include "dialogs/win32/optionssheet.h"
 #include "dialogs/win32/smalldialogs.h"
 #include "harness.h"
 #include "monitor/win32/controller.h"
@@ -39,6 +41,33 @@ void Modal(const Step& check, void (*run)())
         harness::Press(d, IDCANCEL);
     });
     run();
+}
+
+// A page as the Options sheet shows it; `inside` opens a dialog from it.
+void OptionsPage(int index, const Step& check, void (*inside)(HWND page) = nullptr)
+{
+    harness::Then([=](HWND sheet) {
+        harness::ShowPage(sheet, index);
+        HWND page = harness::CurrentPage(sheet);
+        if (inside)
+            inside(page);
+        else
+            check(page);
+        harness::PressSheetButton(sheet, PSBTN_CANCEL);
+    });
+    if (inside) {
+        harness::Then([check](HWND d) {
+            check(d);
+            harness::Press(d, IDCANCEL);
+        });
+    }
+    ShowOptionsSheet(nullptr);
+}
+
+void Configure(HWND page, int type)
+{
+    harness::Click(page, type);
+    harness::Press(page, IDC_MON_CONFIGURE);
 }
 
 const TemplateRow Rows[] = {
@@ -78,6 +107,17 @@ const TemplateRow Rows[] = {
      }},
     {IDD_CRASHRECOVERY, "crash-recovery", IDOK, {},
      [](HWND, const Step& check) { Modal(check, [] { RunCrashRecoveryDialog(nullptr, DO_NOTHING); }); }},
+    {IDD_GENERALPAGE, "options-general", 0, {}, [](HWND, const Step& check) { OptionsPage(0, check); }},
+    {IDD_ISPPAGE, "options-isp", 0, {}, [](HWND, const Step& check) { OptionsPage(1, check); }},
+    {IDD_MONITORPAGE, "options-monitor", 0, {}, [](HWND, const Step& check) { OptionsPage(2, check); }},
+    {IDD_RECOVERYPAGE, "options-recovery", 0, {}, [](HWND, const Step& check) { OptionsPage(3, check); }},
+    {IDD_PRINTPAGE, "options-print", 0, {}, [](HWND, const Step& check) { OptionsPage(4, check); }},
+    {IDD_TELEPHONY, "monitor-telephony", IDOK, {}, [](HWND, const Step& check) {
+         OptionsPage(2, check, [](HWND page) { Configure(page, IDC_MON_TELEPHONY); });
+     }},
+    {IDD_RASOPTIONS, "monitor-ras", IDOK, {}, [](HWND, const Step& check) {
+         OptionsPage(2, check, [](HWND page) { Configure(page, IDC_MON_RAS); });
+     }},
 };
 
 INT_PTR CALLBACK StubProc(HWND, UINT message, WPARAM, LPARAM)

@@ -27,25 +27,26 @@ struct TelephonyDialogState {
     std::vector<ModemEntry> modems;
 };
 
-TelephonyDialogState Telephony;
+TelephonyDialogState telephonyDialog;
 
 void CALLBACK TelephonyDialogCallback(DWORD, DWORD message, DWORD_PTR, DWORD_PTR param1, DWORD_PTR param2,
                                       DWORD_PTR param3);
 
 void StartSession()
 {
-    Telephony.deviceCount = 0;
-    Telephony.sessionOpen = InitTelephony(Telephony.lineApp, Telephony.deviceCount, TelephonyDialogCallback, false) == 0;
-    if (!Telephony.sessionOpen)
-        Telephony.deviceCount = 0;
+    telephonyDialog.deviceCount = 0;
+    telephonyDialog.sessionOpen =
+        InitTelephony(telephonyDialog.lineApp, telephonyDialog.deviceCount, TelephonyDialogCallback, false) == 0;
+    if (!telephonyDialog.sessionOpen)
+        telephonyDialog.deviceCount = 0;
 }
 
 void EndSession()
 {
-    if (Telephony.sessionOpen)
-        TapiLineShutdown(Telephony.lineApp);
-    Telephony.sessionOpen = false;
-    Telephony.lineApp = nullptr;
+    if (telephonyDialog.sessionOpen)
+        Telephony.lineShutdown(telephonyDialog.lineApp);
+    telephonyDialog.sessionOpen = false;
+    telephonyDialog.lineApp = nullptr;
 }
 
 // The modem of the selected item; false when none is selected or the item
@@ -56,9 +57,9 @@ bool SelectedModem(HWND dialog, ModemEntry& modem)
     if (item < 0)
         return false;
     const LRESULT data = SendDlgItemMessageA(dialog, IDC_TEL_MODEM, CB_GETITEMDATA, item, 0);
-    if (data <= 0 || static_cast<std::size_t>(data) > Telephony.modems.size())
+    if (data <= 0 || static_cast<std::size_t>(data) > telephonyDialog.modems.size())
         return false;
-    modem = Telephony.modems[static_cast<std::size_t>(data) - 1];
+    modem = telephonyDialog.modems[static_cast<std::size_t>(data) - 1];
     return true;
 }
 
@@ -68,22 +69,22 @@ void FillModemList(HWND dialog, DWORD preferredDevice)
     if (SelectedModem(dialog, selected))
         preferredDevice = selected.device;
     SendDlgItemMessageA(dialog, IDC_TEL_MODEM, CB_RESETCONTENT, 0, 0);
-    Telephony.modems.clear();
+    telephonyDialog.modems.clear();
     try {
-        for (DWORD device = 0; Telephony.sessionOpen && device < Telephony.deviceCount; ++device) {
+        for (DWORD device = 0; telephonyDialog.sessionOpen && device < telephonyDialog.deviceCount; ++device) {
             DWORD version = 0;
-            const std::vector<unsigned char> caps = GetLineCaps(Telephony.lineApp, device, version, false);
+            const std::vector<unsigned char> caps = GetLineCaps(telephonyDialog.lineApp, device, version, false);
             if (caps.size() < sizeof(LineDevCapsHead))
                 continue;
             const auto* head = reinterpret_cast<const LineDevCapsHead*>(caps.data());
-            Telephony.modems.push_back(ModemEntry{ModemName(caps), device, head->dwPermanentLineID});
+            telephonyDialog.modems.push_back(ModemEntry{ModemName(caps), device, head->dwPermanentLineID});
         }
     } catch (const std::bad_alloc&) {
         ShowError(105);
     }
-    const ModemListView view = ShowModems(Telephony.modems, preferredDevice);
+    const ModemListView view = ShowModems(telephonyDialog.modems, preferredDevice);
     FillComboNames(dialog, IDC_TEL_MODEM, view.texts);
-    for (std::size_t i = 0; i < Telephony.modems.size(); ++i)
+    for (std::size_t i = 0; i < telephonyDialog.modems.size(); ++i)
         SendDlgItemMessageA(dialog, IDC_TEL_MODEM, CB_SETITEMDATA, i, static_cast<LPARAM>(i + 1));
     SendDlgItemMessageA(dialog, IDC_TEL_MODEM, CB_SETCURSEL, view.selected, 0);
 }
@@ -91,21 +92,21 @@ void FillModemList(HWND dialog, DWORD preferredDevice)
 void CALLBACK TelephonyDialogCallback(DWORD, DWORD message, DWORD_PTR, DWORD_PTR param1, DWORD_PTR param2,
                                       DWORD_PTR param3)
 {
-    if (!Telephony.dialog)
+    if (!telephonyDialog.dialog)
         return;
-    std::uint32_t count = Telephony.deviceCount;
+    std::uint32_t count = telephonyDialog.deviceCount;
     switch (DecideDevState(message, param1, param2, param3, count)) {
     case DevStateAction::Restart:
         EndSession();
         StartSession();
         break;
     case DevStateAction::Refill:
-        Telephony.deviceCount = count;
+        telephonyDialog.deviceCount = count;
         break;
     case DevStateAction::None:
         return;
     }
-    PostMessageA(Telephony.dialog, WM_COMMAND, IDC_TEL_REFILL, 0);
+    PostMessageA(telephonyDialog.dialog, WM_COMMAND, IDC_TEL_REFILL, 0);
 }
 
 void OnRefill(WindowHandle dialog)
@@ -152,8 +153,8 @@ DialogTable TelephonyTable = {nullptr, RowCount(TelephonyCommands), TelephonyCom
 void OpenTelephonyDialog(HWND dialog)
 {
     const TelephonySettings settings = ReadTelephonySettings();
-    Telephony = TelephonyDialogState{};
-    Telephony.dialog = dialog;
+    telephonyDialog = TelephonyDialogState{};
+    telephonyDialog.dialog = dialog;
     StartSession();
     FillModemList(dialog, settings.Device);
     CheckRadioButton(dialog, IDC_TEL_PROMPT, IDC_TEL_AUTOLOG, settings.Prompt != 0 ? IDC_TEL_PROMPT : IDC_TEL_AUTOLOG);
@@ -168,7 +169,7 @@ INT_PTR CALLBACK TelephonyDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         OpenTelephonyDialog(dialog);
     } else if (message == WM_DESTROY) {
         EndSession();
-        Telephony = TelephonyDialogState{};
+        telephonyDialog = TelephonyDialogState{};
     }
     return result;
 }
