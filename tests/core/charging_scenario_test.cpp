@@ -92,8 +92,7 @@ TEST_F(ChargingScenarioTest, WorkedExamples)
     };
     for (const Scenario& s : scenarios) {
         std::filesystem::remove(LogFilePath);
-        testsupport::WriteFileBytes(IniFilePath, std::string(BaseSettings) + s.extraKeys);
-        ProfileFlush(IniFilePath);
+        WriteIni(std::string(BaseSettings) + s.extraKeys);
         for (const Event& e : s.events)
             ASSERT_EQ(RecordSessionEvent(1, e.kind, 0, At(e.when)), 0);
         PinClock(At("2026-03-20 12:00:00"));
@@ -111,8 +110,7 @@ TEST_F(ChargingScenarioTest, WorkedExamples)
 TEST_F(ChargingScenarioTest, FailureLeavesNothingBehind)
 {
     // A log that cannot be opened (a directory in its place).
-    testsupport::WriteFileBytes(IniFilePath, BaseSettings);
-    ProfileFlush(IniFilePath);
+    WriteIni(BaseSettings);
     std::filesystem::create_directory(LogFilePath);
     TariffTable table;
     table.Isps.resize(2);

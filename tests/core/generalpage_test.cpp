@@ -32,13 +32,8 @@ protected:
     std::int32_t savedConfirm = 0, savedBackup = 0;
     void Settings(const std::string& body)
     {
-        testsupport::WriteFileBytes(IniFilePath, body);
-        ProfileFlush(IniFilePath);
+        WriteIni(body);
         testsupport::ClearRecordedErrors();
-    }
-    std::string Key(const char* section, const char* key)
-    {
-        return ProfileGetString(IniFilePath, section, key, "<none>");
     }
 };
 
@@ -76,13 +71,13 @@ TEST_F(GeneralPageTest, StoreWritesEachStepAndStopsAtTheFirstProblem)
         EXPECT_EQ(c.error ? -1 : 0, GeneralPageFields(form, FIELDS_STORE)) << c.name;
         EXPECT_EQ(c.error ? std::vector<ErrorCode>{c.error} : std::vector<ErrorCode>{}, RecordedCodes()) << c.name;
         // The earlier steps are written whatever follows.
-        EXPECT_EQ("1", Key("Global", "ConfirmDelete")) << c.name;
-        EXPECT_EQ("1", Key("Global", "BackupOnDelete")) << c.name;
-        EXPECT_EQ("1", Key("Windows", "PreviousDefault")) << c.name;
-        EXPECT_EQ(c.useTemp, Key("WinViewLog", "UseTempName")) << c.name;
-        EXPECT_EQ(c.rawName, Key("WinViewLog", "RawLogFileName")) << c.name;
-        EXPECT_EQ(c.viewerKey, Key("WinViewLog", "ViewerPath")) << c.name;
-        EXPECT_EQ(c.rangeKey, Key("WinViewLog", "DefaultRange")) << c.name;
+        EXPECT_EQ("1", IniValue("Global", "ConfirmDelete")) << c.name;
+        EXPECT_EQ("1", IniValue("Global", "BackupOnDelete")) << c.name;
+        EXPECT_EQ("1", IniValue("Windows", "PreviousDefault")) << c.name;
+        EXPECT_EQ(c.useTemp, IniValue("WinViewLog", "UseTempName")) << c.name;
+        EXPECT_EQ(c.rawName, IniValue("WinViewLog", "RawLogFileName")) << c.name;
+        EXPECT_EQ(c.viewerKey, IniValue("WinViewLog", "ViewerPath")) << c.name;
+        EXPECT_EQ(c.rangeKey, IniValue("WinViewLog", "DefaultRange")) << c.name;
     }
 }
 
@@ -92,8 +87,8 @@ TEST_F(GeneralPageTest, LeavingThePageStoresNothing)
     GeneralForm form;
     form.tempFile = NONE_CHECKED;
     EXPECT_EQ(0, GeneralPageFields(form, FIELDS_CHECK));
-    EXPECT_EQ("<none>", Key("Windows", "PreviousDefault"));
-    EXPECT_EQ("old.txt", Key("WinViewLog", "RawLogFileName"));
+    EXPECT_EQ("<none>", IniValue("Windows", "PreviousDefault"));
+    EXPECT_EQ("old.txt", IniValue("WinViewLog", "RawLogFileName"));
     EXPECT_TRUE(RecordedCodes().empty());
 }
 
@@ -112,11 +107,11 @@ TEST_F(GeneralPageTest, RecoveryPageStoresAllThreeKeys)
         Settings("");
         RecoveryForm form{c.check, c.prompt, c.remedy};
         EXPECT_EQ(0, RecoveryPageFields(form, FIELDS_CHECK));
-        EXPECT_EQ("<none>", Key("WinCrashRecovery", "DefaultRemedy"));
+        EXPECT_EQ("<none>", IniValue("WinCrashRecovery", "DefaultRemedy"));
         EXPECT_EQ(0, RecoveryPageFields(form, FIELDS_STORE));
-        EXPECT_EQ(c.check ? "1" : "0", Key("WinCrashRecovery", "CheckForCrashes"));
-        EXPECT_EQ(c.prompt ? "1" : "0", Key("WinCrashRecovery", "PromptUser"));
-        EXPECT_EQ(c.remedyKey, Key("WinCrashRecovery", "DefaultRemedy"));
+        EXPECT_EQ(c.check ? "1" : "0", IniValue("WinCrashRecovery", "CheckForCrashes"));
+        EXPECT_EQ(c.prompt ? "1" : "0", IniValue("WinCrashRecovery", "PromptUser"));
+        EXPECT_EQ(c.remedyKey, IniValue("WinCrashRecovery", "DefaultRemedy"));
     }
 }
 

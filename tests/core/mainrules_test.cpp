@@ -62,8 +62,7 @@ TEST_F(EnterDateTest, ProposedDateFollowsPreviousDefault)
 {
     EXPECT_EQ(ReadPreviousDefault(), 0);  // no settings file
     for (auto [text, expected] : {std::pair{"2", 2}, {"3", 0}, {"-1", 0}, {"x", 0}}) {
-        testsupport::WriteFileBytes(IniFilePath, std::string("[Windows]\r\nPreviousDefault=") + text + "\r\n");
-        ProfileFlush(IniFilePath);
+        WriteIni(std::string("[Windows]\r\nPreviousDefault=") + text + "\r\n");
         EXPECT_EQ(ReadPreviousDefault(), expected) << text;
     }
     const struct {

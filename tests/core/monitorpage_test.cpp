@@ -17,11 +17,10 @@ class MonitorPageTest : public testsupport::ProgramDirTest {
 protected:
     void Settings(const std::string& body)
     {
-        testsupport::WriteFileBytes(IniFilePath, "[Global]\r\nActiveIDs=3\r\n[Monitor]\r\n" + body);
-        ProfileFlush(IniFilePath);
+        WriteIni("[Global]\r\nActiveIDs=3\r\n[Monitor]\r\n" + body);
         testsupport::ClearRecordedErrors();
     }
-    std::string Key(const char* key) { return ProfileGetString(IniFilePath, "Monitor", key, "<none>"); }
+    std::string Key(const char* key) const { return IniValue("Monitor", key); }
     // Every group answered.
     MonitorForm Answered()
     {

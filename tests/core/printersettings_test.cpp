@@ -17,8 +17,7 @@ class PrinterSettingsTest : public testsupport::ProgramDirTest {
 protected:
     PrinterSettings Read(const std::string& body)
     {
-        testsupport::WriteFileBytes(IniFilePath, "[Printer]\r\n" + body);
-        ProfileFlush(IniFilePath);
+        WriteIni("[Printer]\r\n" + body);
         PrinterSettings s;
         EXPECT_EQ(0, LoadPrinterSettings(s));
         return s;

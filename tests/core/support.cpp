@@ -48,6 +48,17 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+void ProgramDirTest::WriteIni(const std::string& text) const
+{
+    WriteFileBytes(IniFilePath, text);
+    ProfileFlush(IniFilePath);
+}
+
+std::string ProgramDirTest::IniValue(const char* section, const char* key) const
+{
+    return ProfileGetString(IniFilePath, section, key, "<none>");
+}
+
 void ProgramDirTest::SetUp()
 {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();

@@ -34,6 +34,9 @@ protected:
     void TearDown() override;
     std::filesystem::path Dir() const { return dir_; }
     std::filesystem::path File(const char* name) const { return dir_ / name; }
+    // Replaces tolvane.ini and makes the next read come from it; one key of it.
+    void WriteIni(const std::string& text) const;
+    std::string IniValue(const char* section, const char* key) const;
 
 private:
     std::filesystem::path dir_;

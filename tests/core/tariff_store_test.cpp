@@ -34,11 +34,6 @@ protected:
         PinClock(LocalInstant(2026, 3, 20, 12, 0, 0));
     }
     void Put(const char* section, const char* key, const char* value) { ProfileWrite(IniFilePath, section, key, value); }
-    void Replace(const std::string& text)
-    {
-        testsupport::WriteFileBytes(IniFilePath, text);
-        ProfileFlush(IniFilePath);
-    }
     std::string Get(const char* section, const char* key)
     {
         ProfileFlush(IniFilePath);
@@ -126,7 +121,7 @@ const struct KeyCase {
 TEST_F(TariffStoreTest, BadValuesTakeTheirKeysDefault)
 {
     for (const KeyCase& c : kKeyCases) {
-        Replace(std::string("[ISP1]\r\n") + c.lines + "\r\n");
+        WriteIni(std::string("[ISP1]\r\n") + c.lines + "\r\n");
         TariffRecord r = Load();
         EXPECT_DOUBLE_EQ(c.field(r), c.expected) << c.lines;
         EXPECT_EQ(r.FrameNames.size(), static_cast<std::size_t>(r.NumFrames));
@@ -174,7 +169,7 @@ TEST_F(TariffStoreTest, TextsFrameValuesAndExceptions)
 
 TEST_F(TariffStoreTest, SchedulesAreReadSortedAndTruncatedAtTheFirstBadEntry)
 {
-    Replace("[ISP1]\r\nNumFrames=2\r\n"
+    WriteIni("[ISP1]\r\nNumFrames=2\r\n"
             // sorted by start; equal starts keep their stored order
             "Mon0=12:00:00-13:00:00,0\r\nMon1=08:30:00-17:00:00,1\r\nMon2=08:30:00-09:00:00,0\r\nMon3=8:5:0-8:6:0,1\r\n"
             "Sun0=17:00:00-08:00:00,1\r\nSun1=08:00:00-09:00:00,1\r\n"  // reversed: the rest zeroed, count kept
@@ -268,7 +263,7 @@ TEST_F(TariffStoreTest, AFailedWriteFailsTheSave)
 
 TEST_F(TariffStoreTest, PeriodsFollowTheReferenceInstant)
 {
-    Replace("[Global]\r\nActiveIDs=1,2\r\n[ISP1]\r\nBillingDate=15\r\n[ISP2]\r\nPeriodToBill=1\r\n");
+    WriteIni("[Global]\r\nActiveIDs=1,2\r\n[ISP1]\r\nBillingDate=15\r\n[ISP2]\r\nPeriodToBill=1\r\n");
     TariffTable t;
     ASSERT_EQ(LoadTariffTable(LocalInstant(2026, 11, 3, 9, 0, 0), t), 0);
     EXPECT_EQ(t.Isps[0].PeriodStart.time, LocalInstant(2026, 10, 16));
@@ -291,7 +286,7 @@ TEST_F(TariffStoreTest, TheTableFollowsActiveIDs)
         std::filesystem::remove(IniFilePath);
         ProfileFlush(IniFilePath);
         if (c.active)
-            Replace(std::string("[Global]\r\nActiveIDs=") + c.active + "\r\nReservedIDs=" + c.reserved +
+            WriteIni(std::string("[Global]\r\nActiveIDs=") + c.active + "\r\nReservedIDs=" + c.reserved +
                     "\r\n[ISP3]\r\nDescription=Three\r\n");
         TariffTable t;
         ASSERT_EQ(LoadTariffTable(Now(), t), 0);
@@ -307,7 +302,7 @@ TEST_F(TariffStoreTest, TheTableFollowsActiveIDs)
 
 TEST_F(TariffStoreTest, DeletedNumbersAreNeverReused)
 {
-    Replace("[Global]\r\nActiveIDs=1,2,3\r\nReservedIDs=7\r\n[ISP2]\r\nDescription=Gone\r\n");
+    WriteIni("[Global]\r\nActiveIDs=1,2,3\r\nReservedIDs=7\r\n[ISP2]\r\nDescription=Gone\r\n");
     TariffTable t;
     ASSERT_EQ(LoadTariffTable(Now(), t), 0);
     t.Isps.erase(t.Isps.begin() + 1);
@@ -357,7 +352,7 @@ TEST_F(TariffStoreTest, HostileCountsFailLikeRunningOutOfMemory)
         manyIds + ",1\r\n",  // one ISP number too many
     };
     for (const std::string& text : cases) {
-        Replace(text);
+        WriteIni(text);
         testsupport::ClearRecordedErrors();
         TariffTable t;
         t.Isps.resize(2);  // whatever was there goes
@@ -366,11 +361,11 @@ TEST_F(TariffStoreTest, HostileCountsFailLikeRunningOutOfMemory)
         EXPECT_TRUE(t.Isps.empty());
     }
     // The largest counts accepted still load: in one section, or over many.
-    Replace("[Global]\r\nActiveIDs=1\r\n[ISP1]\r\nNumExceptions=10000\r\n");
+    WriteIni("[Global]\r\nActiveIDs=1\r\n[ISP1]\r\nNumExceptions=10000\r\n");
     TariffTable t;
     ASSERT_EQ(LoadTariffTable(Now(), t), 0);
     EXPECT_EQ(t.Isps[0].DayExceptions.size(), 10000u);
-    Replace(manyIds + "\r\n[ISP1]\r\nNumExceptions=20\r\nNumFrames=20\r\n");
+    WriteIni(manyIds + "\r\n[ISP1]\r\nNumExceptions=20\r\nNumFrames=20\r\n");
     ASSERT_EQ(LoadTariffTable(Now(), t), 0);
     EXPECT_EQ(t.Isps.size(), 10000u);
     EXPECT_EQ(t.Isps.back().FrameNames.size(), 20u);
@@ -378,7 +373,7 @@ TEST_F(TariffStoreTest, HostileCountsFailLikeRunningOutOfMemory)
 
 TEST_F(TariffStoreTest, IspIdentityRasNamesAndTheChooser)
 {
-    Replace("[Global]\r\nActiveIDs=1,2,3\r\nDefaultISP=2\r\n[ISP1]\r\nDescription=Other\r\nRasName=MyISP\r\n"
+    WriteIni("[Global]\r\nActiveIDs=1,2,3\r\nDefaultISP=2\r\n[ISP1]\r\nDescription=Other\r\nRasName=MyISP\r\n"
             "[ISP2]\r\nDescription=MyISP\r\nRasName=Elsewhere\r\n[ISP3]\r\nDescription=Plain\r\n");
     const struct {
         const char* name;

@@ -412,12 +412,6 @@ void Fixture::TearDown()
     ProgramDirTest::TearDown();
 }
 
-void Fixture::WriteIni(const std::string& text)
-{
-    testsupport::WriteFileBytes(IniFilePath, text);
-    ProfileFlush(IniFilePath);
-}
-
 void Fixture::OpenMainWindow()
 {
     window = CreateDialogA(ProgramInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc);

@@ -92,7 +92,6 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    void WriteIni(const std::string& text);
     std::string Ini() const { return testsupport::ReadFileBytes(IniFilePath); }
     std::vector<SessionRecord> Records() const { return logmaint::ReadRecords(LogFilePath); }
     // A help file, so that help requests reach the (recorded) help engine.

@@ -33,11 +33,6 @@ HWND AsWindow(WindowHandle window)
     return static_cast<HWND>(window);
 }
 
-bool IsChecked(HWND dialog, int id)
-{
-    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-}
-
 void ChooseIspOption(HWND dialog, int id)
 {
     CheckRadioButton(dialog, IDC_SAVE_ALL, IDC_SAVE_NONE, id);

@@ -250,6 +250,32 @@ LRESULT FillComboNames(HWND dialog, int comboId, const std::vector<std::string>&
     return FillComboStrings(dialog, comboId, static_cast<int>(strings.size()), strings.data());
 }
 
+int CheckedButton(HWND dialog, int firstId, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (IsChecked(dialog, firstId + i))
+            return i;
+    return -1;
+}
+
+bool IsChecked(HWND dialog, int id)
+{
+    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
+void SetChecked(HWND dialog, int id, bool checked)
+{
+    CheckDlgButton(dialog, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+std::string ControlText(HWND dialog, int id, int max)
+{
+    std::string text(static_cast<std::size_t>(max) + 1, '\0');
+    const UINT length = GetDlgItemTextA(dialog, id, text.data(), max + 1);
+    text.resize(length);
+    return text;
+}
+
 int ComboSelection(HWND dialog, int comboId)
 {
     const LRESULT index = SendDlgItemMessageA(dialog, comboId, CB_GETCURSEL, 0, 0);

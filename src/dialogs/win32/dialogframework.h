@@ -84,6 +84,13 @@ LRESULT FillComboStrings(HWND dialog, int comboId, int count, const char* const*
 // for a list of names; item 0 is selected.
 LRESULT FillComboNumbers(HWND dialog, int comboId, int first, int last, bool twoDigits = false);
 LRESULT FillComboNames(HWND dialog, int comboId, const std::vector<std::string>& names);
+// Which of `count` radio buttons from firstId on is checked (its offset),
+// -1 when none.
+int CheckedButton(HWND dialog, int firstId, int count);
+bool IsChecked(HWND dialog, int id);
+void SetChecked(HWND dialog, int id, bool checked);
+// A control's text, cut at `max` characters.
+std::string ControlText(HWND dialog, int id, int max);
 // The selected item of a combo box, -1 when none.
 int ComboSelection(HWND dialog, int comboId);
 

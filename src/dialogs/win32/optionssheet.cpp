@@ -42,32 +42,6 @@ INT_PTR OptionsPageDispatch(DialogTable& table, const PageRules& rules, void (*o
     return result;
 }
 
-int CheckedButton(HWND dialog, int firstId, int count)
-{
-    for (int i = 0; i < count; ++i)
-        if (IsChecked(dialog, firstId + i))
-            return i;
-    return -1;
-}
-
-bool IsChecked(HWND dialog, int id)
-{
-    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-}
-
-void SetChecked(HWND dialog, int id, bool checked)
-{
-    CheckDlgButton(dialog, id, checked ? BST_CHECKED : BST_UNCHECKED);
-}
-
-std::string ControlText(HWND dialog, int id, int max)
-{
-    std::string text(static_cast<std::size_t>(max) + 1, '\0');
-    const UINT length = GetDlgItemTextA(dialog, id, text.data(), max + 1);
-    text.resize(length);
-    return text;
-}
-
 void BrowseIntoField(HWND dialog, int fieldId, const FileChoice& choice)
 {
     char path[MAX_PATH] = "";

@@ -24,14 +24,6 @@ INT_PTR CALLBACK PrintPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
 INT_PTR OptionsPageDispatch(DialogTable& table, const PageRules& rules, void (*open)(HWND page), HWND page,
                             UINT message, WPARAM wParam, LPARAM lParam);
 
-// Which of `count` radio buttons from firstId on is checked (its offset),
-// -1 when none.
-int CheckedButton(HWND dialog, int firstId, int count);
-bool IsChecked(HWND dialog, int id);
-void SetChecked(HWND dialog, int id, bool checked);
-// A control's text, cut at `max` characters.
-std::string ControlText(HWND dialog, int id, int max);
-
 // An open-file dialog that puts the chosen path into a field.
 struct FileChoice {
     const char* title;

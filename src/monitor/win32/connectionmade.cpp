@@ -33,16 +33,10 @@ void OnTimeOption(WindowHandle dialog, int controlId, WindowHandle, int)
     EnableTimeFields(static_cast<HWND>(dialog), controlId == IDC_TIME_SPECIFIED);
 }
 
+// The time fields take two digits; more is read and refused.
 std::string FieldText(HWND dialog, int id)
 {
-    char text[16] = {};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
-bool Checked(HWND dialog, int id)
-{
-    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+    return ControlText(dialog, id, 15);
 }
 
 void OnOk(WindowHandle handle, int, WindowHandle, int)
@@ -54,9 +48,9 @@ void OnOk(WindowHandle handle, int, WindowHandle, int)
         return;
     }
     std::int64_t time = Monitor.eventTime;
-    if (Checked(dialog, IDC_TIME_NOW)) {
+    if (IsChecked(dialog, IDC_TIME_NOW)) {
         time = Now();
-    } else if (Checked(dialog, IDC_TIME_SPECIFIED)) {
+    } else if (IsChecked(dialog, IDC_TIME_SPECIFIED)) {
         const int fields[3] = {ReadTimeField(FieldText(dialog, IDC_TIME_HOUR)),
                                ReadTimeField(FieldText(dialog, IDC_TIME_MINUTE)),
                                ReadTimeField(FieldText(dialog, IDC_TIME_SECOND))};
@@ -65,7 +59,7 @@ void OnOk(WindowHandle handle, int, WindowHandle, int)
             return;
         }
         time = SpecifiedTimeToday(Now(), fields[0], fields[1], fields[2]);
-    } else if (!Checked(dialog, IDC_TIME_CONNECTION)) {
+    } else if (!IsChecked(dialog, IDC_TIME_CONNECTION)) {
         ShowError(1009);
         return;
     }
@@ -75,7 +69,7 @@ void OnOk(WindowHandle handle, int, WindowHandle, int)
     // A failure to store the name is reported where it happens; the
     // session is logged all the same.
     const std::string& offeredName = DialogData<ConnectionMadeForm>(dialog).offeredName;
-    if (!offeredName.empty() && Checked(dialog, IDC_RASNAME_ASSOCIATE))
+    if (!offeredName.empty() && IsChecked(dialog, IDC_RASNAME_ASSOCIATE))
         SetIspRasName(Monitor.sessionIsp, offeredName);
     EndDialog(dialog, 0);
 }

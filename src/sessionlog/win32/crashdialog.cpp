@@ -13,13 +13,12 @@ namespace {
 void OnOk(WindowHandle handle)
 {
     HWND dialog = static_cast<HWND>(handle);
-    for (int remedy = CLOCK_END_NOW; remedy <= DO_NOTHING; ++remedy) {
-        if (IsDlgButtonChecked(dialog, IDC_CLOCKEND + remedy) == BST_CHECKED) {
-            EndDialog(dialog, remedy);
-            return;
-        }
+    const int remedy = CheckedButton(dialog, IDC_CLOCKEND, DO_NOTHING - CLOCK_END_NOW + 1);
+    if (remedy < 0) {
+        ShowError(2081);
+        return;
     }
-    ShowError(2081);
+    EndDialog(dialog, CLOCK_END_NOW + remedy);
 }
 
 void OnCancel(WindowHandle dialog)
