@@ -37,15 +37,25 @@ bool WriteRecord(NewLog& out, const SessionRecord& record)
 
 // Another copy of the program (started with -b or -e) may have appended
 // records while the log was being copied. Under the writers' lock they are
-// carried over unchanged, except one equal to `unwanted`.
+// carried over unchanged, except one equal to `unwanted`. Only here, with
+// no appender half way through a record, is a short last record known to be
+// damage: the period rewrite leaves it behind, the single-record rewrite
+// refuses to replace the log.
 bool CarryOverAppended(SessionLog& log, NewLog& out, const SessionRecord* unwanted)
 {
     ContinueAfterEnd(log);
     for (;;) {
         SessionRecord record;
         int status = ReadSessionRecord(log, record);
-        if (status != 0)
-            return !StreamFailed(log);  // a short last record stays behind, as in the copy
+        if (status != 0 && StreamFailed(log))
+            return false;
+        if (status == 1)
+            return true;
+        if (status == -1) {
+            if (unwanted)
+                ShowError(103, log.path.c_str());
+            return !unwanted;
+        }
         if (unwanted && record == *unwanted)
             continue;
         if (!WriteRecord(out, record))
@@ -172,10 +182,8 @@ bool CopyWithoutRecord(SessionLog& log, NewLog& out, const SessionRecord& unwant
     for (;;) {
         SessionRecord record;
         int status = ReadSessionRecord(log, record);
-        if (status == 1)
-            return true;
-        if (status == -1)
-            return false;
+        if (status != 0)
+            return !StreamFailed(log);  // a short last record may be an append in progress
         if (!(record == unwanted) && !WriteRecord(out, record))
             return false;
     }

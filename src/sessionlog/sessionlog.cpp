@@ -125,6 +125,8 @@ Prepared PrepareLogFile(const std::string& path, const std::string& backupPath)
         if (!FileExists(path))
             return CreateEmptyLog(path) ? PREPARE_READY : PREPARE_FAILED;
         HeaderKind kind = InspectHeader(path);
+        if (kind == HEADER_UNREADABLE && !FileExists(path))
+            continue;  // moved aside by another opener since it was seen
         if (kind != HEADER_FOREIGN)
             return kind == HEADER_LOG ? PREPARE_READY : PREPARE_FAILED;
         // Not a session log. It is kept as the backup; if it cannot be moved

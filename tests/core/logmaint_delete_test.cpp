@@ -146,6 +146,7 @@ TEST_F(DeletePeriodTest, DeleteRecordRemovesEveryIdenticalCopyOnly)
     std::string before = ReadFileBytes(File("tolvane.log"));
     EXPECT_EQ(DeleteRecord(dangling), -1);
     EXPECT_EQ(ReadFileBytes(File("tolvane.log")), before);
+    EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{103});
     EXPECT_TRUE(StrayFiles(Dir()).empty());
 }
 

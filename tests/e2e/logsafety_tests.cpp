@@ -128,7 +128,10 @@ protected:
     {
         for (const e2e::Process& p : copies) {
             DWORD code = 99;
-            EXPECT_TRUE(e2e::WaitForExit(p, 60000, code));
+            if (!e2e::WaitForExit(p, 60000, code)) {
+                ADD_FAILURE() << "a copy still runs; its errors:\n" << ReadBytes(Path("tolvane.err"));
+                e2e::Kill(p);
+            }
             EXPECT_EQ(code, 0u);
         }
         copies.clear();
