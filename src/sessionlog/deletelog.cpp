@@ -43,6 +43,7 @@ bool WriteRecord(NewLog& out, const SessionRecord& record)
 // refuses to replace the log.
 bool CarryOverAppended(SessionLog& log, NewLog& out, const SessionRecord* unwanted)
 {
+    log.tailMayGrow = false;
     ContinueAfterEnd(log);
     for (;;) {
         SessionRecord record;
@@ -51,11 +52,8 @@ bool CarryOverAppended(SessionLog& log, NewLog& out, const SessionRecord* unwant
             return false;
         if (status == 1)
             return true;
-        if (status == -1) {
-            if (unwanted)
-                ShowError(103, log.path.c_str());
+        if (status == -1)
             return !unwanted;
-        }
         if (unwanted && record == *unwanted)
             continue;
         if (!WriteRecord(out, record))
@@ -91,6 +89,7 @@ int ReplaceLog(Copy copy, const SessionRecord* unwanted)
     // is empty, and its backup would overwrite the user's only copy.
     if (log->movedAside)
         return 0;
+    log->tailMayGrow = true;  // until the lock is held
     NewLog out;
     try {
         out.stream = CreateTemporary(LogFilePath, out.path);

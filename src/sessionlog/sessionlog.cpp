@@ -381,9 +381,10 @@ int NextRecordBytes(SessionLog& log, const unsigned char*& raw)
             return 1;
         log.partialAt = log.blockStart + static_cast<std::int64_t>(log.blockPosition);
         log.blockPosition = log.blockLength;
-        if (log.reportedAt != log.partialAt)
+        if (!log.tailMayGrow && log.reportedAt != log.partialAt) {
             ShowError(103, log.path.c_str());
-        log.reportedAt = log.partialAt;
+            log.reportedAt = log.partialAt;
+        }
         return -1;
     }
     // A last record cut inside its extra bytes still has all its fields.

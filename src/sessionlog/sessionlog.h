@@ -68,6 +68,9 @@ struct SessionLog {
     std::int64_t strayBytes = 0;
     std::int64_t partialAt = -1;  // offset of a short last record met
     std::int64_t reportedAt = -1;  // ... and of the last one reported
+    // Set while the log is read without the writers' lock: a short last
+    // record may be an append in progress and is not reported then.
+    bool tailMayGrow = false;
 
     SessionLog() = default;
     SessionLog(const SessionLog&) = delete;

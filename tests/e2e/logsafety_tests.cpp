@@ -129,7 +129,15 @@ protected:
         for (const e2e::Process& p : copies) {
             DWORD code = 99;
             if (!e2e::WaitForExit(p, 60000, code)) {
-                ADD_FAILURE() << "a copy still runs; its errors:\n" << ReadBytes(Path("tolvane.err"));
+                std::string boxes;
+                for (HWND box : e2e::ProcessWindows(p.info.dwProcessId, "#32770")) {
+                    char caption[256] = "", text[512] = "";
+                    GetWindowTextA(box, caption, sizeof caption);
+                    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                    boxes += std::string("[") + caption + ": " + text + "] ";
+                }
+                ADD_FAILURE() << "a copy still runs; its boxes: " << boxes << "; its errors:\n"
+                              << ReadBytes(Path("tolvane.err"));
                 e2e::Kill(p);
             }
             EXPECT_EQ(code, 0u);
