@@ -290,7 +290,8 @@ const FileOps PortableFileOps = {
     PortableOpenForAppend, PortableLockFile,    PortableIsNamedFile,     PortableSameFile,
     PortableFileSize,      PortableWriteAtEnd,  PortableTruncateFile,    PortableKeepOnlyLock, PortableCloseFile,
     PortableFlushToDisk,   PortableReplaceFile, PortableKeepBackup,      PortableRenameNoReplace,
-    PortableRemoveFile,    PortableCreateNew,   PortableRemoveAbandoned, PortableWriteAll};
+    PortableRemoveFile,    PortableCreateNew,   PortableRemoveAbandoned, PortableWriteAll,
+    [](const char* path, const char* mode) { return std::fopen(path, mode); }};
 
 void SetFileOps(const FileOps* ops)
 {

@@ -62,6 +62,10 @@ struct FileOps {
     int (*removeAbandoned)(const char* path);
     // Writes all bytes to the stream. 0, or -1 on a short write.
     int (*writeAll)(std::FILE* stream, const void* data, std::size_t size);
+    // Opens an existing file as std::fopen does. On Windows a file that is
+    // being renamed over refuses to be opened for a moment; this waits that
+    // out instead of failing.
+    std::FILE* (*openExisting)(const char* path, const char* mode);
 };
 
 extern const FileOps PortableFileOps;

@@ -199,7 +199,7 @@ void ReadLines(const char* path, ParsedFile& file)
     file.lines.clear();
     file.encoding = Encoding::Ansi;
     file.oddByte.clear();
-    std::FILE* f = std::fopen(path, "rb");
+    std::FILE* f = CurrentFileOps().openExisting(path, "rb");
     if (!f)
         return;
     std::string content;

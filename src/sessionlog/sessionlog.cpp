@@ -98,7 +98,7 @@ enum HeaderKind { HEADER_UNREADABLE, HEADER_LOG, HEADER_TOO_NEW, HEADER_FOREIGN 
 
 HeaderKind InspectHeader(const std::string& path)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = CurrentFileOps().openExisting(path.c_str(), "rb");
     if (!f)
         return HEADER_UNREADABLE;
     unsigned char raw[SESSION_HEADER_SIZE];
@@ -325,7 +325,7 @@ SessionLogPtr OpenSessionLogFile(const std::string& path, const std::string& bac
         // Appends go through a separate handle under the writers' lock (see
         // AppendSessionRecord), so the stream itself only reads.
         const char* streamMode = mode == LOG_UPDATE ? "r+b" : "rb";
-        log->stream = std::fopen(path.c_str(), streamMode);
+        log->stream = CurrentFileOps().openExisting(path.c_str(), streamMode);
         if (!log->stream) {
             ShowError(100, path.c_str());
             return nullptr;
@@ -511,7 +511,7 @@ int AppendSessionRecord(SessionLog& log, const SessionRecord& record)
         if (locked != NO_FILE) {
             // A rewrite may have replaced the log since it was opened: the
             // record takes the layout of the file that has the name now.
-            log.stream = std::fopen(log.path.c_str(), "rb");
+            log.stream = CurrentFileOps().openExisting(log.path.c_str(), "rb");
             if (log.stream && ReadLogLayout(log)) {
                 std::vector<unsigned char> bytes(static_cast<std::size_t>(RecordStride(log)), 0);
                 EncodeSessionRecord(record, bytes.data());

@@ -209,6 +209,19 @@ int Win32KeepBackup(const char* path, const char* backup)
     return CopyFileA(path, backup, FALSE) ? 0 : -1;
 }
 
+std::FILE* Win32OpenExisting(const char* path, const char* mode)
+{
+    // A rename over the file (a rewrite of the log, a save of the settings)
+    // holds it for a moment; give up after two seconds.
+    for (int attempt = 0;; ++attempt) {
+        std::FILE* f = std::fopen(path, mode);
+        const DWORD e = GetLastError();
+        if (f || attempt == 200 || (e != ERROR_SHARING_VIOLATION && e != ERROR_ACCESS_DENIED))
+            return f;
+        Sleep(10);
+    }
+}
+
 int Win32RenameNoReplace(const char* from, const char* to)
 {
     return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) ? 0 : -1;
@@ -255,7 +268,8 @@ const FileOps Win32FileOps = {
     Win32OpenForAppend, Win32LockFile,    Win32IsNamedFile,     Win32SameFile,
     Win32FileSize,      Win32WriteAtEnd,  Win32TruncateFile,    Win32KeepOnlyLock,    Win32CloseFile,
     Win32FlushToDisk,   Win32ReplaceFile, Win32KeepBackup,      Win32RenameNoReplace,
-    Win32RemoveFile,    Win32CreateNew,   Win32RemoveAbandoned, Win32WriteAll};
+    Win32RemoveFile,    Win32CreateNew,   Win32RemoveAbandoned, Win32WriteAll,
+    Win32OpenExisting};
 
 void MessageBoxPresenter(const char* text, const char* caption, ErrorCode)
 {
