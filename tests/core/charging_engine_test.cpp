@@ -1,6 +1,5 @@
 // The charging engine on tariffs built in memory: rounding, slicing at
 // schedule boundaries and midnight, daylight saving, prepaid and totals.
-#include <gtest/gtest.h>
 
 #include "core/charging_support.h"
 
@@ -27,9 +26,7 @@ Pairs SlicePairs(const TariffRecord& r, std::int64_t start, std::int64_t end)
 
 TEST(RoundUnits, EachModeAndTheEdges)
 {
-    const struct {
-        std::int32_t seconds, unit, mode, expected;
-    } cases[] = {
+    const struct { std::int32_t seconds, unit, mode, expected; } cases[] = {
         {61, 1, 0, 61},     {100, 0, 0, 100},   {60, 60, 0, 60},   {61, 60, 0, 120}, {90, 60, 1, 60},
         {91, 60, 1, 120},   {91, 61, 1, 61},    {92, 61, 1, 122},  {119, 60, 2, 60}, {61, 60, 7, 61},
         {2147483647, 60, 0, 2147483647},  // clamped, not wrapped
@@ -53,11 +50,7 @@ TEST(NextSlice, CutsAtScheduleBoundariesAndMidnight)
     r.DayExceptions = {DayExceptionEntry{0, 0, 0}, DayExceptionEntry{126, 2, 4}};  // Wednesday 2026-03-04
     r.NumExceptions = 2;
     const std::int64_t tue = LocalInstant(2026, 3, 3), wed = LocalInstant(2026, 3, 4);
-    const struct {
-        const char* what;
-        std::int64_t start, end;
-        Pairs slices;
-    } cases[] = {
+    const struct { const char* what; std::int64_t start, end; Pairs slices; } cases[] = {
         {"through overlapping entries: the first in order wins", Mon(7, 0), Mon(15, 0),
          {{3600, 0}, {14400, 1}, {7200, 2}, {3600, 0}}},
         {"ends on the entry's last second", Mon(13, 0), Mon(13, 59, 59), {{3599, 2}}},

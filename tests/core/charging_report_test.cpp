@@ -55,10 +55,7 @@ protected:
 
 TEST_F(ReportFileTest, ChoicesSelectTheReports)
 {
-    const struct {
-        UsageReportChoice choice;
-        std::vector<std::string> names;
-    } cases[] = {
+    const struct { UsageReportChoice choice; std::vector<std::string> names; } cases[] = {
         {{true, {}, true}, {"MyISP", "Second", "Phone"}},
         {{false, {7}, false}, {"Second"}},  // by number, not position
         {{false, {}, true}, {"Phone"}},

@@ -1,10 +1,7 @@
 // Whole reports through ComputeUsage: tariffs from tolvane.ini, sessions
 // from tolvane.log, a reference date and a pinned "now".
-#include <gtest/gtest.h>
 
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "charging/charging.h"
 #include "charging/usageview.h"

@@ -79,10 +79,7 @@ TEST_F(ReportToolTest, PrintsTheChosenReports)
 {
     Prepare();
     using Names = std::vector<std::string>;
-    const struct {
-        std::string args;
-        Names expected;
-    } cases[] = {
+    const struct { std::string args; Names expected; } cases[] = {
         {Dir_() + " 2026-03-15", {"Net", "Other (Toll-free)", "Phone"}},
         {"--date 2026-03-15T12:00:00 --isp 1 " + Dir_(), {"Net", "Phone"}},
         {Dir_() + " 2026/03/31 --isp 2,1 --no-phone", {"Other (Toll-free)", "Net"}},

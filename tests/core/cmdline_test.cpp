@@ -1,7 +1,4 @@
-#include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
 
 #include "startup/cmdline.h"
 #include "support.h"

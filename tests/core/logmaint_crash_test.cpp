@@ -1,8 +1,4 @@
 // Finding a session a crash left open and the three remedies.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include "logmaint_support.h"
 #include "platform/clock.h"
@@ -57,15 +53,11 @@ protected:
 
 TEST_F(CrashTest, SettingsReadLenientlyWithDefaults)
 {
-    struct Case {
-        const char *check, *prompt, *remedy;
-        CrashSettings expected;
-    };
-    const Case cases[] = {
+    const struct { const char *check, *prompt, *remedy; CrashSettings expected; } cases[] = {
         {nullptr, nullptr, nullptr, {1, 1, 2}}, {"", "", "", {1, 1, 2}},    {"0", "0", "0", {0, 0, 0}},
         {"5", "1", "7", {1, 1, 2}},             {"1", "0", "-1", {1, 0, 2}}, {"0x", "abc", "1 more", {0, 0, 1}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Settings(c.check, c.prompt, c.remedy);
         CrashSettings s = LoadCrashSettings();
         EXPECT_EQ(s.checkForCrashes, c.expected.checkForCrashes);

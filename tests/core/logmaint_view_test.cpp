@@ -136,9 +136,7 @@ TEST_F(ViewLogTest, SettingsDefaultsBadValuesAndRoundTrip)
         return std::to_string(s.useTempName) + "|" + s.rawLogFileName + "|" + s.viewerPath + "|" +
                std::to_string(s.defaultRange) + "|" + std::to_string(ReadDefaultRange());
     };
-    const struct {
-        const char *useTemp, *rawName, *viewer, *range, *expected;
-    } cases[] = {
+    const struct { const char *useTemp, *rawName, *viewer, *range, *expected; } cases[] = {
         {nullptr, nullptr, nullptr, nullptr, "1||notepad.exe|2|2"},
         {"0", nullptr, "", "0", "1||notepad.exe|0|0"},  // no file: temporary after all
         {"0", "C:\\raw log.txt", "C:\\Program Files\\ed.exe", "1", "0|C:\\raw log.txt|C:\\Program Files\\ed.exe|1|1"},

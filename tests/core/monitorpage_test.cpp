@@ -28,10 +28,7 @@ protected:
 
 TEST_F(MonitorPageTest, CheckingReportsTheFirstUnansweredGroupInOrder)
 {
-    const struct {
-        void (*change)(MonitorForm&);
-        ErrorCode expected;
-    } cases[] = {
+    const struct { void (*change)(MonitorForm&); ErrorCode expected; } cases[] = {
         {[](MonitorForm& f) { f.alert = NONE_CHECKED; f.type = NONE_CHECKED; }, 1016},
         {[](MonitorForm& f) { f.alertSound.clear(); f.promptDefault = NONE_CHECKED; }, 1015},  // WAV without a file
         {[](MonitorForm& f) { f.promptDefault = NONE_CHECKED; f.confirmExit = NONE_CHECKED; }, 1017},

@@ -1,12 +1,8 @@
 // One conformance suite for every settings-file backend: the portable reader
 // and writer natively, and the Win32 profile API as well under Wine.
-#include <gtest/gtest.h>
 
 #include <cerrno>
-#include <filesystem>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "platform/fileops.h"
 #include "platform/profile.h"

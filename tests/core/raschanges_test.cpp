@@ -20,10 +20,7 @@ std::vector<std::string> Describe(const std::vector<RasChange>& changes)
 TEST(RasChanges, SuccessiveCyclesOfOneMonitoringRun)
 {
     // Each step is the list of connected entries one cycle sees.
-    struct Step {
-        Names current;
-        std::vector<std::string> expected;
-    } steps[] = {
+    struct Step { Names current; std::vector<std::string> expected; } steps[] = {
         {{"Dial Direct"}, {"+Dial Direct"}},      // already up at the first cycle
         {{"Dial Direct"}, {}},                    // nothing changed
         {{"Dial Direct", "Work"}, {"+Work"}},     // a second connection

@@ -190,11 +190,7 @@ TEST_F(SessionLogTest, StrayPartOfARecordIsReportedAndSteppedOver)
 
 TEST_F(SessionLogTest, SessionsPairByOrderAndIsp)
 {
-    struct Case {
-        std::string name;
-        std::vector<SessionRecord> records;
-        std::vector<std::string> expected;
-    };
+    struct Case { std::string name; std::vector<SessionRecord> records; std::vector<std::string> expected; };
     std::vector<Case> cases = {
         {"two starts then end: the later start counts", {Start(1, 10), Start(1, 20), End(1, 30)},
          {"session 20-30", "result 1"}},

@@ -1,8 +1,5 @@
 // Billing periods: weekly, calendar month and billing day, at month and
 // year ends, and across daylight-saving changes.
-#include <gtest/gtest.h>
-
-#include <string>
 
 #include "core/support.h"
 #include "platform/localtime.h"

@@ -1,12 +1,8 @@
 // Tariffs in the settings file: defaults and corrections of every key,
 // schedules, exceptions, whole-table round trips, ISP numbers and hostile
 // files.
-#include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "core/support.h"
 #include "platform/clock.h"
@@ -141,11 +137,7 @@ TEST_F(TariffStoreTest, TextsFrameValuesAndExceptions)
     Put("ISP2", "Description", std::string(600, 'x').c_str());
     EXPECT_EQ(Load("ISP2").Description.size(), 511u);
 
-    const struct {
-        const char* value;
-        double charge;
-        const char* name;
-    } frames[] = {
+    const struct { const char* value; double charge; const char* name; } frames[] = {
         {"0.025000,Peak", 0.025, "Peak"}, {"Peak", 0.0, "Frame1"},   {"-1,Cheap", 0.0, "Cheap"},
         {"0.5 Cheap", 0.5, "Frame1"},     {"0.1, Evening", 0.1, "Evening"}, {"0.1,Off Peak", 0.1, "Off"},
         {"inf,Free", 0.0, "Free"},        {"", 0.0, "Frame1"},
