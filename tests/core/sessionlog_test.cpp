@@ -190,13 +190,10 @@ TEST_F(SessionLogTest, StrayPartOfARecordIsReportedAndSteppedOver)
 
 TEST_F(SessionLogTest, SessionsPairByOrderAndIsp)
 {
+    // (A later start replacing the pending one, an end of another ISP and an
+    // open session at the end are cut by the period deletion's cases.)
     struct Case { std::string name; std::vector<SessionRecord> records; std::vector<std::string> expected; };
     std::vector<Case> cases = {
-        {"two starts then end: the later start counts", {Start(1, 10), Start(1, 20), End(1, 30)},
-         {"session 20-30", "result 1"}},
-        {"end of another ISP drops the start", {Start(1, 10), End(2, 20), End(1, 30)}, {"result 1"}},
-        {"start at the end of the file is open", {Start(1, 10), End(1, 20), Start(1, 40)},
-         {"session 10-20", "open 40", "result 1"}},
         {"end without a start is ignored", {End(1, 5), Start(2, 10), End(2, 20)}, {"session 10-20", "result 1"}},
         {"record with a wrong magic drops the pending start",
          {Start(1, 10), Bad(1, 15), End(1, 20), Start(3, 30), End(3, 40)},
