@@ -1,5 +1,4 @@
-
-
+// The command line, word by word, and the boxes it shows.
 #include "startup/cmdline.h"
 #include "support.h"
 

@@ -1,4 +1,4 @@
-
+// Where the program keeps its files, and the [Global] deletion settings.
 #include <algorithm>
 #include <cstring>
 

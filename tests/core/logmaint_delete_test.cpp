@@ -167,11 +167,13 @@ const FileOps& FaultyOps()
 {
     static FileOps ops = [] {
         FileOps o = *base;
-        o.createNew = [](const char* path) { return Call("create"), failingStep == CREATE ? nullptr : base->createNew(path); };
+        o.createNew = [](const char* path) {
+            return Call("create"), failingStep == CREATE ? nullptr : base->createNew(path);
+        };
         o.writeAll = [](std::FILE* f, const void* data, std::size_t size) {
             Call("write");
             ++writes;
-            const bool fails = (failingStep == WRITE_HEADER && writes == 1) || (failingStep == WRITE_RECORD && writes == 3);
+            const bool fails = writes == (failingStep == WRITE_HEADER ? 1 : failingStep == WRITE_RECORD ? 3 : -1);
             return fails ? -1 : base->writeAll(f, data, size);
         };
         o.flushToDisk = [](std::FILE* f) {

@@ -1,4 +1,4 @@
-
+// Main window rules: closing, the tray tooltip and the report date.
 #include <cstdlib>
 
 #include "monitor/mainrules.h"

@@ -54,8 +54,8 @@ TEST_F(MonitorPageTest, StoringWritesTheFormAndTheConnectionKeysAsRead)
     Settings("Device=4\r\nPermanentLineID=99\r\nPrompt=7\r\nTrackInbound=1\r\nRasPrompt=7\r\nUseTray=0\r\n");
     ASSERT_EQ(0, MonitorPageFields(Answered(), FIELDS_STORE));
     EXPECT_EQ("2|C:\\ding.wav|1|2|0|0|15|0|4|99|1|1|2|0",
-              Keys({"AlertOnConnect", "AlertSound", "PromptDefault", "IconWhenMonitoring", "ConfirmExit", "Type",
-                    "Delay", "ShowLog", "Device", "PermanentLineID", "Prompt", "TrackInbound", "RasPrompt", "UseTray"}));
+              Keys({"AlertOnConnect", "AlertSound", "PromptDefault", "IconWhenMonitoring", "ConfirmExit", "Type", "Delay",
+                    "ShowLog", "Device", "PermanentLineID", "Prompt", "TrackInbound", "RasPrompt", "UseTray"}));
 
     // Without the check: defaults for what is unanswered, the sound file goes.
     Settings("AlertSound=old.wav\r\n");

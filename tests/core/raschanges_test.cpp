@@ -1,3 +1,4 @@
+// RAS connections seen from one cycle to the next, and what each means.
 #include <gtest/gtest.h>
 
 #include <string>
