@@ -47,8 +47,9 @@ TEST(NextSlice, CutsAtScheduleBoundariesAndMidnight)
     r.Schedules[MON] = {Entry(8, 0, 0, 11, 59, 59, 1), Entry(10, 0, 0, 13, 59, 59, 2), Entry(20, 0, 0, 23, 59, 59, 1)};
     r.Schedules[TUE] = {Entry(0, 0, 0, 5, 59, 59, 1)};
     r.FrameForExceptions = 2;
-    r.DayExceptions = {DayExceptionEntry{0, 0, 0}, DayExceptionEntry{126, 2, 4}};  // Wednesday 2026-03-04
-    r.NumExceptions = 2;
+    // Wednesday 2026-03-04; 2 February is no Monday 2 March.
+    r.DayExceptions = {DayExceptionEntry{0, 0, 0}, DayExceptionEntry{126, 2, 4}, DayExceptionEntry{126, 1, 2}};
+    r.NumExceptions = 3;
     const std::int64_t tue = LocalInstant(2026, 3, 3), wed = LocalInstant(2026, 3, 4);
     const struct { const char* what; std::int64_t start, end; Pairs slices; } cases[] = {
         {"through overlapping entries: the first in order wins", Mon(7, 0), Mon(15, 0),
