@@ -147,16 +147,15 @@ TEST(FinishTotals, MonthlyPrepaidCountsInFull)
 
 TEST(DailyPrepaid, OneAllowancePerCalendarDayAcrossSessions)
 {
-    struct Case {
+    const std::int64_t tue9 = LocalInstant(2026, 3, 3, 9, 0), sun23 = LocalInstant(2026, 3, 1, 23, 0);
+    const struct {
         const char* what;
         int method, frame;
         double allowance, connect;
         int offsetsConnect;
         std::vector<std::pair<std::int64_t, std::int64_t>> sessions;
         double used;
-    };
-    const std::int64_t tue9 = LocalInstant(2026, 3, 3, 9, 0), sun23 = LocalInstant(2026, 3, 1, 23, 0);
-    const Case cases[] = {
+    } cases[] = {
         {"0.60 and 0.70 on Monday share 1.00; Tuesday's 0.50 has its own, out of order", 1, 0, 1.0, 0, 0,
          {{Mon(19, 0), Mon(19, 12)}, {tue9, tue9 + 600}, {Mon(21, 0), Mon(21, 14)}}, 1.50},
         {"across midnight: 3.00 on Sunday, 3.00 on Monday", 1, 0, 0.5, 0, 0, {{sun23, Mon(1, 0)}}, 1.00},
@@ -165,13 +164,10 @@ TEST(DailyPrepaid, OneAllowancePerCalendarDayAcrossSessions)
         {"connection charge kept out", 1, 0, 10.0, 0.25, 0, {{Mon(20, 0), Mon(20, 10)}}, 0.50},
         {"connection charge offset", 1, 0, 10.0, 0.25, 1, {{Mon(20, 0), Mon(20, 10)}}, 0.75},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         TariffRecord r = StandardTariff();
-        r.PrepaidMethod = c.method;
-        r.PrepaidFrame = c.frame;
-        r.PrepaidCharge = c.allowance;
-        r.ConnectCharge = c.connect;
-        r.OffsetsConnectCharge = c.offsetsConnect;
+        r.PrepaidMethod = c.method, r.PrepaidFrame = c.frame, r.PrepaidCharge = c.allowance;
+        r.ConnectCharge = c.connect, r.OffsetsConnectCharge = c.offsetsConnect;
         PrepaidDays shared;
         for (auto [start, end] : c.sessions)
             Charge(r, start, end, &shared);

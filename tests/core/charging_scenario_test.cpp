@@ -7,7 +7,6 @@
 #include "charging/usageview.h"
 #include "core/support.h"
 #include "platform/clock.h"
-#include "platform/profile.h"
 #include "sessionlog/sessionlog.h"
 #include "startup/locations.h"
 
@@ -15,10 +14,7 @@ using testsupport::LocalInstant;
 
 namespace {
 
-struct Event {
-    int kind;
-    const char* when;  // local "YYYY-MM-DD HH:MM:SS"
-};
+struct Event { int kind; const char* when; };  // local "YYYY-MM-DD HH:MM:SS"
 
 std::int64_t At(const char* when)
 {
