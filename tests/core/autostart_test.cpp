@@ -1,7 +1,5 @@
-#include <gtest/gtest.h>
-
+// Start with Windows: the machine's Run key, else the user's, in memory.
 #include <map>
-#include <string>
 
 #include "monitor/autostart.h"
 #include "startup/locations.h"
@@ -9,91 +7,59 @@
 
 namespace {
 
-// Two Run keys in memory, each able to refuse one kind of access.
+// Two Run keys, each able to refuse one kind of access.
 struct FakeKey {
     std::map<std::string, std::string> values;
     bool exists = true;
-    long readDenied = 0;   // result of opening for reading
-    long writeDenied = 0;  // result of opening or creating for writing
-    long setFails = 0;
-    long queryFails = 0;
+    long readDenied = 0, writeDenied = 0;  // results of opening for reading, for writing
+    long setFails = 0, queryFails = 0;
     int writeOpens = 0;
 };
 
-FakeKey Keys[2];
+FakeKey Keys[2];  // machine, user
 std::string ModulePath;
-
-FakeKey& KeyOf(RunKey root)
-{
-    return Keys[root == RunKey::Machine ? 0 : 1];
-}
 
 long Open(RunKey root, void** key, bool write)
 {
-    FakeKey& k = KeyOf(root);
+    FakeKey& k = Keys[root == RunKey::Machine ? 0 : 1];
     *key = &k;
-    if (write)
-        ++k.writeOpens;
+    k.writeOpens += write;
     return !k.exists ? AUTOSTART_FILE_NOT_FOUND : write ? k.writeDenied : k.readDenied;
 }
 
-long OpenRead(RunKey root, void** key)
+FakeKey& Of(void* key)
 {
-    return Open(root, key, false);
+    return *static_cast<FakeKey*>(key);
 }
 
-long OpenWrite(RunKey root, void** key)
-{
-    return Open(root, key, true);
-}
-
-long Create(RunKey root, void** key)
-{
-    KeyOf(root).exists = true;
-    return Open(root, key, true);
-}
-
-long Query(void* key, const char* name, std::size_t size)
-{
-    FakeKey& k = *static_cast<FakeKey*>(key);
-    if (k.queryFails)
-        return k.queryFails;
-    auto found = k.values.find(name);
-    if (found == k.values.end())
-        return AUTOSTART_FILE_NOT_FOUND;
-    return found->second.size() + 1 > size ? AUTOSTART_MORE_DATA : 0;
-}
-
-long Set(void* key, const char* name, const std::string& data)
-{
-    FakeKey& k = *static_cast<FakeKey*>(key);
-    if (k.setFails)
-        return k.setFails;
-    k.values[name] = data;
-    return 0;
-}
-
-long Remove(void* key, const char* name)
-{
-    return static_cast<FakeKey*>(key)->values.erase(name) ? 0 : AUTOSTART_FILE_NOT_FOUND;
-}
-
-void Close(void*) {}
-
-std::string ProgramFile()
-{
-    return ModulePath;
-}
-
-const AutostartRegistry Fake = {OpenRead, OpenWrite, Create, Query, Set, Remove, Close, ProgramFile};
+const AutostartRegistry Fake = {
+    [](RunKey root, void** key) { return Open(root, key, false); },
+    [](RunKey root, void** key) { return Open(root, key, true); },
+    [](RunKey root, void** key) {
+        Keys[root == RunKey::Machine ? 0 : 1].exists = true;
+        return Open(root, key, true);
+    },
+    [](void* key, const char* name, std::size_t size) -> long {
+        auto found = Of(key).values.find(name);
+        return Of(key).queryFails              ? Of(key).queryFails
+               : found == Of(key).values.end() ? AUTOSTART_FILE_NOT_FOUND
+               : found->second.size() + 1 > size ? AUTOSTART_MORE_DATA
+                                                 : 0;
+    },
+    [](void* key, const char* name, const std::string& data) {
+        return Of(key).setFails ? Of(key).setFails : (Of(key).values[name] = data, 0L);
+    },
+    [](void* key, const char* name) { return Of(key).values.erase(name) ? 0L : AUTOSTART_FILE_NOT_FOUND; },
+    [](void*) {},
+    [] { return ModulePath; },
+};
 
 class AutostartTest : public testsupport::ProgramDirTest {
 protected:
     void SetUp() override
     {
         ProgramDirTest::SetUp();
-        Keys[0] = FakeKey{};
-        Keys[1] = FakeKey{};
+        Keys[0] = Keys[1] = FakeKey{};
         ModulePath = "C:\\Program Files\\Tolvane\\tolvane.exe";
         SetAutostartRegistry(&Fake);
     }
@@ -111,25 +77,18 @@ const char* const OURS = "\"C:\\Program Files\\Tolvane\\tolvane.exe\" -m";
 
 TEST_F(AutostartTest, RegisteredWhenEitherKeyHoldsTheValue)
 {
-    struct Case {
-        const char* name;
+    const struct {
         bool machine, user;
-        std::size_t length;
+        std::size_t length;  // 700: longer than the query buffer
         bool expected;
-    } cases[] = {
-        {"neither", false, false, 10, false},
-        {"machine", true, false, 10, true},
-        {"user only", false, true, 10, true},
-        {"longer than the query buffer", true, false, 700, true},
-    };
-    for (const Case& c : cases) {
-        Machine() = FakeKey{};
-        User() = FakeKey{};
+    } cases[] = {{false, false, 10, false}, {true, false, 10, true}, {false, true, 10, true}, {true, false, 700, true}};
+    for (const auto& c : cases) {
+        Machine() = User() = FakeKey{};
         if (c.machine)
             Machine().values["Tolvane"] = std::string(c.length, 'x');
         if (c.user)
             User().values["Tolvane"] = std::string(c.length, 'x');
-        EXPECT_EQ(c.expected, IsAutostartRegistered()) << c.name;
+        EXPECT_EQ(c.expected, IsAutostartRegistered()) << c.machine << c.user << c.length;
     }
     EXPECT_EQ("", ErrorLog());
 }
@@ -150,33 +109,27 @@ TEST_F(AutostartTest, ReadFailuresAreLoggedAndCountAsNotRegistered)
 
 TEST_F(AutostartTest, RegisteringWritesTheMachineKeyElseTheUserKey)
 {
-    struct Case {
-        const char* name;
+    const struct {
         long createDenied, setFails;
-        bool machineValue, userValue;
-        const char* logged;  // empty: nothing
+        const char* logged;  // empty: nothing, and the machine key holds the value
     } cases[] = {
-        {"machine writable", 0, 0, true, false, ""},
-        {"machine denied", AUTOSTART_ACCESS_DENIED, 0, false, true, "Unable to create key: access denied (code 5)."},
-        {"machine set fails", 0, 87, false, true, "Unable to set registry key: code 87."},
+        {0, 0, ""},
+        {AUTOSTART_ACCESS_DENIED, 0, "Unable to create key: access denied (code 5)."},
+        {0, 87, "Unable to set registry key: code 87."},
     };
-    for (const Case& c : cases) {
-        Machine() = FakeKey{};
-        User() = FakeKey{};
+    for (const auto& c : cases) {
+        Machine() = User() = FakeKey{};
         User().values["Tolvane"] = "\"C:\\old\\tolvane.exe\" -m";
         Machine().writeDenied = c.createDenied;
         Machine().setFails = c.setFails;
         testsupport::WriteFileBytes(ErrorLogPath, "");
         RegisterAutostart();
-        EXPECT_EQ(c.machineValue, Machine().values.count("Tolvane") == 1) << c.name;
-        ASSERT_EQ(c.userValue, User().values.count("Tolvane") == 1) << c.name;
-        EXPECT_EQ(OURS, (c.userValue ? User() : Machine()).values["Tolvane"]) << c.name;
-        EXPECT_TRUE(IsAutostartRegistered()) << c.name;
-        const std::string log = ErrorLog();
-        if (*c.logged)
-            EXPECT_NE(std::string::npos, log.find(c.logged)) << c.name << ": " << log;
-        else
-            EXPECT_EQ("", log) << c.name;
+        const bool toUser = *c.logged != 0;
+        EXPECT_EQ(!toUser, Machine().values.count("Tolvane") == 1) << c.logged;
+        ASSERT_EQ(toUser, User().values.count("Tolvane") == 1) << c.logged;
+        EXPECT_EQ(OURS, (toUser ? User() : Machine()).values["Tolvane"]) << c.logged;
+        EXPECT_TRUE(IsAutostartRegistered());
+        EXPECT_EQ(toUser, ErrorLog().find(c.logged) != std::string::npos && !ErrorLog().empty()) << ErrorLog();
     }
 }
 
@@ -199,8 +152,7 @@ TEST_F(AutostartTest, UnregisteringRemovesBothAndOpensOnlyKeysHoldingTheValue)
 
     // A standard user cannot open the machine key for writing: with nothing
     // there, unchecking the box tries nothing and logs nothing.
-    Machine() = FakeKey{};
-    User() = FakeKey{};
+    Machine() = User() = FakeKey{};
     Machine().writeDenied = AUTOSTART_ACCESS_DENIED;
     UnregisterAutostart();
     EXPECT_EQ(0, Machine().writeOpens);

@@ -1,6 +1,5 @@
 // The charging engine on tariffs built in memory: rounding, slicing at
 // schedule boundaries and midnight, daylight saving, prepaid and totals.
-#include <gtest/gtest.h>
 
 #include "core/charging_support.h"
 
@@ -27,9 +26,7 @@ Pairs SlicePairs(const TariffRecord& r, std::int64_t start, std::int64_t end)
 
 TEST(RoundUnits, EachModeAndTheEdges)
 {
-    const struct {
-        std::int32_t seconds, unit, mode, expected;
-    } cases[] = {
+    const struct { std::int32_t seconds, unit, mode, expected; } cases[] = {
         {61, 1, 0, 61},     {100, 0, 0, 100},   {60, 60, 0, 60},   {61, 60, 0, 120}, {90, 60, 1, 60},
         {91, 60, 1, 120},   {91, 61, 1, 61},    {92, 61, 1, 122},  {119, 60, 2, 60}, {61, 60, 7, 61},
         {2147483647, 60, 0, 2147483647},  // clamped, not wrapped
@@ -50,14 +47,11 @@ TEST(NextSlice, CutsAtScheduleBoundariesAndMidnight)
     r.Schedules[MON] = {Entry(8, 0, 0, 11, 59, 59, 1), Entry(10, 0, 0, 13, 59, 59, 2), Entry(20, 0, 0, 23, 59, 59, 1)};
     r.Schedules[TUE] = {Entry(0, 0, 0, 5, 59, 59, 1)};
     r.FrameForExceptions = 2;
-    r.DayExceptions = {DayExceptionEntry{0, 0, 0}, DayExceptionEntry{126, 2, 4}};  // Wednesday 2026-03-04
-    r.NumExceptions = 2;
+    // Wednesday 2026-03-04; 2 February is no Monday 2 March.
+    r.DayExceptions = {DayExceptionEntry{0, 0, 0}, DayExceptionEntry{126, 2, 4}, DayExceptionEntry{126, 1, 2}};
+    r.NumExceptions = 3;
     const std::int64_t tue = LocalInstant(2026, 3, 3), wed = LocalInstant(2026, 3, 4);
-    const struct {
-        const char* what;
-        std::int64_t start, end;
-        Pairs slices;
-    } cases[] = {
+    const struct { const char* what; std::int64_t start, end; Pairs slices; } cases[] = {
         {"through overlapping entries: the first in order wins", Mon(7, 0), Mon(15, 0),
          {{3600, 0}, {14400, 1}, {7200, 2}, {3600, 0}}},
         {"ends on the entry's last second", Mon(13, 0), Mon(13, 59, 59), {{3599, 2}}},
@@ -153,16 +147,15 @@ TEST(FinishTotals, MonthlyPrepaidCountsInFull)
 
 TEST(DailyPrepaid, OneAllowancePerCalendarDayAcrossSessions)
 {
-    struct Case {
+    const std::int64_t tue9 = LocalInstant(2026, 3, 3, 9, 0), sun23 = LocalInstant(2026, 3, 1, 23, 0);
+    const struct {
         const char* what;
         int method, frame;
         double allowance, connect;
         int offsetsConnect;
         std::vector<std::pair<std::int64_t, std::int64_t>> sessions;
         double used;
-    };
-    const std::int64_t tue9 = LocalInstant(2026, 3, 3, 9, 0), sun23 = LocalInstant(2026, 3, 1, 23, 0);
-    const Case cases[] = {
+    } cases[] = {
         {"0.60 and 0.70 on Monday share 1.00; Tuesday's 0.50 has its own, out of order", 1, 0, 1.0, 0, 0,
          {{Mon(19, 0), Mon(19, 12)}, {tue9, tue9 + 600}, {Mon(21, 0), Mon(21, 14)}}, 1.50},
         {"across midnight: 3.00 on Sunday, 3.00 on Monday", 1, 0, 0.5, 0, 0, {{sun23, Mon(1, 0)}}, 1.00},
@@ -171,13 +164,10 @@ TEST(DailyPrepaid, OneAllowancePerCalendarDayAcrossSessions)
         {"connection charge kept out", 1, 0, 10.0, 0.25, 0, {{Mon(20, 0), Mon(20, 10)}}, 0.50},
         {"connection charge offset", 1, 0, 10.0, 0.25, 1, {{Mon(20, 0), Mon(20, 10)}}, 0.75},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         TariffRecord r = StandardTariff();
-        r.PrepaidMethod = c.method;
-        r.PrepaidFrame = c.frame;
-        r.PrepaidCharge = c.allowance;
-        r.ConnectCharge = c.connect;
-        r.OffsetsConnectCharge = c.offsetsConnect;
+        r.PrepaidMethod = c.method, r.PrepaidFrame = c.frame, r.PrepaidCharge = c.allowance;
+        r.ConnectCharge = c.connect, r.OffsetsConnectCharge = c.offsetsConnect;
         PrepaidDays shared;
         for (auto [start, end] : c.sessions)
             Charge(r, start, end, &shared);

@@ -1,16 +1,12 @@
 // Whole reports through ComputeUsage: tariffs from tolvane.ini, sessions
 // from tolvane.log, a reference date and a pinned "now".
-#include <gtest/gtest.h>
 
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "charging/charging.h"
 #include "charging/usageview.h"
 #include "core/support.h"
 #include "platform/clock.h"
-#include "platform/profile.h"
 #include "sessionlog/sessionlog.h"
 #include "startup/locations.h"
 
@@ -18,10 +14,7 @@ using testsupport::LocalInstant;
 
 namespace {
 
-struct Event {
-    int kind;
-    const char* when;  // local "YYYY-MM-DD HH:MM:SS"
-};
+struct Event { int kind; const char* when; };  // local "YYYY-MM-DD HH:MM:SS"
 
 std::int64_t At(const char* when)
 {
@@ -76,9 +69,6 @@ TEST_F(ChargingScenarioTest, WorkedExamples)
         {"minimum charge", "MinCharge=0.500000\n", {{S, "2026-03-02 20:00:00"}, {E, "2026-03-02 20:00:10"}},
          "Off 00:01:00 0.50, 0.50 0.00 -0.50 00:10:00 0.50 1 00:01:00",
          "Flat 00:01:00 0.01, 0.01 0.00 -0.01 00:01:00 0.01 1 00:01:00"},
-        {"exception day", "NumExceptions=1\nDayException0=2026/03/02\n",
-         {{S, "2026-03-02 17:30:00"}, {E, "2026-03-02 18:30:00"}},
-         "Holiday 01:00:00 0.60, 0.60 0.00 -0.60 00:12:00 0.60 1 01:00:00", nullptr},
         {"accumulated before rounding", "AccumulateBeforeRounding=1\n",
          {{S, "2026-03-03 20:00:00"}, {E, "2026-03-03 20:00:30"}, {S, "2026-03-03 20:01:00"},
           {E, "2026-03-03 20:01:30"}, {S, "2026-03-03 20:02:00"}, {E, "2026-03-03 20:02:30"}},

@@ -20,6 +20,14 @@ inline ScheduleEntry Entry(int h1, int m1, int s1, int h2, int m2, int s2, int f
     return ScheduleEntry{h1, m1, s1, h2, m2, s2, frame};
 }
 
+inline void SetPeriod(TariffRecord& r, std::int64_t start, std::int64_t end)
+{
+    r.PeriodStart.time = start;
+    ToLocalTime(start, r.PeriodStart.localTime);
+    r.PeriodEnd.time = end;
+    ToLocalTime(end, r.PeriodEnd.localTime);
+}
+
 // 60-second units rounded up, frame 0 ("Off") at 0.05 by default, frame 1
 // ("Peak") at 0.10 on Mondays 08:00:00 to 17:59:59; a period far around
 // every test date.
@@ -35,10 +43,7 @@ inline TariffRecord StandardTariff()
     r.FrameCost.assign(2, 0.0);
     r.FrameTime.assign(2, 0);
     r.Schedules[MON] = {Entry(8, 0, 0, 17, 59, 59, 1)};
-    r.PeriodStart.time = 0;
-    ToLocalTime(0, r.PeriodStart.localTime);
-    r.PeriodEnd.time = 0xFFFFFFFFLL;
-    ToLocalTime(r.PeriodEnd.time, r.PeriodEnd.localTime);
+    SetPeriod(r, 0, 0xFFFFFFFFLL);
     return r;
 }
 
@@ -94,6 +99,19 @@ inline std::vector<UsageSlice> Slices(const TariffRecord& r, std::int64_t start,
     while (out.size() <= 10000 && NextSlice(r, position, stop, slice))  // a runaway would otherwise never end
         out.push_back(slice);
     return out;
+}
+
+// The first line of each report in a text of reports, in order: every
+// report ends with an empty line and holds no other.
+inline std::vector<std::string> ReportNames(const std::string& text)
+{
+    std::vector<std::string> names;
+    for (std::size_t at = 0; at < text.size();) {
+        names.push_back(text.substr(at, text.find('\n', at) - at));
+        const std::size_t end = text.find("\n\n", at);
+        at = end == std::string::npos ? text.size() : end + 2;
+    }
+    return names;
 }
 
 using testsupport::LocalInstant;

@@ -1,19 +1,15 @@
 // tolvane-report run as a process over a program directory (native build).
-#include <gtest/gtest.h>
-
 #ifndef _WIN32
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <string>
-#include <vector>
 
-#include "core/support.h"
+#include "core/charging_support.h"
 #include "platform/profile.h"
 #include "sessionlog/sessionlog.h"
 #include "startup/locations.h"
 
+using chargingtest::ReportNames;
 using testsupport::LocalInstant;
 using testsupport::ProgramDirTest;
 
@@ -65,11 +61,8 @@ protected:
 
     void Prepare()
     {
-        testsupport::WriteFileBytes(IniFilePath, "[Global]\nActiveIDs=1,2\n"
-                                                 "[ISP1]\nDescription=Net\nFrame0=0.050000,Off\n"
-                                                 "[ISP2]\nDescription=Other\nTollFree=1\nFrame0=0.020000,Off\n"
-                                                 "[Phone]\nFrame0=0.010000,Flat\n");
-        ProfileFlush(IniFilePath);
+        WriteIni("[Global]\nActiveIDs=1,2\n[ISP1]\nDescription=Net\nFrame0=0.050000,Off\n"
+                 "[ISP2]\nDescription=Other\nTollFree=1\nFrame0=0.020000,Off\n[Phone]\nFrame0=0.010000,Flat\n");
         ASSERT_EQ(RecordSessionEvent(1, SESSION_START, 0, LocalInstant(2026, 3, 3, 10, 0)), 0);
         ASSERT_EQ(RecordSessionEvent(1, SESSION_END, 0, LocalInstant(2026, 3, 3, 10, 30)), 0);
         ASSERT_EQ(RecordSessionEvent(2, SESSION_START, 0, LocalInstant(2026, 3, 31, 23, 0)), 0);  // still open
@@ -80,30 +73,13 @@ protected:
     std::filesystem::path tool_;
 };
 
-// The names of the reports in the output, in order: each report is a block
-// that starts with its tariff's description and ends with a blank line.
-std::vector<std::string> ReportNames(const std::string& out)
-{
-    std::vector<std::string> names;
-    std::size_t at = 0;
-    while (at < out.size()) {
-        names.push_back(out.substr(at, out.find('\n', at) - at));
-        const std::size_t end = out.find("\n\n", at);
-        at = end == std::string::npos ? out.size() : end + 2;
-    }
-    return names;
-}
-
 } // namespace
 
 TEST_F(ReportToolTest, PrintsTheChosenReports)
 {
     Prepare();
     using Names = std::vector<std::string>;
-    const struct {
-        std::string args;
-        Names expected;
-    } cases[] = {
+    const struct { std::string args; Names expected; } cases[] = {
         {Dir_() + " 2026-03-15", {"Net", "Other (Toll-free)", "Phone"}},
         {"--date 2026-03-15T12:00:00 --isp 1 " + Dir_(), {"Net", "Phone"}},
         {Dir_() + " 2026/03/31 --isp 2,1 --no-phone", {"Other (Toll-free)", "Net"}},

@@ -1,8 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
+// The command line, word by word, and the boxes it shows.
 #include "startup/cmdline.h"
 #include "support.h"
 

@@ -1,11 +1,6 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
+// The General and Recovery pages: what their check and store write.
 #include "dialogs/dialogtable.h"
 #include "dialogs/generalpage.h"
-#include "platform/profile.h"
 #include "sessionlog/recoverypage.h"
 #include "startup/locations.h"
 #include "support.h"
@@ -20,16 +15,14 @@ protected:
     void SetUp() override
     {
         ProgramDirTest::SetUp();
-        savedConfirm = ConfirmDelete;
-        savedBackup = BackupOnDelete;
+        saved = {ConfirmDelete, BackupOnDelete};
     }
     void TearDown() override
     {
-        ConfirmDelete = savedConfirm;
-        BackupOnDelete = savedBackup;
+        ConfirmDelete = saved.first, BackupOnDelete = saved.second;
         ProgramDirTest::TearDown();
     }
-    std::int32_t savedConfirm = 0, savedBackup = 0;
+    std::pair<std::int32_t, std::int32_t> saved;
     void Settings(const std::string& body)
     {
         WriteIni(body);
@@ -39,79 +32,65 @@ protected:
 
 const char* const OLD_VIEW = "[WinViewLog]\r\nUseTempName=0\r\nRawLogFileName=old.txt\r\nViewerPath=old.exe\r\n"
                              "DefaultRange=1\r\n";
+const std::vector<const char*> VIEW_KEYS = {"UseTempName", "RawLogFileName", "ViewerPath", "DefaultRange"};
 
 TEST_F(GeneralPageTest, StoreWritesEachStepAndStopsAtTheFirstProblem)
 {
-    struct Case {
-        const char* name;
+    const struct {
         int tempFile;
         const char* fileName;
         int range;
         const char* viewer;
         ErrorCode error;  // 0: stored
-        const char* useTemp, *rawName, *viewerKey, *rangeKey;
+        const char* viewKeys;
     } cases[] = {
-        {"temporary file", 0, "kept.txt", 0, "view.exe", 0, "1", "<none>", "view.exe", "0"},
-        {"named file", 1, "C:\\raw.txt", 2, "", 0, "0", "C:\\raw.txt", "<none>", "2"},
-        {"named file without a name", 1, "", 2, "view.exe", 2066, "0", "old.txt", "old.exe", "1"},
-        {"no file option", NONE_CHECKED, "x", 2, "view.exe", 2067, "0", "old.txt", "old.exe", "1"},
-        {"no range", 0, "", NONE_CHECKED, "view.exe", 2068, "0", "old.txt", "old.exe", "1"},
+        {0, "kept.txt", 0, "view.exe", 0, "1|<none>|view.exe|0"},
+        {1, "C:\\raw.txt", 2, "", 0, "0|C:\\raw.txt|<none>|2"},
+        {1, "", 2, "view.exe", 2066, "0|old.txt|old.exe|1"},  // a named file without a name
+        {NONE_CHECKED, "x", 2, "view.exe", 2067, "0|old.txt|old.exe|1"},
+        {0, "", NONE_CHECKED, "view.exe", 2068, "0|old.txt|old.exe|1"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Settings(std::string("[Global]\r\nConfirmDelete=0\r\nBackupOnDelete=0\r\n[Windows]\r\nPreviousDefault=2\r\n") +
                  OLD_VIEW);
         GeneralForm form;
-        form.confirmDelete = true;
-        form.backupOnDelete = true;
+        form.confirmDelete = form.backupOnDelete = true;
         form.previousDefault = 1;
         form.tempFile = c.tempFile;
         form.rawLogFileName = c.fileName;
         form.defaultRange = c.range;
         form.viewerPath = c.viewer;
-        EXPECT_EQ(c.error ? -1 : 0, GeneralPageFields(form, FIELDS_STORE)) << c.name;
-        EXPECT_EQ(c.error ? std::vector<ErrorCode>{c.error} : std::vector<ErrorCode>{}, RecordedCodes()) << c.name;
+        EXPECT_EQ(c.error ? -1 : 0, GeneralPageFields(form, FIELDS_STORE)) << c.viewKeys;
+        EXPECT_EQ(c.error ? std::vector<ErrorCode>{c.error} : std::vector<ErrorCode>{}, RecordedCodes());
         // The earlier steps are written whatever follows.
-        EXPECT_EQ("1", IniValue("Global", "ConfirmDelete")) << c.name;
-        EXPECT_EQ("1", IniValue("Global", "BackupOnDelete")) << c.name;
-        EXPECT_EQ("1", IniValue("Windows", "PreviousDefault")) << c.name;
-        EXPECT_EQ(c.useTemp, IniValue("WinViewLog", "UseTempName")) << c.name;
-        EXPECT_EQ(c.rawName, IniValue("WinViewLog", "RawLogFileName")) << c.name;
-        EXPECT_EQ(c.viewerKey, IniValue("WinViewLog", "ViewerPath")) << c.name;
-        EXPECT_EQ(c.rangeKey, IniValue("WinViewLog", "DefaultRange")) << c.name;
+        EXPECT_EQ("1|1", IniValues("Global", {"ConfirmDelete", "BackupOnDelete"}));
+        EXPECT_EQ("1", IniValue("Windows", "PreviousDefault"));
+        EXPECT_EQ(c.viewKeys, IniValues("WinViewLog", VIEW_KEYS));
     }
-}
-
-TEST_F(GeneralPageTest, LeavingThePageStoresNothing)
-{
+    // Leaving the page checks and stores nothing.
     Settings(OLD_VIEW);
     GeneralForm form;
     form.tempFile = NONE_CHECKED;
     EXPECT_EQ(0, GeneralPageFields(form, FIELDS_CHECK));
     EXPECT_EQ("<none>", IniValue("Windows", "PreviousDefault"));
-    EXPECT_EQ("old.txt", IniValue("WinViewLog", "RawLogFileName"));
+    EXPECT_EQ("0|old.txt|old.exe|1", IniValues("WinViewLog", VIEW_KEYS));
     EXPECT_TRUE(RecordedCodes().empty());
 }
 
 TEST_F(GeneralPageTest, RecoveryPageStoresAllThreeKeys)
 {
-    struct Case {
+    const struct {
         bool check, prompt;
         int remedy;
-        const char* remedyKey;
-    } cases[] = {
-        {true, false, 0, "0"},
-        {false, true, 1, "1"},
-        {true, true, NONE_CHECKED, "2"},
-    };
-    for (const Case& c : cases) {
+        const char* keys;
+    } cases[] = {{true, false, 0, "1|0|0"}, {false, true, 1, "0|1|1"}, {true, true, NONE_CHECKED, "1|1|2"}};
+    for (const auto& c : cases) {
         Settings("");
         RecoveryForm form{c.check, c.prompt, c.remedy};
         EXPECT_EQ(0, RecoveryPageFields(form, FIELDS_CHECK));
         EXPECT_EQ("<none>", IniValue("WinCrashRecovery", "DefaultRemedy"));
         EXPECT_EQ(0, RecoveryPageFields(form, FIELDS_STORE));
-        EXPECT_EQ(c.check ? "1" : "0", IniValue("WinCrashRecovery", "CheckForCrashes"));
-        EXPECT_EQ(c.prompt ? "1" : "0", IniValue("WinCrashRecovery", "PromptUser"));
-        EXPECT_EQ(c.remedyKey, IniValue("WinCrashRecovery", "DefaultRemedy"));
+        EXPECT_EQ(c.keys, IniValues("WinCrashRecovery", {"CheckForCrashes", "PromptUser", "DefaultRemedy"}));
     }
 }
 

@@ -1,9 +1,6 @@
-#include <gtest/gtest.h>
-
+// Where the program keeps its files, and the [Global] deletion settings.
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <string>
 
 #include "startup/locations.h"
 #include "support.h"
@@ -64,11 +61,7 @@ TEST_F(FileLocationsTest, FilesLiveBesideTheProgramWhoseFolderIsMadeIfMissing)
 
 TEST_F(FileLocationsTest, GlobalDeleteSettingsReadLeniently)
 {
-    const struct {
-        const char* keys;
-        int confirm, backup;
-        unsigned hack;
-    } cases[] = {
+    const struct { const char* keys; int confirm, backup; unsigned hack; } cases[] = {
         {"", 1, 1, 0},
         {"ConfirmDelete=0\r\nBackupOnDelete=0\r\nHackFlags=1\r\n", 0, 0, 1},
         {"ConfirmDelete=\r\nBackupOnDelete=abc\r\nHackFlags=3x\r\n", 1, 0, 3},  // empty is the default; text is 0

@@ -1,8 +1,4 @@
 // Finding a session a crash left open and the three remedies.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include "logmaint_support.h"
 #include "platform/clock.h"
@@ -51,31 +47,25 @@ protected:
         ProfileWrite(IniFilePath, "WinCrashRecovery", "PromptUser", prompt);
         ProfileWrite(IniFilePath, "WinCrashRecovery", "DefaultRemedy", remedy);
     }
+    std::string Log() { return ReadFileBytes(File("tolvane.log")); }
     const std::vector<SessionRecord> done = {Start(1, LocalInstant(2023, 6, 1)), End(1, LocalInstant(2023, 6, 1, 1))};
-    const SessionRecord dangling = Start(5, LocalInstant(2023, 6, 30, 22));
+    const std::vector<SessionRecord> log = {done[0], done[1], Start(5, LocalInstant(2023, 6, 30, 22))};
 };
 
 TEST_F(CrashTest, SettingsReadLenientlyWithDefaults)
 {
-    struct Case {
-        const char *check, *prompt, *remedy;
-        CrashSettings expected;
+    // check, prompt, remedy as read, and whether the check is enabled.
+    const struct { const char *check, *prompt, *remedy, *expected; } cases[] = {
+        {nullptr, nullptr, nullptr, "1121"}, {"", "", "", "1121"},    {"0", "0", "0", "0000"},
+        {"5", "1", "7", "1121"},             {"1", "0", "-1", "1021"}, {"0x", "abc", "1 more", "0010"},
     };
-    const Case cases[] = {
-        {nullptr, nullptr, nullptr, {1, 1, 2}}, {"", "", "", {1, 1, 2}},    {"0", "0", "0", {0, 0, 0}},
-        {"5", "1", "7", {1, 1, 2}},             {"1", "0", "-1", {1, 0, 2}}, {"0x", "abc", "1 more", {0, 0, 1}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Settings(c.check, c.prompt, c.remedy);
-        CrashSettings s = LoadCrashSettings();
-        EXPECT_EQ(s.checkForCrashes, c.expected.checkForCrashes);
-        EXPECT_EQ(s.promptUser, c.expected.promptUser);
-        EXPECT_EQ(s.defaultRemedy, c.expected.defaultRemedy);
-        EXPECT_EQ(CrashCheckEnabled(), c.expected.checkForCrashes);
+        const CrashSettings s = LoadCrashSettings();
+        EXPECT_EQ(std::to_string(s.checkForCrashes) + std::to_string(s.promptUser) + std::to_string(s.defaultRemedy) +
+                      std::to_string(CrashCheckEnabled()),
+                  c.expected);
     }
-    SaveCrashSettings({0, 1, 1});
-    EXPECT_EQ(ProfileGetString(IniFilePath, "WinCrashRecovery", "CheckForCrashes"), "0");
-    EXPECT_EQ(ProfileGetString(IniFilePath, "WinCrashRecovery", "DefaultRemedy"), "1");
 }
 
 TEST_F(CrashTest, EachRemedyWithoutAsking)
@@ -83,26 +73,21 @@ TEST_F(CrashTest, EachRemedyWithoutAsking)
     // A log that ends with an end: nothing to repair, nothing asked.
     WriteLog(File("tolvane.log"), done);
     EXPECT_EQ(RecoverFromCrash(nullptr), 0);
-    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes(done));
+    EXPECT_EQ(Log(), LogBytes(done));
 
-    std::vector<SessionRecord> log = done;
-    log.push_back(dangling);
-    Settings("1", "0", "2");
+    Settings("1", "0", "2");  // do nothing
     WriteLog(File("tolvane.log"), log);
     EXPECT_EQ(RecoverFromCrash(nullptr), 0);
-    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes(log));
+    EXPECT_EQ(Log(), LogBytes(log));
 
-    Settings("1", "0", "0");
+    Settings("1", "0", "0");  // clock the session off now, flagged
     EXPECT_EQ(RecoverFromCrash(nullptr), 0);
-    SessionRecord clocked = MakeSessionRecord(5, SESSION_END, 1, Now());
-    std::vector<SessionRecord> closed = log;
-    closed.push_back(clocked);
-    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes(closed));
+    EXPECT_EQ(Log(), LogBytes(log) + RecordBytes(MakeSessionRecord(5, SESSION_END, 1, Now())));
 
-    Settings("1", "0", "1");
+    Settings("1", "0", "1");  // pretend it never occurred
     WriteLog(File("tolvane.log"), log);
     EXPECT_EQ(RecoverFromCrash(nullptr), 0);
-    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes(done));
+    EXPECT_EQ(Log(), LogBytes(done));
     EXPECT_EQ(ReadFileBytes(File("tolvane.bak")), LogBytes(log));
     EXPECT_TRUE(prompted.empty());
     EXPECT_TRUE(RecordedCodes().empty());
@@ -110,8 +95,6 @@ TEST_F(CrashTest, EachRemedyWithoutAsking)
 
 TEST_F(CrashTest, AskingPreselectsTheDefaultAndTakesTheAnswer)
 {
-    std::vector<SessionRecord> log = done;
-    log.push_back(dangling);
     int owner = 0;
 
     // PromptUser missing: asked, "do nothing" preselected; Cancel keeps the log.
@@ -119,19 +102,19 @@ TEST_F(CrashTest, AskingPreselectsTheDefaultAndTakesTheAnswer)
     EXPECT_EQ(RecoverFromCrash(&owner), 0);
     EXPECT_EQ(prompted, std::vector<int>{2});
     EXPECT_EQ(askedOwner, &owner);
-    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes(log));
+    EXPECT_EQ(Log(), LogBytes(log));
 
     Settings(nullptr, "1", "0");
     answer = PRETEND_NEVER_OCCURRED;
     EXPECT_EQ(RecoverFromCrash(nullptr), 0);
     EXPECT_EQ(prompted.back(), 0);
-    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes(done));
+    EXPECT_EQ(Log(), LogBytes(done));
 
     // An answer that is no remedy leaves the log alone.
     WriteLog(File("tolvane.log"), log);
     answer = 42;
     EXPECT_EQ(RecoverFromCrash(nullptr), 0);
-    EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes(log));
+    EXPECT_EQ(Log(), LogBytes(log));
 }
 
 } // namespace

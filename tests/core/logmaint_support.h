@@ -35,6 +35,26 @@ inline std::string HeaderBytes(const SessionLogHeader& header = SessionLogHeader
     return std::string(reinterpret_cast<const char*>(raw), sizeof raw);
 }
 
+// A header with other versions and sizes than this program writes.
+inline std::string HeaderBytes(std::int32_t recordSize, std::vector<std::int32_t> writer = {2, 1, 4, 0},
+                               std::vector<std::int32_t> reader = {1, 90, 0, 0}, std::int32_t headerSize = 54)
+{
+    SessionLogHeader h;
+    for (int i = 0; i < 4; ++i)
+        h.writerVersion[i] = writer[i], h.readerVersion[i] = reader[i];
+    h.headerSize = headerSize;
+    h.recordSize = recordSize;
+    return HeaderBytes(h);
+}
+
+// A record whose magic is wrong.
+inline SessionRecord Bad(std::int32_t isp, std::int64_t t)
+{
+    SessionRecord r = Start(isp, t);
+    r.magic = 0x1234;
+    return r;
+}
+
 // A log as this program creates it: the standard header, then the records.
 inline std::string LogBytes(const std::vector<SessionRecord>& records)
 {

@@ -1,13 +1,7 @@
 // The raw log listing: settings, the text of listed sessions, periods,
 // temporary files and the export-and-launch sequence.
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
 
 #include "logmaint_support.h"
 #include "platform/clock.h"
@@ -15,28 +9,20 @@
 #include "platform/viewer.h"
 #include "sessionlog/viewlog.h"
 #include "startup/locations.h"
-#include "support.h"
 
 using namespace logmaint;
 using testsupport::LocalInstant;
+using testsupport::ReadText;
 using testsupport::RecordedCodes;
 
 namespace {
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path);  // text mode: CR LF reads as LF on Windows
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class ViewLogTest : public testsupport::ProgramDirTest {
 protected:
     // Lists into a text file and returns the text (and the result).
     std::string List(std::int64_t from, std::int64_t to, std::int32_t isp, int* result = nullptr)
     {
-        std::string path = File("listing.txt").string();
+            std::string path = File("listing.txt").string();
         std::FILE* f = std::fopen(path.c_str(), "w");
         int r = ListSessions(from, to, isp, f, path);
         std::fclose(f);
@@ -144,39 +130,29 @@ TEST_F(ViewLogTest, DefaultDatesForMonthAndYear)
 
 TEST_F(ViewLogTest, SettingsDefaultsBadValuesAndRoundTrip)
 {
-    struct Case {
-        const char *useTemp, *rawName, *viewer, *range;
-        ViewLogSettings expected;
+    const auto loaded = [] {
+        ViewLogSettings s;
+        EXPECT_EQ(LoadViewLogSettings(s), 0);
+        return std::to_string(s.useTempName) + "|" + s.rawLogFileName + "|" + s.viewerPath + "|" +
+               std::to_string(s.defaultRange) + "|" + std::to_string(ReadDefaultRange());
     };
-    const Case cases[] = {
-        {nullptr, nullptr, nullptr, nullptr, {1, "", "notepad.exe", 2}},
-        {"0", nullptr, "", "0", {1, "", "notepad.exe", 0}},  // no file: temporary after all
-        {"0", "C:\\raw log.txt", "C:\\Program Files\\ed.exe", "1", {0, "C:\\raw log.txt", "C:\\Program Files\\ed.exe", 1}},
-        {"7", "x.txt", "v", "5", {1, "x.txt", "v", 2}},
-        {"-1", "x.txt", "v", "-1", {1, "x.txt", "v", 2}},
+    const struct { const char *useTemp, *rawName, *viewer, *range, *expected; } cases[] = {
+        {nullptr, nullptr, nullptr, nullptr, "1||notepad.exe|2|2"},
+        {"0", nullptr, "", "0", "1||notepad.exe|0|0"},  // no file: temporary after all
+        {"0", "C:\\raw log.txt", "C:\\Program Files\\ed.exe", "1", "0|C:\\raw log.txt|C:\\Program Files\\ed.exe|1|1"},
+        {"7", "x.txt", "v", "5", "1|x.txt|v|2|2"},
+        {"-1", "x.txt", "v", "-1", "1|x.txt|v|2|2"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ProfileWrite(IniFilePath, "WinViewLog", "UseTempName", c.useTemp);
         ProfileWrite(IniFilePath, "WinViewLog", "RawLogFileName", c.rawName);
         ProfileWrite(IniFilePath, "WinViewLog", "ViewerPath", c.viewer);
         ProfileWrite(IniFilePath, "WinViewLog", "DefaultRange", c.range);
-        ViewLogSettings s;
-        ASSERT_EQ(LoadViewLogSettings(s), 0);
-        EXPECT_EQ(s.useTempName, c.expected.useTempName);
-        EXPECT_EQ(s.rawLogFileName, c.expected.rawLogFileName);
-        EXPECT_EQ(s.viewerPath, c.expected.viewerPath);
-        EXPECT_EQ(s.defaultRange, c.expected.defaultRange);
-        EXPECT_EQ(ReadDefaultRange(), c.expected.defaultRange);
+        EXPECT_EQ(loaded(), c.expected);
     }
-    ViewLogSettings saved{0, "out.txt", "", 1};
-    SaveViewLogSettings(saved);
-    EXPECT_EQ(ProfileGetString(IniFilePath, "WinViewLog", "ViewerPath", "(none)"), "(none)");
-    ViewLogSettings loaded;
-    ASSERT_EQ(LoadViewLogSettings(loaded), 0);
-    EXPECT_EQ(loaded.useTempName, 0);
-    EXPECT_EQ(loaded.rawLogFileName, "out.txt");
-    EXPECT_EQ(loaded.viewerPath, "notepad.exe");
-    EXPECT_EQ(loaded.defaultRange, 1);
+    SaveViewLogSettings({0, "out.txt", "", 1});
+    EXPECT_EQ(IniValue("WinViewLog", "ViewerPath"), "<none>");
+    EXPECT_EQ(loaded(), "0|out.txt|notepad.exe|1|1");
 }
 
 TEST(ViewerCommand, QuotesWordsWithBlanks)
@@ -240,7 +216,7 @@ TEST_F(ExportTest, TemporaryFileIsDeletedAtExitAndAFixedOneKept)
     ViewLogSettings fixed{0, File("raw.txt").string(), "C:\\Tools\\view.exe", 2};
     testsupport::WriteFileBytes(File("raw.txt"), std::string(500, 'o'));
     ASSERT_EQ(ExportAndViewRawLog(fixed, WholeLogRequest(0)), 0);
-    EXPECT_EQ(ReadText(File("raw.txt").string()), block);
+    EXPECT_EQ(ReadText(File("raw.txt")), block);
     EXPECT_EQ(launches.at(1).viewer, "C:\\Tools\\view.exe");
     EXPECT_TRUE(RegisteredTempFiles().empty());
 }
@@ -276,23 +252,16 @@ TEST_F(ExportTest, RegisteredListGrowsAndTempNamesAreFresh)
 {
     std::vector<std::string> names;
     for (int i = 0; i < 40; ++i) {
-        std::string name = MakeTempRawLogName();
-        ASSERT_FALSE(name.empty());
-        ASSERT_FALSE(std::filesystem::exists(name));
-        testsupport::WriteFileBytes(name, "x");
-        ASSERT_EQ(RegisterTempFile(name), 0);
-        names.push_back(name);
+        names.push_back(MakeTempRawLogName());
+        ASSERT_FALSE(names.back().empty() || std::filesystem::exists(names.back()));
+        testsupport::WriteFileBytes(names.back(), "x");
+        ASSERT_EQ(RegisterTempFile(names.back()), 0);
     }
     EXPECT_EQ(RegisteredTempFiles(), names);
     DeleteRegisteredTempFiles();
-    for (const std::string& name : names)
-        EXPECT_FALSE(std::filesystem::exists(name));
     EXPECT_TRUE(RegisteredTempFiles().empty());
+    EXPECT_TRUE(std::none_of(names.begin(), names.end(), [](auto& n) { return std::filesystem::exists(n); }));
 }
-
-} // namespace
-
-namespace {
 
 TEST(ViewerLaunch, MissingProgramIsReportedAsFailure)
 {

@@ -1,7 +1,5 @@
-#include <gtest/gtest.h>
-
+// Main window rules: closing, the tray tooltip and the report date.
 #include <cstdlib>
-#include <string>
 
 #include "monitor/mainrules.h"
 #include "monitor/monitorstate.h"
@@ -16,11 +14,7 @@ using testsupport::LocalInstant;
 
 TEST(MainWindowClosing, FollowsConfirmExitAndWhereTheWindowGoes)
 {
-    const struct {
-        bool monitoring;
-        int confirmExit, icon;
-        CloseStep expected;
-    } cases[] = {
+    const struct { bool monitoring; int confirmExit, icon; CloseStep expected; } cases[] = {
         {false, EXIT_CONFIRM, ICON_TRAY, CLOSE_DESTROY},
         {true, EXIT_WITHOUT_PROMPT, ICON_TRAY, CLOSE_STOP_AND_DESTROY},
         {true, EXIT_CONFIRM, ICON_MINIMIZE, CLOSE_ASK},
@@ -65,9 +59,7 @@ TEST_F(EnterDateTest, ProposedDateFollowsPreviousDefault)
         WriteIni(std::string("[Windows]\r\nPreviousDefault=") + text + "\r\n");
         EXPECT_EQ(ReadPreviousDefault(), expected) << text;
     }
-    const struct {
-        int y, m, d, setting, year, month, day;
-    } cases[] = {
+    const struct { int y, m, d, setting, year, month, day; } cases[] = {
         {2024, 1, 5, 0, 2023, 12, 5}, {2024, 3, 3, 1, 2024, 2, 25}, {2024, 3, 3, 2, 2024, 3, 3},
         {2023, 3, 31, 0, 2023, 3, 3},  // a day the earlier month lacks rolls over into the next
     };
@@ -92,12 +84,7 @@ TEST_F(EnterDateTest, ChosenDateIsLocalMidnightWithTheDayCutToTheMonth)
     }
     EXPECT_TRUE(testsupport::RecordedCodes().empty());
 
-    const struct {
-        int day, month;
-        const char* year;
-        int code;
-        const char* text;
-    } bad[] = {
+    const struct { int day, month; const char* year; int code; const char* text; } bad[] = {
         {-1, -1, "2024", 1003, "You need to select a value for the day portion of the date."},
         {4, -1, "2024", 1004, "You need to select a value for the month."},
         {4, 3, "1900", 1005, "Invalid year: 0."},

@@ -1,9 +1,7 @@
 // Telephony call-state decisions, modem names, and the Connection Made
 // dialog's time checks.
-#include <gtest/gtest.h>
 
 #include <cstring>
-#include <vector>
 
 #include "monitor/connectionmade.h"
 #include "monitor/linedecisions.h"
@@ -47,10 +45,7 @@ TEST(ModemNames, FromTheCapabilities)
     std::vector<unsigned char> caps(200, 0);
     std::memcpy(caps.data() + 100, "US Robotics", 12);
     std::memcpy(caps.data() + 180, "ABCD", 4);
-    const struct {
-        std::uint32_t size, offset, format;
-        const char* name;
-    } cases[] = {
+    const struct { std::uint32_t size, offset, format; const char* name; } cases[] = {
         {12, 100, 1, "US Robotics"},
         {0, 100, 1, "Unnamed Modem"},
         {12, 100, 2, "Unnamed Modem"},  // Unicode names

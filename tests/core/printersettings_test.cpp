@@ -1,12 +1,6 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
+// Printer settings: reading them and the Print page's check and store.
 #include "charging/printersettings.h"
 #include "dialogs/dialogtable.h"
-#include "platform/profile.h"
-#include "startup/locations.h"
 #include "support.h"
 
 namespace {
@@ -22,7 +16,6 @@ protected:
         EXPECT_EQ(0, LoadPrinterSettings(s));
         return s;
     }
-    std::string Key(const char* key) { return ProfileGetString(IniFilePath, "Printer", key, "<none>"); }
 };
 
 TEST_F(PrinterSettingsTest, ReadRules)
@@ -57,34 +50,22 @@ TEST_F(PrinterSettingsTest, CheckingRefusesNegativeNumbersAndStoringReplacesThem
 {
     Read("FontFaceName=Courier\r\n");
     PrintForm form;
-    form.pointSize = "-1";
-    form.leftMargin = "0";
-    form.rightMargin = "";
-    form.topMargin = "2.5";
-    form.bottomMargin = "-1";
-    form.printPhone = false;
-    form.separatePage = true;
+    form.pointSize = "-1", form.leftMargin = "0", form.rightMargin = "", form.topMargin = "2.5";
+    form.bottomMargin = "-1", form.printPhone = false, form.separatePage = true;
     testsupport::ClearRecordedErrors();
     EXPECT_EQ(-1, PrintPageFields(form, FIELDS_CHECK));
     form.pointSize = "0";
     EXPECT_EQ(-1, PrintPageFields(form, FIELDS_CHECK));
     EXPECT_EQ((std::vector<ErrorCode>{1023, 1024}), RecordedCodes());
-    EXPECT_EQ("Courier", Key("FontFaceName"));  // checking stores nothing
+    EXPECT_EQ("Courier", IniValue("Printer", "FontFaceName"));  // checking stores nothing
 
     form.pointSize = "-4";
     testsupport::ClearRecordedErrors();
     EXPECT_EQ(0, PrintPageFields(form, FIELDS_STORE));
     EXPECT_TRUE(RecordedCodes().empty());
-    const struct {
-        const char* key;
-        const char* value;
-    } expected[] = {
-        {"FontFaceName", "<none>"},    {"FontPointSize", "12"},      {"LeftMargin", "0.000000"},
-        {"RightMargin", "1.000000"},   {"TopMargin", "2.500000"},    {"BottomMargin", "1.000000"},
-        {"PrintPhone", "0"},           {"SeparatePage", "1"},
-    };
-    for (const auto& e : expected)
-        EXPECT_EQ(e.value, Key(e.key)) << e.key;
+    EXPECT_EQ("<none>|12|0.000000|1.000000|2.500000|1.000000|0|1",
+              IniValues("Printer", {"FontFaceName", "FontPointSize", "LeftMargin", "RightMargin", "TopMargin",
+                                    "BottomMargin", "PrintPhone", "SeparatePage"}));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+// RAS connections seen from one cycle to the next, and what each means.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,10 +21,7 @@ std::vector<std::string> Describe(const std::vector<RasChange>& changes)
 TEST(RasChanges, SuccessiveCyclesOfOneMonitoringRun)
 {
     // Each step is the list of connected entries one cycle sees.
-    struct Step {
-        Names current;
-        std::vector<std::string> expected;
-    } steps[] = {
+    struct Step { Names current; std::vector<std::string> expected; } steps[] = {
         {{"Dial Direct"}, {"+Dial Direct"}},      // already up at the first cycle
         {{"Dial Direct"}, {}},                    // nothing changed
         {{"Dial Direct", "Work"}, {"+Work"}},     // a second connection

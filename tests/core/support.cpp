@@ -42,6 +42,13 @@ std::string ReadFileBytes(const std::filesystem::path& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::string ReadText(const std::filesystem::path& path)
+{
+    std::string text = ReadFileBytes(path);
+    std::erase(text, '\r');
+    return text;
+}
+
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -57,6 +64,14 @@ void ProgramDirTest::WriteIni(const std::string& text) const
 std::string ProgramDirTest::IniValue(const char* section, const char* key) const
 {
     return ProfileGetString(IniFilePath, section, key, "<none>");
+}
+
+std::string ProgramDirTest::IniValues(const char* section, const std::vector<const char*>& keys) const
+{
+    std::string out;
+    for (const char* key : keys)
+        out += (out.empty() ? "" : "|") + IniValue(section, key);
+    return out;
 }
 
 void ProgramDirTest::SetUp()

@@ -26,6 +26,8 @@ std::vector<ErrorCode> RecordedCodes();
 
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+// A text file's contents with every CR dropped.
+std::string ReadText(const std::filesystem::path& path);
 
 // A fresh directory holding the program's files; file locations point into it.
 class ProgramDirTest : public ::testing::Test {
@@ -37,6 +39,8 @@ protected:
     // Replaces tolvane.ini and makes the next read come from it; one key of it.
     void WriteIni(const std::string& text) const;
     std::string IniValue(const char* section, const char* key) const;
+    // Several keys of a section, each as IniValue gives it, joined by '|'.
+    std::string IniValues(const char* section, const std::vector<const char*>& keys) const;
 
 private:
     std::filesystem::path dir_;

@@ -1,6 +1,5 @@
 // The texts of the usage dialog for one record, its chooser and the checks
 // of the Save Usage Report form.
-#include <gtest/gtest.h>
 
 #include "charging/usageview.h"
 #include "core/charging_support.h"
@@ -58,12 +57,7 @@ TEST(UsageView, ChooserListsPhoneFirstAndOpensOnTheFirstIsp)
 
 TEST(SaveReportForm, ChecksInOrderAndFillsTheChoice)
 {
-    const struct {
-        SaveIspOption option;
-        bool selected;
-        const char* file;
-        int result;
-    } cases[] = {
+    const struct { SaveIspOption option; bool selected; const char* file; int result; } cases[] = {
         {SaveIspOption::All, false, "r.txt", 0},       {SaveIspOption::Selected, true, "r.txt", 0},
         {SaveIspOption::None, false, "r.txt", 0},      {SaveIspOption::Selected, false, "", 2071},
         {SaveIspOption::Unchosen, true, "", 2072},     {SaveIspOption::All, false, "", 2073},
