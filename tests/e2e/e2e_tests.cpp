@@ -1,6 +1,6 @@
 // The real tolvane.exe under Wine: events from the command line and their
-// boxes and exit codes, the Windows time zone, one copy at a time, the
-// crash check at the next start, and many writers of one log.
+// boxes and exit codes, the Windows time zone, one copy at a time, and the
+// crash check at the next start.
 #include <windows.h>
 
 #include <algorithm>
@@ -18,7 +18,7 @@ constexpr int DefaultIsp = 7;
 struct Event {
     int kind;
     int isp;
-    friend auto operator<=>(const Event&, const Event&) = default;
+    friend bool operator==(const Event&, const Event&) = default;
 };
 
 void PrintTo(const Event& e, std::ostream* os)
@@ -36,7 +36,7 @@ protected:
     }
     e2e::RunResult Run(const std::string& args, const std::vector<std::string>& environment = {})
     {
-        return e2e::RunAnsweringBoxes(exe, args, folder, 30000, environment);
+        return e2e::RunAnsweringBoxes(exe, args, folder, environment);
     }
     std::vector<Event> Events() const
     {
@@ -145,32 +145,6 @@ TEST_F(ProgramTest, ASessionLeftOpenAtExitIsClosedByTheCrashCheckAtTheNextStart)
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(std::tuple(records[1].kind, records[1].ispId, records[1].flag), std::tuple(SESSION_END, DefaultIsp, 1));
     EXPECT_GE(records[1].time, records[0].time);
-}
-
-TEST_F(ProgramTest, ConcurrentWritersLeaveOnlyWholeRecordsAndLoseNone)
-{
-    constexpr int Writers = 12;
-    for (int round = 0; round < 2; ++round) {  // the first round creates the log
-        SCOPED_TRACE(round);
-        std::vector<e2e::Process> copies;
-        std::vector<Event> expected = Events();
-        for (int i = 0; i < Writers; ++i) {
-            const Event event{i % 2 == 0 ? SESSION_START : SESSION_END, 100 * (round + 1) + i};
-            copies.push_back(e2e::Start(exe, (event.kind == SESSION_START ? "-b -i " : "-e -i ") +
-                                                 std::to_string(event.isp), folder));
-            expected.push_back(event);
-        }
-        for (const e2e::Process& p : copies) {
-            DWORD code = 99;
-            ASSERT_TRUE(e2e::WaitForExit(p, 60000, code));
-            EXPECT_EQ(code, 0u);
-        }
-        std::vector<Event> events = Events();
-        std::sort(events.begin(), events.end());
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(events, expected);
-        EXPECT_FALSE(Exists("tolvane.err"));
-    }
 }
 
 }  // namespace

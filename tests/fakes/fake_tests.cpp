@@ -62,24 +62,20 @@ TEST_F(FakeLibraryTest, AMonitoredRasSessionIsLoggedAtItsInstantsPlusTheDelay)
     constexpr int Delay = 30;
     CopyIn(FAKE_RAS_DLL, "rasapi32.dll");
     PreferLibrariesBeside("tolvane.exe", true, false);
-    const std::string pollsName = "TolvaneFakeRasPolls-" + std::to_string(GetCurrentProcessId());
-    HANDLE polls = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), pollsName.c_str());
-    auto* pollCount = static_cast<volatile LONG*>(MapViewOfFile(polls, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
-    ASSERT_NE(pollCount, nullptr);
     // Waits until the polling thread has acted on a change: a poll that
     // began after it has ended, and the next one started after the thread
     // posted what it found.
     auto polled = [&] {
-        const LONG target = *pollCount + 4;
-        EXPECT_TRUE(e2e::WaitUntil(30000, [&] { return *pollCount >= target; })) << "the RAS monitor stopped polling";
+        const std::size_t target = Read("ras.txt.polls").size() + 4;
+        EXPECT_TRUE(e2e::WaitUntil(30000, [&] { return Read("ras.txt.polls").size() >= target; }))
+            << "the RAS monitor stopped polling";
     };
     // RasPrompt 0: a known entry is logged for its ISP, others are ignored.
     Write("tolvane.ini", "[Global]\r\nActiveIDs=7,3\r\nDefaultISP=7\r\n[ISP3]\r\nDescription=Dial Up\r\nRasName=Dialup\r\n"
                          "[Monitor]\r\nType=1\r\nRasLatency=50\r\nRasPrompt=0\r\nShowLog=0\r\nConfirmExit=0\r\nDelay=" +
                              std::to_string(Delay) + "\r\n");
     HWND window = nullptr;
-    e2e::Process program = StartWithWindow(
-        "-m", window, -1, {"TOLVANE_FAKE_RAS=" + Path("ras.txt"), "TOLVANE_FAKE_RAS_POLLS=" + pollsName});
+    e2e::Process program = StartWithWindow("-m", window, {"TOLVANE_FAKE_RAS=" + Path("ras.txt")});
     ASSERT_NE(window, nullptr);
     Write("ras.txt", "Stranger 2000\r\n");
     polled();
@@ -102,8 +98,6 @@ TEST_F(FakeLibraryTest, AMonitoredRasSessionIsLoggedAtItsInstantsPlusTheDelay)
     EXPECT_LE(r[0].time, afterUp + Delay);
     EXPECT_GE(r[1].time, r[0].time);
     EXPECT_LE(r[1].time, afterDown + Delay);
-    UnmapViewOfFile(const_cast<LONG*>(pollCount));
-    CloseHandle(polls);
 }
 
 }  // namespace

@@ -1,32 +1,22 @@
 // The RAS monitor's thread against scripted RAS answers, the Telephony line
 // monitor against a scripted Telephony table, connection events on the UI
 // thread, and the Connection Made dialog with events arriving while it is open.
-#include <windows.h>
-
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
 #include "harness.h"
-#include "monitor/win32/controller.h"
 #include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/linemonitor.h"
 #include "monitor/win32/monitorevents.h"
 #include "monitor/win32/rasmonitor.h"
-#include "platform/clock.h"
 #include "platform/profile.h"
 #include "platform/win32/messages.h"
-#include "platform/win32/win32_api.h"
-#include "platform/win32/win32_ui.h"
-#include "resource.h"
-#include "startup/locations.h"
-#include "startup/win32/frame.h"
 #include "tariff/tariffstore.h"
 
 namespace {
 
-using harness::Press;
-using harness::Text;
-using harness::Then;
+using namespace harness;
 using testsupport::RecordedCodes;
 
 // ---- Scripted RAS: the connections and their states, or a failure.
@@ -38,7 +28,7 @@ constexpr DWORD UP = RASCS_CONNECTED_STATE;
 
 std::mutex rasLock;
 std::vector<Connection> connections;
-std::size_t enumerations = 0;
+std::atomic<std::size_t> enumerations = 0;
 DWORD enumerateFailure = 0;
 
 DWORD WINAPI ScriptedEnum(void* buffer, LPDWORD bytes, LPDWORD count)
@@ -80,12 +70,6 @@ void SetConnections(std::vector<Connection> list, DWORD failure = 0)
     connections = std::move(list);
     enumerations = 0;
     enumerateFailure = failure;
-}
-
-std::size_t Enumerations()
-{
-    std::lock_guard<std::mutex> hold(rasLock);
-    return enumerations;
 }
 
 // ---- Scripted Telephony.
@@ -142,8 +126,7 @@ const TelephonyApi ScriptedTelephony = {
         info->dwOrigin = calls[i - 1].second;
         return 0;
     },
-    [](HANDLE) WINAPI -> LONG { return 0; },
-    [](HANDLE) WINAPI -> LONG { return 0; },
+    [](HANDLE) WINAPI -> LONG { return 0; }, [](HANDLE) WINAPI -> LONG { return 0; },
 };
 
 // Telephony reports a state of call i + 1 from the message loop, which
@@ -175,7 +158,7 @@ void RecordDisconnection()
 
 constexpr std::int64_t T0 = 1780000000;
 
-class MonitorTest : public harness::Fixture {
+class MonitorTest : public Fixture {
 protected:
     void SetUp() override
     {
@@ -230,7 +213,7 @@ TEST_F(MonitorTest, EnumerationFailuresShowOneBoxPerRunAndLogTheRest)
         SetConnections({}, 5);
         ASSERT_EQ(StartRasMonitor(), 0);
         const DWORD start = GetTickCount();
-        while (Enumerations() < 5u && GetTickCount() - start < 20000)
+        while (enumerations < 5u && GetTickCount() - start < 20000)
             Sleep(1);
         StopRasMonitor();
     }
@@ -359,17 +342,17 @@ TEST_F(ConnectionMadeTest, OpensWithTheOptionTheTimeAndTheDefaultIspAndTheTimeFo
         Monitor.PromptDefault = option;
         Then([option](HWND d) {
             for (int id = IDC_TIME_CONNECTION; id <= IDC_TIME_SPECIFIED; ++id)
-                EXPECT_EQ(harness::Checked(d, id), id == IDC_TIME_CONNECTION + option) << id;
+                EXPECT_EQ(Checked(d, id), id == IDC_TIME_CONNECTION + option) << id;
             EXPECT_EQ(Text(d, IDC_TIME_HOUR) + Text(d, IDC_TIME_MINUTE) + Text(d, IDC_TIME_SECOND), "210709");
-            EXPECT_EQ(harness::Items(d, IDC_ISP), (std::vector<std::string>{"Alpha", "Beta"}));
+            EXPECT_EQ(Items(d, IDC_ISP), (std::vector<std::string>{"Alpha", "Beta"}));
             EXPECT_EQ(Text(d, IDC_ISP), "Beta");
             EXPECT_EQ(Text(d, IDC_RASNAME), "Not applicable");
-            EXPECT_FALSE(harness::Enabled(d, IDC_RASNAME_ASSOCIATE)) << "no entry name: nothing to associate";
+            EXPECT_FALSE(Enabled(d, IDC_RASNAME_ASSOCIATE)) << "no entry name: nothing to associate";
             for (auto [radio, enabled] : {std::pair{IDC_TIME_SPECIFIED, true}, {IDC_TIME_NOW, false},
                                           {IDC_TIME_SPECIFIED, true}, {IDC_TIME_CONNECTION, false}}) {
-                harness::Click(d, radio);
+                Click(d, radio);
                 for (int id : {IDC_TIME_HOUR, IDC_TIME_MINUTE, IDC_TIME_SECOND})
-                    EXPECT_EQ(harness::Enabled(d, id), enabled) << radio;
+                    EXPECT_EQ(Enabled(d, id), enabled) << radio;
             }
             Press(d, IDCANCEL);
         });
@@ -395,16 +378,16 @@ TEST_F(ConnectionMadeTest, EachRefusalKeepsTheDialogOpenAndCancelChangesNothing)
         testsupport::ClearRecordedErrors();
         Then([&](HWND d) {
             if (c.field == IDC_ISP)
-                harness::Select(d, IDC_ISP, -1);
+                Select(d, IDC_ISP, -1);
             else if (c.field) {
-                harness::Click(d, IDC_TIME_SPECIFIED);
-                harness::SetText(d, c.field, c.value);
+                Click(d, IDC_TIME_SPECIFIED);
+                SetText(d, c.field, c.value);
             } else {
                 CheckRadioButton(d, IDC_TIME_CONNECTION, IDC_TIME_SPECIFIED, 0);
             }
             Press(d, IDOK);
-            EXPECT_TRUE(harness::IsOpen(d));
-            harness::Click(d, IDC_RASNAME_ASSOCIATE);
+            EXPECT_TRUE(IsOpen(d));
+            Click(d, IDC_RASNAME_ASSOCIATE);
             Press(d, IDCANCEL);
         });
         ShowConnectionMade("Net");
@@ -422,12 +405,12 @@ TEST_F(ConnectionMadeTest, OkTakesTheChosenTimeAndIspAndCanAssociateTheEntryName
         std::int64_t expected;
     } cases[] = {
         {"connection time", [](HWND) {}, detected},
-        {"now", [](HWND d) { harness::Click(d, IDC_TIME_NOW); }, testsupport::LocalInstant(2026, 5, 4, 21, 30, 0)},
+        {"now", [](HWND d) { Click(d, IDC_TIME_NOW); }, testsupport::LocalInstant(2026, 5, 4, 21, 30, 0)},
         {"specified",
          [](HWND d) {
-             harness::Click(d, IDC_TIME_SPECIFIED);
-             harness::SetText(d, IDC_TIME_HOUR, "20");
-             harness::SetText(d, IDC_TIME_MINUTE, "");
+             Click(d, IDC_TIME_SPECIFIED);
+             SetText(d, IDC_TIME_HOUR, "20");
+             SetText(d, IDC_TIME_MINUTE, "");
          },
          testsupport::LocalInstant(2026, 5, 4, 20, 0, 9)},
     };
@@ -437,14 +420,14 @@ TEST_F(ConnectionMadeTest, OkTakesTheChosenTimeAndIspAndCanAssociateTheEntryName
         Monitor.online = false;
         Then([&](HWND d) {
             c.set(d);
-            harness::Select(d, IDC_ISP, 0);  // Alpha
+            Select(d, IDC_ISP, 0);  // Alpha
             Press(d, IDOK);
         });
         ShowConnectionMade(nullptr);
         EXPECT_EQ(std::tuple(Monitor.online, Monitor.sessionIsp, Monitor.eventTime), std::tuple(true, 3, c.expected));
     }
     Then([](HWND d) {
-        harness::Click(d, IDC_RASNAME_ASSOCIATE);
+        Click(d, IDC_RASNAME_ASSOCIATE);
         Press(d, IDOK);  // Beta, the default
     });
     ShowConnectionMade("Dial-up Net");
@@ -501,7 +484,7 @@ TEST_F(ConnectionMadeTest, ACallThatEndsDuringTheDialogEndsTheSessionAfterOk)
     ASSERT_EQ(StartLineMonitor(), 0);
     MonitoringActive = true;
     Then([](HWND d) {
-        EXPECT_FALSE(harness::Enabled(d, IDC_RASNAME_ASSOCIATE)) << "a call has no entry name";
+        EXPECT_FALSE(Enabled(d, IDC_RASNAME_ASSOCIATE)) << "a call has no entry name";
         PinClock(T0 + 80);
         CallState(0, LINECALLSTATE_DISCONNECTED_VALUE);  // delivered once the dialog has closed
         Press(d, IDOK);
