@@ -1,6 +1,6 @@
 // The fake rasapi32.dll and TAPI32.DLL loaded the way the program loads
-// them: beside the exe, with the prefix told to prefer them. The probe shows
-// that Telephony is found and bound (or reported missing); the real program
+// them: beside the exe, with the prefix told to prefer them. The program
+// binds Telephony from the library it finds (or reports it missing), and
 // logs one monitored RAS session through the fake RAS.
 #include <windows.h>
 
@@ -36,25 +36,29 @@ protected:
         PreferLibrariesBeside("tolvane.exe", false, false);
         ProgramFolder::TearDown();
     }
-    std::string Probe()
-    {
-        e2e::Process probe = e2e::Start(Path("monitor_probe.exe"), "", folder);
-        DWORD code = 99;
-        if (!e2e::WaitForExit(probe, 60000, code))
-            e2e::Kill(probe);
-        EXPECT_EQ(code, 0u);
-        return Read("probe.out");
-    }
 };
 
 TEST_F(FakeLibraryTest, TelephonyIsBoundFromTheLibraryBesideTheExeOrReportedMissing)
 {
-    CopyIn(PROBE_EXE, "monitor_probe.exe");
-    PreferLibrariesBeside("monitor_probe.exe", false, true);
-    EXPECT_EQ(Probe(), "box 2007 Unable to initialise the line for monitoring. Error code -2147483575 returned.\n"
-                       "start -1\n");
+    PreferLibrariesBeside("tolvane.exe", false, true);
+    Write("tolvane.ini", "[Global]\r\nActiveIDs=7\r\n[Monitor]\r\nType=0\r\nConfirmExit=0\r\n");
+    HWND window = nullptr;
+    e2e::Process program = StartWithWindow("-m", window);
+    ASSERT_NE(window, nullptr);
+    // No line to monitor without a library beside it.
+    EXPECT_TRUE(e2e::WaitUntil(30000, [] { return FindWindowA("#32770", "Error 2007") != nullptr; }));
+    e2e::Kill(program);
+    DeleteFileA(Path("tolvane.err").c_str());
     CopyIn(FAKE_TAPI_DLL, "TAPI32.DLL");
-    EXPECT_EQ(Probe(), "start 0\nmodem Fake Modem\n");
+    program = StartWithWindow("-m", window);
+    ASSERT_NE(window, nullptr);
+    char text[64] = {};
+    EXPECT_TRUE(e2e::WaitUntil(30000, [&] {
+        SendMessageA(GetDlgItem(window, IDC_MONITOR), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+        return std::string(text) == "Stop &Monitoring";
+    })) << text;
+    ExitCopy(program, window);
+    EXPECT_FALSE(Exists("tolvane.err")) << Read("tolvane.err");
 }
 
 TEST_F(FakeLibraryTest, AMonitoredRasSessionIsLoggedAtItsInstantsPlusTheDelay)

@@ -475,25 +475,4 @@ TEST_F(ConnectionMadeTest, ADisconnectionDuringTheDialogEndsTheSessionAfterOkOnl
     }
 }
 
-TEST_F(ConnectionMadeTest, ACallThatEndsDuringTheDialogEndsTheSessionAfterOk)
-{
-    Monitor.Prompt = 1;
-    Monitor.Delay = 3;
-    openDialogWhenAsked = true;
-    calls = {{0, LINECALLORIGIN_OUTBOUND_VALUE}};
-    ASSERT_EQ(StartLineMonitor(), 0);
-    MonitoringActive = true;
-    Then([](HWND d) {
-        EXPECT_FALSE(Enabled(d, IDC_RASNAME_ASSOCIATE)) << "a call has no entry name";
-        PinClock(T0 + 80);
-        CallState(0, LINECALLSTATE_DISCONNECTED_VALUE);  // delivered once the dialog has closed
-        Press(d, IDOK);
-    });
-    PinClock(T0 + 20);
-    CallState(0, LINECALLSTATE_CONNECTED_VALUE);
-    EXPECT_EQ(reports, (std::vector<std::string>{"connect ask=1 online=1 isp=5 t=1780000023 name=",
-                                                 "end isp=5 t=1780000080"}));
-    StopLineMonitor();
-}
-
 }  // namespace

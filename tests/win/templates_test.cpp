@@ -116,32 +116,16 @@ const TemplateRow Rows[] = {
      }},
 };
 
-INT_PTR CALLBACK StubProc(HWND, UINT message, WPARAM, LPARAM)
+// Every dialog template the program has needs its row.
+TEST(Templates, EveryTemplateHasARow)
 {
-    return message == WM_INITDIALOG;  // Wine sends no WM_INITDIALOG to a NULL procedure
-}
-
-class Templates : public Fixture {};
-
-// Templates the program has, as the system builds them; pages need a parent.
-TEST_F(Templates, EveryTemplateHasARowAndNothingCutOff)
-{
-    HWND parent = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 600, 500, nullptr, nullptr, ProgramInstance, nullptr);
     std::set<int> found, listed;
     for (const TemplateRow& row : Rows)
         listed.insert(row.id);
-    for (int id = 151; id <= 177; ++id) {
-        if (!FindResourceA(ProgramInstance, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5)))  // RT_DIALOG
-            continue;
-        SCOPED_TRACE("template " + std::to_string(id));
-        found.insert(id);
-        HWND d = CreateDialogParamA(ProgramInstance, MAKEINTRESOURCEA(id), parent, StubProc, 0);
-        ASSERT_NE(d, nullptr) << GetLastError();
-        ExpectLayout(d);
-        DestroyWindow(d);
-    }
-    DestroyWindow(parent);
-    EXPECT_EQ(found, listed) << "every template needs its row below";
+    for (int id = 151; id <= 177; ++id)
+        if (FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5)))  // RT_DIALOG
+            found.insert(id);
+    EXPECT_EQ(found, listed);
 }
 
 class TemplateRows : public Fixture, public ::testing::WithParamInterface<TemplateRow> {};
