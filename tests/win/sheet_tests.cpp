@@ -11,20 +11,18 @@ namespace {
 
 using namespace harness;
 
-struct PageLog {
-    std::vector<std::string> calls;
-};
+using PageLog = std::vector<std::string>;  // what a page's rules were asked
 
 int Fields(HWND page, int mode)
 {
     PageLog& log = *PageContext<PageLog>(page);
     const std::string text = Text(page, TEST_PAGE_FIELD);
     if ((mode & FIELDS_CHECK) && text == "bad") {
-        log.calls.push_back("refused");
+        log.push_back("refused");
         return -1;
     }
     if (mode & FIELDS_STORE)
-        log.calls.push_back("stored " + text);
+        log.push_back("stored " + text);
     return 0;
 }
 
@@ -61,8 +59,8 @@ TEST_F(SheetTest, OkStoresTheShownPagesOnly)
         PressSheetButton(sheet, PSBTN_OK);
     });
     EXPECT_GT(Run(), 0);
-    EXPECT_EQ(std::vector<std::string>{"stored one"}, first.calls);
-    EXPECT_TRUE(second.calls.empty());  // never shown, never stored
+    EXPECT_EQ(std::vector<std::string>{"stored one"}, first);
+    EXPECT_TRUE(second.empty());  // never shown, never stored
     EXPECT_EQ(std::vector<std::string>{"Test Sheet"}, Titles());
 }
 
@@ -84,8 +82,8 @@ TEST_F(SheetTest, AFailedCheckKeepsThePageAndTheSheet)
     EXPECT_GT(Run(), 0);
     EXPECT_EQ(0, stayed);
     EXPECT_TRUE(openAfterOk);
-    EXPECT_EQ((std::vector<std::string>{"refused", "refused", "stored good"}), first.calls);
-    EXPECT_EQ(std::vector<std::string>{"stored two"}, second.calls);
+    EXPECT_EQ((std::vector<std::string>{"refused", "refused", "stored good"}), first);
+    EXPECT_EQ(std::vector<std::string>{"stored two"}, second);
 }
 
 TEST_F(SheetTest, HelpOpensTheShownPagesTopicAndCancelStoresNothing)
@@ -100,8 +98,8 @@ TEST_F(SheetTest, HelpOpensTheShownPagesTopicAndCancelStoresNothing)
     ASSERT_EQ(1u, seen.help.size());
     EXPECT_EQ(static_cast<UINT>(HELP_CONTEXT), seen.help[0].first);
     EXPECT_EQ(602u, seen.help[0].second);
-    EXPECT_TRUE(first.calls.empty());
-    EXPECT_TRUE(second.calls.empty());
+    EXPECT_TRUE(first.empty());
+    EXPECT_TRUE(second.empty());
 }
 
 }  // namespace
