@@ -1,7 +1,8 @@
 // A stand-in rasapi32.dll for tests: the active connections are the lines of
 // the file named by TOLVANE_FAKE_RAS, "entry-name state" each (state in hex,
 // 2000 = connected), read afresh on every call, so a test changes the
-// connections by rewriting the file. No file: no connections. Every
+// connections by rewriting the file. No file: no connections. A line
+// "! code" makes enumerations fail with that code (in hex). Every
 // enumeration adds a byte to that name plus ".polls", so a test can wait
 // until a change has been seen.
 #include <windows.h>
@@ -53,6 +54,8 @@ extern "C" __declspec(dllexport) DWORD WINAPI RasEnumConnectionsA(void* buffer, 
     if (!out || !bytes || !count || out->dwSize != sizeof(RasConn95))
         return 632;  // ERROR_INVALID_SIZE
     const std::vector<Entry> entries = ReadEntries(true);
+    if (!entries.empty() && entries[0].name == "!")
+        return entries[0].state;
     const DWORD needed = static_cast<DWORD>(entries.size() * sizeof(RasConn95));
     if (*bytes < needed) {
         *bytes = needed;

@@ -1,9 +1,9 @@
 // The RAS monitor's thread against scripted RAS answers, the Telephony line
 // monitor against a scripted Telephony table, connection events on the UI
 // thread, and the Connection Made dialog with events arriving while it is open.
-#include <atomic>
 #include <cstring>
-#include <mutex>
+#include <filesystem>
+#include <sstream>
 
 #include "harness.h"
 #include "monitor/win32/connectionmadedialog.h"
@@ -19,57 +19,31 @@ namespace {
 using namespace harness;
 using testsupport::RecordedCodes;
 
-// ---- Scripted RAS: the connections and their states, or a failure.
+// ---- RAS: the fake rasapi32.dll over a file of connections and their
+// states, or a failure.
 struct Connection {
     std::string name;
     DWORD state;
 };
 constexpr DWORD UP = RASCS_CONNECTED_STATE;
 
-std::mutex rasLock;
-std::vector<Connection> connections;
-std::atomic<std::size_t> enumerations = 0;
-DWORD enumerateFailure = 0;
+std::filesystem::path rasFile;
 
-DWORD WINAPI ScriptedEnum(void* buffer, LPDWORD bytes, LPDWORD count)
+void SetConnections(const std::vector<Connection>& list, DWORD failure = 0)
 {
-    std::lock_guard<std::mutex> hold(rasLock);
-    auto* out = static_cast<RasConn95*>(buffer);
-    if (out[0].dwSize != sizeof(RasConn95))
-        return 632;
-    ++enumerations;
-    if (enumerateFailure)
-        return enumerateFailure;
-    const DWORD needed = static_cast<DWORD>(connections.size() * sizeof(RasConn95));
-    if (*bytes < needed) {
-        *bytes = needed;
-        return RAS_ERROR_BUFFER_TOO_SMALL;
-    }
-    for (std::size_t i = 0; i < connections.size(); ++i) {
-        out[i].hrasconn = reinterpret_cast<HANDLE>(i + 1);
-        std::snprintf(out[i].szEntryName, sizeof out[i].szEntryName, "%s", connections[i].name.c_str());
-    }
-    *count = static_cast<DWORD>(connections.size());
-    return 0;
+    std::ostringstream text;
+    text << std::hex;
+    if (failure)
+        text << "! " << failure << "\n";
+    for (const Connection& c : list)
+        text << c.name << " " << c.state << "\n";
+    testsupport::WriteFileBytes(rasFile, text.str());
+    std::filesystem::remove(rasFile.string() + ".polls");
 }
 
-DWORD WINAPI ScriptedStatus(HANDLE connection, void* buffer)
+std::size_t Enumerations()
 {
-    std::lock_guard<std::mutex> hold(rasLock);
-    auto* status = static_cast<RasConnStatus95*>(buffer);
-    const std::size_t index = reinterpret_cast<std::size_t>(connection);
-    if (status->dwSize != sizeof(RasConnStatus95) || index == 0 || index > connections.size())
-        return 6;
-    status->rasconnstate = connections[index - 1].state;
-    return 0;
-}
-
-void SetConnections(std::vector<Connection> list, DWORD failure = 0)
-{
-    std::lock_guard<std::mutex> hold(rasLock);
-    connections = std::move(list);
-    enumerations = 0;
-    enumerateFailure = failure;
+    return testsupport::ReadFileBytes(rasFile.string() + ".polls").size();
 }
 
 // ---- Scripted Telephony.
@@ -164,8 +138,14 @@ protected:
     {
         Fixture::SetUp();
         ResetMonitorState(Monitor);
-        Api.RasEnumConnectionsA = ScriptedEnum;
-        Api.RasGetConnectStatusA = ScriptedStatus;
+        static HMODULE fakeRas = LoadLibraryA(("Z:" + std::string(FAKE_RAS_DLL)).c_str());
+        ASSERT_NE(fakeRas, nullptr);
+        Api.RasEnumConnectionsA = reinterpret_cast<decltype(Api.RasEnumConnectionsA)>(
+            reinterpret_cast<void*>(GetProcAddress(fakeRas, "RasEnumConnectionsA")));
+        Api.RasGetConnectStatusA = reinterpret_cast<decltype(Api.RasGetConnectStatusA)>(
+            reinterpret_cast<void*>(GetProcAddress(fakeRas, "RasGetConnectStatusA")));
+        rasFile = File("ras.txt");
+        SetEnvironmentVariableA("TOLVANE_FAKE_RAS", rasFile.string().c_str());
         Telephony = ScriptedTelephony;
         line = LineScript{};
         lineOpens = 0;
@@ -213,7 +193,7 @@ TEST_F(MonitorTest, EnumerationFailuresShowOneBoxPerRunAndLogTheRest)
         SetConnections({}, 5);
         ASSERT_EQ(StartRasMonitor(), 0);
         const DWORD start = GetTickCount();
-        while (enumerations < 5u && GetTickCount() - start < 20000)
+        while (Enumerations() < 5u && GetTickCount() - start < 20000)
             Sleep(1);
         StopRasMonitor();
     }
