@@ -1,4 +1,4 @@
-// The RAS monitor's thread against scripted RAS answers, the Telephony line
+// The RAS monitor's thread against the fake rasapi32.dll, the Telephony line
 // monitor against a scripted Telephony table, connection events on the UI
 // thread, and the Connection Made dialog with events arriving while it is open.
 #include <cstring>
@@ -100,7 +100,8 @@ const TelephonyApi ScriptedTelephony = {
         info->dwOrigin = calls[i - 1].second;
         return 0;
     },
-    [](HANDLE) WINAPI -> LONG { return 0; }, [](HANDLE) WINAPI -> LONG { return 0; },
+    [](HANDLE) WINAPI -> LONG { return 0; },
+    [](HANDLE) WINAPI -> LONG { return 0; },
 };
 
 // Telephony reports a state of call i + 1 from the message loop, which
