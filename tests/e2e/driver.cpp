@@ -1,89 +1,66 @@
 #include "driver.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <utility>
 
 namespace e2e {
 
 std::string WindowsPath(const std::string& path)
 {
-    std::string out = path;
-    if (!out.empty() && out[0] == '/')
-        out = "Z:" + out;
-    for (char& c : out)
-        if (c == '/')
-            c = '\\';
+    std::string out = (path.empty() || path[0] != '/' ? "" : "Z:") + path;
+    std::replace(out.begin(), out.end(), '/', '\\');
     return out;
 }
 
-Process::Process(Process&& other) noexcept : info(other.info)
+Process Start(const std::string& exe, const std::string& args, const std::string& folder,
+              const std::vector<std::string>& environment)
 {
-    other.info = {};
-}
-
-Process& Process::operator=(Process&& other) noexcept
-{
-    std::swap(info, other.info);
-    return *this;
-}
-
-Process::~Process()
-{
-    if (info.hThread)
+    // The child inherits these; this process puts its own values back.
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (const std::string& entry : environment) {
+        const std::string name = entry.substr(0, entry.find('='));
+        char value[4096] = {};
+        saved.push_back({name, GetEnvironmentVariableA(name.c_str(), value, sizeof value) ? value : ""});
+        SetEnvironmentVariableA(name.c_str(), entry.c_str() + name.size() + 1);
+    }
+    std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    Process process;
+    if (CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                       &info)) {
         CloseHandle(info.hThread);
-    if (info.hProcess)
-        CloseHandle(info.hProcess);
+        process = {std::shared_ptr<void>(info.hProcess, CloseHandle), info.dwProcessId};
+    }
+    for (const auto& [name, value] : saved)
+        SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
+    return process;
+}
+
+bool WaitForExit(const Process& process, DWORD timeoutMs, DWORD& exitCode)
+{
+    return WaitForSingleObject(process.handle.get(), timeoutMs) == WAIT_OBJECT_0 &&
+           GetExitCodeProcess(process.handle.get(), &exitCode);
+}
+
+void Kill(const Process& process)
+{
+    TerminateProcess(process.handle.get(), 99);
+    WaitForSingleObject(process.handle.get(), 5000);
+}
+
+bool WaitUntil(DWORD timeoutMs, const std::function<bool()>& condition)
+{
+    for (const DWORD start = GetTickCount(); !condition(); Sleep(50))
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+    return true;
 }
 
 namespace {
-
-// The environment block of this process with the extra entries added.
-std::vector<char> EnvironmentWith(const std::vector<std::string>& extra)
-{
-    std::vector<char> block;
-    char* current = GetEnvironmentStringsA();
-    for (const char* p = current; *p; p += std::strlen(p) + 1) {
-        std::string entry = p;
-        bool replaced = false;
-        for (const std::string& e : extra) {
-            const std::size_t eq = e.find('=');
-            if (_strnicmp(entry.c_str(), e.c_str(), eq + 1) == 0)
-                replaced = true;
-        }
-        if (!replaced)
-            block.insert(block.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
-    }
-    FreeEnvironmentStringsA(current);
-    for (const std::string& e : extra)
-        block.insert(block.end(), e.c_str(), e.c_str() + e.size() + 1);
-    block.push_back('\0');
-    return block;
-}
-
-struct FindData {
-    DWORD processId;
-    const char* className;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter)
-{
-    auto* data = reinterpret_cast<FindData*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != data->processId)
-        return TRUE;
-    if (data->className) {
-        char name[64] = {};
-        GetClassNameA(window, name, sizeof name);
-        if (std::strcmp(name, data->className) != 0)
-            return TRUE;
-    }
-    data->found.push_back(window);
-    return TRUE;
-}
 
 std::string WindowText(HWND window)
 {
@@ -92,145 +69,95 @@ std::string WindowText(HWND window)
     return text;
 }
 
-}  // namespace
-
-Process Start(const std::string& exe, const std::string& args, const std::string& folder, int showCommand,
-              const std::vector<std::string>& extraEnvironment)
-{
-    Process process;
-    std::string commandLine = "\"" + exe + "\"";
-    if (!args.empty())
-        commandLine += " " + args;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    if (showCommand >= 0) {
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = static_cast<WORD>(showCommand);
-    }
-    std::vector<char> environment;
-    if (!extraEnvironment.empty())
-        environment = EnvironmentWith(extraEnvironment);
-    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                        environment.empty() ? nullptr : environment.data(), folder.c_str(), &startup,
-                        &process.info))
-        process.info = {};
-    return process;
-}
-
-bool WaitForExit(const Process& process, DWORD timeoutMs, DWORD& exitCode)
-{
-    if (WaitForSingleObject(process.info.hProcess, timeoutMs) != WAIT_OBJECT_0)
-        return false;
-    GetExitCodeProcess(process.info.hProcess, &exitCode);
-    return true;
-}
-
-void Kill(const Process& process)
-{
-    TerminateProcess(process.info.hProcess, 99);
-    WaitForSingleObject(process.info.hProcess, 5000);
-}
-
+// Top-level windows of the process with that class, visible or not.
 std::vector<HWND> ProcessWindows(DWORD processId, const char* className)
 {
-    FindData data{processId, className, {}};
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&data));
-    return data.found;
+    struct Find {
+        DWORD processId;
+        const char* className;
+        std::vector<HWND> found;
+    } find{processId, className, {}};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) WINAPI -> BOOL {
+            auto& f = *reinterpret_cast<Find*>(parameter);
+            DWORD owner = 0;
+            char name[64] = {};
+            GetWindowThreadProcessId(window, &owner);
+            GetClassNameA(window, name, sizeof name);
+            if (owner == f.processId && std::strcmp(name, f.className) == 0)
+                f.found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.found;
 }
 
-HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs)
-{
-    HWND found = nullptr;
-    WaitUntil(timeoutMs, [&] {
-        found = nullptr;
-        for (HWND window : ProcessWindows(processId, "KRTolvane"))
-            found = window;
-        for (HWND parking : ProcessWindows(processId, "KRTolvaneH"))
-            found = found ? found : FindWindowExA(parking, nullptr, "KRTolvane", nullptr);
-        return found != nullptr;
-    });
-    return found;
-}
+}  // namespace
 
 void PrintTo(const MessageBoxSeen& box, std::ostream* os)
 {
     *os << "[" << box.caption << ": " << box.text << "]";
 }
 
-namespace {
-
-MessageBoxSeen ReadMessageBox(HWND box)
+std::vector<MessageBoxSeen> BoxesOf(const Process& process)
 {
-    MessageBoxSeen seen;
-    seen.caption = WindowText(box);
-    HWND text = GetDlgItem(box, 0xFFFF);
-    if (text)
-        seen.text = WindowText(text);
-    return seen;
-}
-
-}  // namespace
-
-void PressOk(HWND box)
-{
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    std::vector<MessageBoxSeen> boxes;
+    for (HWND box : ProcessWindows(process.id, "#32770"))
+        if (IsWindowVisible(box))
+            boxes.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))});
+    return boxes;
 }
 
 RunResult RunAnsweringBoxes(const std::string& exe, const std::string& args, const std::string& folder,
-                            DWORD timeoutMs, const std::vector<std::string>& extraEnvironment)
+                            const std::vector<std::string>& environment)
 {
     RunResult result;
-    Process process = Start(exe, args, folder, -1, extraEnvironment);
+    const Process process = Start(exe, args, folder, environment);
     if (!process.Started())
         return result;
-    const DWORD start = GetTickCount();
-    std::vector<HWND> answered;
-    while (GetTickCount() - start < timeoutMs) {
-        if (WaitForExit(process, 50, result.exitCode)) {
-            result.exited = true;
+    std::vector<HWND> answered;  // pressed already, perhaps still closing
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 30000;) {
+        if ((result.exited = WaitForExit(process, 50, result.exitCode)))
             return result;
-        }
-        for (HWND box : ProcessWindows(process.info.dwProcessId, "#32770")) {
-            if (!IsWindowVisible(box))
+        for (HWND box : ProcessWindows(process.id, "#32770")) {
+            if (!IsWindowVisible(box) || std::find(answered.begin(), answered.end(), box) != answered.end())
                 continue;
-            bool seen = false;
-            for (HWND a : answered)
-                seen = seen || a == box;
-            if (seen)
-                continue;  // pressed already, still closing
             answered.push_back(box);
-            result.boxes.push_back(ReadMessageBox(box));
-            PressOk(box);
+            result.boxes.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))});
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
         }
     }
     Kill(process);
     return result;
 }
 
-bool WaitUntil(DWORD timeoutMs, const std::function<bool()>& condition)
+std::string ReadBytes(const std::string& path)
 {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(50);
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<SessionRecord> ReadRecords(const std::string& path)
+{
+    const std::string bytes = ReadBytes(path);
+    std::vector<SessionRecord> records;
+    if (bytes.empty())
+        return records;
+    EXPECT_EQ((bytes.size() - SESSION_HEADER_SIZE) % SESSION_RECORD_SIZE, 0u) << "the log ends inside a record";
+    for (std::size_t at = SESSION_HEADER_SIZE; at + SESSION_RECORD_SIZE <= bytes.size(); at += SESSION_RECORD_SIZE) {
+        DecodeSessionRecord(reinterpret_cast<const unsigned char*>(bytes.data()) + at, records.emplace_back());
+        EXPECT_EQ(records.back().magic, SESSION_RECORD_MAGIC) << "record at byte " << at;
     }
-    return true;
+    return records;
 }
 
 void ProgramFolder::SetUp()
 {
-    char temp[MAX_PATH];
+    // A unique name from the system, made a folder of its own.
+    char temp[MAX_PATH], name[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    // Wine reuses process ids after its server restarts: try names until
-    // one is free rather than trusting the id alone.
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
-        const std::string candidate = std::string(temp) + "tolvane-e2e-" + std::to_string(GetCurrentProcessId()) +
-                                      "-" + std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
-        if (CreateDirectoryA(candidate.c_str(), nullptr))
-            folder = candidate;
-    }
+    if (GetTempFileNameA(temp, "tlv", 0, name) && DeleteFileA(name) && CreateDirectoryA(name, nullptr))
+        folder = name;
     ASSERT_FALSE(folder.empty()) << "no temporary folder in " << temp;
     exe = Path("tolvane.exe");
     CopyIn(TOLVANE_EXE, "tolvane.exe");
@@ -240,13 +167,11 @@ void ProgramFolder::TearDown()
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA(Path(found.cFileName).c_str());
-        } while (FindNextFileA(search, &found));
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileA(Path(found.cFileName).c_str());
+    if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
-    }
     RemoveDirectoryA(folder.c_str());
 }
 
@@ -258,51 +183,29 @@ void ProgramFolder::CopyIn(const char* source, const char* name) const
 void ProgramFolder::Write(const char* name, const std::string& text) const
 {
     const std::string temp = Path(name) + ".new";
-    HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ASSERT_TRUE(WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr));
-    CloseHandle(file);
+    std::ofstream(temp, std::ios::binary) << text;
     // A fake may have the file open for a moment.
     ASSERT_TRUE(WaitUntil(2000, [&] {
         return MoveFileExA(temp.c_str(), Path(name).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
     }));
 }
 
-std::string ProgramFolder::Read(const char* name) const
-{
-    std::ifstream in(Path(name), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool ProgramFolder::Exists(const char* name) const
-{
-    return GetFileAttributesA(Path(name).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::vector<SessionRecord> ProgramFolder::Records() const
-{
-    const std::string bytes = Read("tolvane.log");
-    std::vector<SessionRecord> records;
-    if (bytes.empty())
-        return records;
-    EXPECT_EQ((bytes.size() - SESSION_HEADER_SIZE) % SESSION_RECORD_SIZE, 0u) << "the log ends inside a record";
-    for (std::size_t at = SESSION_HEADER_SIZE; at + SESSION_RECORD_SIZE <= bytes.size(); at += SESSION_RECORD_SIZE) {
-        SessionRecord r;
-        DecodeSessionRecord(reinterpret_cast<const unsigned char*>(bytes.data()) + at, r);
-        EXPECT_EQ(r.magic, SESSION_RECORD_MAGIC) << "record at byte " << at;
-        records.push_back(r);
-    }
-    return records;
-}
-
-Process ProgramFolder::StartWithWindow(const std::string& args, HWND& window, int showCommand,
+Process ProgramFolder::StartWithWindow(const std::string& args, HWND& window,
                                        const std::vector<std::string>& environment)
 {
-    Process process = Start(exe, args, folder, showCommand, environment);
-    window = process.Started() ? WaitForMainWindow(process.info.dwProcessId, 30000) : nullptr;
+    Process process = Start(exe, args, folder, environment);
+    window = nullptr;
+    WaitUntil(process.Started() ? 30000 : 0, [&] {
+        const std::vector<HWND> top = ProcessWindows(process.id, "KRTolvane");
+        for (HWND parking : top.empty() ? ProcessWindows(process.id, "KRTolvaneH") : std::vector<HWND>{})
+            window = window ? window : FindWindowExA(parking, nullptr, "KRTolvane", nullptr);
+        if (!top.empty())
+            window = top.back();
+        return window != nullptr;
+    });
     // Shown only after its initialisation has queued what it does at start
     // (the crash check): commands sent from here come after that.
-    if (window && showCommand < 0 && args.empty())
+    if (window && args.empty())
         WaitUntil(10000, [&] { return IsWindowVisible(window) != FALSE; });
     return process;
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,38 +18,23 @@ namespace e2e {
 // A path as Windows sees it: a Linux path becomes one on drive Z:.
 std::string WindowsPath(const std::string& path);
 
-// A started copy of a program; the handles close when it goes.
+// A started copy of a program (no handle when it did not start); the
+// handle closes with the last copy of this.
 struct Process {
-    PROCESS_INFORMATION info{};
-    Process() = default;
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-    Process(Process&& other) noexcept;
-    Process& operator=(Process&& other) noexcept;
-    ~Process();
-    bool Started() const { return info.hProcess != nullptr; }
+    std::shared_ptr<void> handle;
+    DWORD id = 0;
+    bool Started() const { return handle != nullptr; }
 };
 
-// Starts "exe args" in the folder; showCommand < 0 leaves the show command
-// to the system. extraEnvironment entries ("NAME=value") are added to this
-// process's environment for the child.
-Process Start(const std::string& exe, const std::string& args, const std::string& folder, int showCommand = -1,
-              const std::vector<std::string>& extraEnvironment = {});
+// Starts "exe args" in the folder; the environment entries ("NAME=value")
+// are the child's on top of this process's.
+Process Start(const std::string& exe, const std::string& args, const std::string& folder,
+              const std::vector<std::string>& environment = {});
 // Waits for the process to end; false on timeout.
 bool WaitForExit(const Process& process, DWORD timeoutMs, DWORD& exitCode);
 // Ends a copy that hung (only ever one this test started).
 void Kill(const Process& process);
-
-// Top-level windows of the process with that class, visible or not.
-std::vector<HWND> ProcessWindows(DWORD processId, const char* className);
-// Waits for the program's main window: top-level, or, while monitoring
-// keeps it out of sight, a child of the hidden parking window.
-HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs);
 bool WaitUntil(DWORD timeoutMs, const std::function<bool()>& condition);
-inline bool WaitUntil(DWORD timeoutMs, bool (*condition)(HWND), HWND window)
-{
-    return WaitUntil(timeoutMs, [&] { return condition(window); });
-}
 
 struct MessageBoxSeen {
     std::string caption;
@@ -56,7 +42,8 @@ struct MessageBoxSeen {
     friend bool operator==(const MessageBoxSeen&, const MessageBoxSeen&) = default;
 };
 void PrintTo(const MessageBoxSeen& box, std::ostream* os);
-void PressOk(HWND window);
+// The message boxes the copy shows now.
+std::vector<MessageBoxSeen> BoxesOf(const Process& process);
 
 // Runs a copy to its end, reading and pressing every message box it shows.
 struct RunResult {
@@ -65,7 +52,11 @@ struct RunResult {
     std::vector<MessageBoxSeen> boxes;
 };
 RunResult RunAnsweringBoxes(const std::string& exe, const std::string& args, const std::string& folder,
-                            DWORD timeoutMs = 30000, const std::vector<std::string>& extraEnvironment = {});
+                            const std::vector<std::string>& environment = {});
+
+std::string ReadBytes(const std::string& path);
+// The log's records; fails the test on a partial or damaged record.
+std::vector<SessionRecord> ReadRecords(const std::string& path);
 
 // A folder of its own per test holding a copy of the program, where the
 // program keeps its files.
@@ -78,13 +69,12 @@ protected:
     void CopyIn(const char* source, const char* name) const;
     // Written beside and renamed over, so that a reader never sees half a file.
     void Write(const char* name, const std::string& text) const;
-    std::string Read(const char* name) const;
-    bool Exists(const char* name) const;
-    // The log's records; fails the test on a partial or damaged record.
-    std::vector<SessionRecord> Records() const;
-    // Starts the program and waits for its main window.
-    Process StartWithWindow(const std::string& args, HWND& window, int showCommand = -1,
-                            const std::vector<std::string>& environment = {});
+    std::string Read(const char* name) const { return ReadBytes(Path(name)); }
+    bool Exists(const char* name) const { return GetFileAttributesA(Path(name).c_str()) != INVALID_FILE_ATTRIBUTES; }
+    std::vector<SessionRecord> Records() const { return ReadRecords(Path("tolvane.log")); }
+    // Starts the program and waits for its main window: top-level, or,
+    // while monitoring keeps it out of sight, a child of the parking window.
+    Process StartWithWindow(const std::string& args, HWND& window, const std::vector<std::string>& environment = {});
     // Presses Exit and expects the copy to end with 0.
     void ExitCopy(const Process& process, HWND window);
 

@@ -6,11 +6,7 @@
 
 #include <atomic>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "driver.h"
 #include "platform/fileops.h"
@@ -21,48 +17,13 @@
 
 namespace {
 
-std::string SelfPath()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
-
 std::vector<ErrorCode> errors;
-
-void RecordError(const char*, const char*, ErrorCode code)
-{
-    errors.push_back(code);
-}
 
 void UseFolder(const std::string& folder)
 {
     InstallWin32Seams();
-    SetErrorPresenter(RecordError);
+    SetErrorPresenter([](const char*, const char*, ErrorCode code) { errors.push_back(code); });
     SetUpFileLocations(folder + "\\tolvane.exe");
-}
-
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::vector<SessionRecord> Records(const std::string& path)
-{
-    std::string bytes = ReadBytes(path);
-    EXPECT_EQ((bytes.size() - SESSION_HEADER_SIZE) % SESSION_RECORD_SIZE, 0u) << "a partial record";
-    std::vector<SessionRecord> records;
-    for (std::size_t at = SESSION_HEADER_SIZE; at + SESSION_RECORD_SIZE <= bytes.size(); at += SESSION_RECORD_SIZE) {
-        records.emplace_back();
-        DecodeSessionRecord(reinterpret_cast<const unsigned char*>(bytes.data() + at), records.back());
-    }
-    return records;
 }
 
 std::vector<std::string> Temporaries(const std::string& folder)
@@ -70,12 +31,10 @@ std::vector<std::string> Temporaries(const std::string& folder)
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\tolvane.log.new-*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do
-            names.push_back(found.cFileName);
-        while (FindNextFileA(search, &found));
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        names.push_back(found.cFileName);
+    if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
-    }
     return names;
 }
 
@@ -95,62 +54,33 @@ std::string LargeLog(int days, int perDay)
     return bytes;
 }
 
-class LogSafetyTest : public ::testing::Test {
+class LogSafetyTest : public e2e::ProgramFolder {
 protected:
     void SetUp() override
     {
-        // A unique name from the system, made a folder of its own.
-        char temp[MAX_PATH], name[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        if (GetTempFileNameA(temp, "tls", 0, name) && DeleteFileA(name) && CreateDirectoryA(name, nullptr))
-            folder = name;
-        ASSERT_FALSE(folder.empty());
-        exe = folder + "\\tolvane.exe";
-        ASSERT_TRUE(CopyFileA(e2e::WindowsPath(TOLVANE_EXE).c_str(), exe.c_str(), FALSE));
-        WriteBytes(Path("tolvane.ini"), "[Global]\r\nActiveIDs=9\r\nDefaultISP=9\r\n");
+        ProgramFolder::SetUp();
+        Write("tolvane.ini", "[Global]\r\nActiveIDs=9\r\nDefaultISP=9\r\n");
         UseFolder(folder);
         errors.clear();
     }
-    void TearDown() override
-    {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do
-                DeleteFileA(Path(found.cFileName).c_str());
-            while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryA(folder.c_str());
-    }
-    std::string Path(const char* name) const { return folder + "\\" + name; }
     void Finish(std::vector<e2e::Process>& copies)
     {
         for (const e2e::Process& p : copies) {
             DWORD code = 99;
             if (!e2e::WaitForExit(p, 60000, code)) {
-                std::string boxes;
-                for (HWND box : e2e::ProcessWindows(p.info.dwProcessId, "#32770")) {
-                    char caption[256] = "", text[512] = "";
-                    GetWindowTextA(box, caption, sizeof caption);
-                    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                    boxes += std::string("[") + caption + ": " + text + "] ";
-                }
-                ADD_FAILURE() << "a copy still runs; its boxes: " << boxes << "; its errors:\n"
-                              << ReadBytes(Path("tolvane.err"));
+                ADD_FAILURE() << "a copy still runs; its boxes: " << testing::PrintToString(e2e::BoxesOf(p));
                 e2e::Kill(p);
             }
             EXPECT_EQ(code, 0u);
         }
         copies.clear();
     }
-    std::string folder, exe;
 };
 
 TEST_F(LogSafetyTest, DeletionsRacingAnAppenderLoseNoRecord)
 {
     constexpr int Days = 100, PerDay = 500, Appends = 6;
-    WriteBytes(Path("tolvane.log"), LargeLog(Days, PerDay));
+    Write("tolvane.log", LargeLog(Days, PerDay));
     // One copy at a time, start then end, so every appended event pairs.
     std::atomic<bool> finished{false};
     std::thread appender([&] {
@@ -168,7 +98,7 @@ TEST_F(LogSafetyTest, DeletionsRacingAnAppenderLoseNoRecord)
         ++deleted;
     }
     appender.join();
-    std::vector<SessionRecord> records = Records(Path("tolvane.log"));
+    std::vector<SessionRecord> records = Records();
     ASSERT_EQ(records.size(), std::size_t(2 * PerDay * (Days - deleted) + Appends)) << deleted << " deletions";
     for (int i = 0; i < Appends; ++i) {
         EXPECT_EQ(records[records.size() - Appends + i].ispId, 9);
@@ -185,45 +115,43 @@ TEST_F(LogSafetyTest, ManyCopiesStartingOnAForeignFileKeepTheOriginal)
         SCOPED_TRACE(trial);
         DeleteFileA(Path("tolvane.log").c_str());
         DeleteFileA(Path("tolvane.bak").c_str());
-        WriteBytes(Path("tolvane.log"), "the user's notes, not a log");
+        Write("tolvane.log", "the user's notes, not a log");
         std::vector<e2e::Process> copies;
         for (int i = 0; i < Copies; ++i)
             copies.push_back(e2e::Start(exe, "-b -i " + std::to_string(i + 1), folder));
         Finish(copies);
-        EXPECT_EQ(ReadBytes(Path("tolvane.bak")), "the user's notes, not a log");
-        EXPECT_EQ(Records(Path("tolvane.log")).size(), std::size_t(Copies));
+        EXPECT_EQ(Read("tolvane.bak"), "the user's notes, not a log");
+        EXPECT_EQ(Records().size(), std::size_t(Copies));
     }
 }
 
 TEST_F(LogSafetyTest, AKilledDeletionLeavesNothingAfterTheNextOne)
 {
     const std::string log = LargeLog(3, 10);
-    WriteBytes(Path("tolvane.log"), log);
-    e2e::Process child = e2e::Start(SelfPath(), "--hang-in-rewrite \"" + folder + "\"", folder);
+    Write("tolvane.log", log);
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    e2e::Process child = e2e::Start(self, "--hang-in-rewrite \"" + folder + "\"", folder);
     ASSERT_TRUE(child.Started());
-    for (int i = 0; i < 3000 && GetFileAttributesA(Path("hanging").c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
-        Sleep(10);
+    e2e::WaitUntil(30000, [&] { return Exists("hanging"); });
     e2e::Kill(child);
     DWORD code = 0;
     ASSERT_TRUE(e2e::WaitForExit(child, 30000, code));
     EXPECT_EQ(Temporaries(folder).size(), 1u);
-    EXPECT_EQ(ReadBytes(Path("tolvane.log")), log);
+    EXPECT_EQ(Read("tolvane.log"), log);
     EXPECT_EQ(DeletePeriod(1577836800LL, 1577836800LL + 86399, 0), 0);
     EXPECT_TRUE(Temporaries(folder).empty());
-    EXPECT_EQ(Records(Path("tolvane.log")).size(), 2u * 2 * 10);
+    EXPECT_EQ(Records().size(), 2u * 2 * 10);
 }
 
 // The child of the test above: a deletion that stops for good once its new
-// log is written, until it is killed.
-std::string hangingIn;
-
+// log is written, until it is killed. It runs in the test's folder.
 int HangInRewrite(const std::string& folder)
 {
     UseFolder(folder);
-    hangingIn = folder;
     static FileOps ops = CurrentFileOps();
     ops.flushToDisk = [](std::FILE*) {
-        WriteBytes(hangingIn + "\\hanging", "");
+        CloseHandle(CreateFileA("hanging", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         Sleep(INFINITE);
         return -1;
     };

@@ -1,9 +1,10 @@
 // A stand-in rasapi32.dll for tests: the active connections are the lines of
 // the file named by TOLVANE_FAKE_RAS, "entry-name state" each (state in hex,
 // 2000 = connected), read afresh on every call, so a test changes the
-// connections by rewriting the file. No file: no connections. With
-// TOLVANE_FAKE_RAS_POLLS naming a shared memory block, every enumeration
-// counts itself there, so a test can wait until a change has been seen.
+// connections by rewriting the file. No file: no connections. A line
+// "! code" makes enumerations fail with that code (in hex). Every
+// enumeration adds a byte to that name plus ".polls", so a test can wait
+// until a change has been seen.
 #include <windows.h>
 
 #include <cstdio>
@@ -20,47 +21,29 @@ struct Entry {
     DWORD state;
 };
 
-std::vector<Entry> ReadEntries()
+std::vector<Entry> ReadEntries(bool countPoll)
 {
     std::vector<Entry> entries;
     char path[MAX_PATH] = {};
     if (!GetEnvironmentVariableA("TOLVANE_FAKE_RAS", path, sizeof path))
         return entries;
+    if (FILE* polls = countPoll ? std::fopen((std::string(path) + ".polls").c_str(), "ab") : nullptr) {
+        std::fputc('.', polls);
+        std::fclose(polls);
+    }
     // The test replaces the file by renaming a new one over it; should an
     // open still fail in between, the last list stands.
     static std::vector<Entry> last;
     FILE* file = std::fopen(path, "r");
     if (!file)
         return last;
-    char line[512];
-    while (std::fgets(line, sizeof line, file)) {
-        char* space = std::strrchr(line, ' ');
-        if (!space)
-            continue;
-        *space = '\0';
-        entries.push_back({line, static_cast<DWORD>(std::strtoul(space + 1, nullptr, 16))});
-    }
+    for (char line[512]; std::fgets(line, sizeof line, file);)
+        if (char* space = std::strrchr(line, ' ')) {
+            *space = '\0';
+            entries.push_back({line, static_cast<DWORD>(std::strtoul(space + 1, nullptr, 16))});
+        }
     std::fclose(file);
-    last = entries;
-    return entries;
-}
-
-void CountPoll()
-{
-    static volatile LONG* counter = nullptr;
-    if (!counter) {
-        char name[MAX_PATH] = {};
-        if (!GetEnvironmentVariableA("TOLVANE_FAKE_RAS_POLLS", name, sizeof name))
-            return;
-        HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name);
-        if (!mapping)
-            return;
-        // Kept mapped for the life of the process.
-        counter = static_cast<volatile LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
-        if (!counter)
-            return;
-    }
-    InterlockedIncrement(counter);
+    return last = entries;
 }
 
 } // namespace
@@ -70,8 +53,9 @@ extern "C" __declspec(dllexport) DWORD WINAPI RasEnumConnectionsA(void* buffer, 
     auto* out = static_cast<RasConn95*>(buffer);
     if (!out || !bytes || !count || out->dwSize != sizeof(RasConn95))
         return 632;  // ERROR_INVALID_SIZE
-    const std::vector<Entry> entries = ReadEntries();
-    CountPoll();
+    const std::vector<Entry> entries = ReadEntries(true);
+    if (!entries.empty() && entries[0].name == "!")
+        return entries[0].state;
     const DWORD needed = static_cast<DWORD>(entries.size() * sizeof(RasConn95));
     if (*bytes < needed) {
         *bytes = needed;
@@ -93,7 +77,7 @@ extern "C" __declspec(dllexport) DWORD WINAPI RasGetConnectStatusA(HANDLE connec
     auto* status = static_cast<RasConnStatus95*>(buffer);
     if (!status || status->dwSize != sizeof(RasConnStatus95))
         return 632;
-    const std::vector<Entry> entries = ReadEntries();
+    const std::vector<Entry> entries = ReadEntries(false);
     const std::size_t index = reinterpret_cast<std::size_t>(connection);
     if (index == 0 || index > entries.size())
         return 6;  // ERROR_INVALID_HANDLE: the connection went away

@@ -13,15 +13,13 @@
 
 namespace fuzzsupport {
 
-inline void Quiet(const char*, const char*, ErrorCode) {}
-
 inline const std::filesystem::path& Directory()
 {
     static const std::filesystem::path dir = [] {
         std::filesystem::path d =
             std::filesystem::temp_directory_path() / ("tolvane-fuzz-" + std::to_string(static_cast<long>(getpid())));
         std::filesystem::create_directories(d);
-        SetErrorPresenter(Quiet);
+        SetErrorPresenter([](const char*, const char*, ErrorCode) {});
         SetUpFileLocations((d / "tolvane.exe").string());
         ErrorLogPath.clear();  // keep the error log from growing without bound
         return d;
@@ -31,12 +29,11 @@ inline const std::filesystem::path& Directory()
 
 inline void WriteFile(const std::filesystem::path& path, const std::uint8_t* data, std::size_t size)
 {
-    std::FILE* f = std::fopen(path.string().c_str(), "wb");
-    if (!f)
-        return;
-    if (size)
-        std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    if (std::FILE* f = std::fopen(path.string().c_str(), "wb")) {
+        if (size)
+            std::fwrite(data, 1, size, f);
+        std::fclose(f);
+    }
 }
 
 } // namespace fuzzsupport

@@ -13,10 +13,9 @@ int main(int argc, char** argv)
 {
     int replayed = 0;
     for (int i = 1; i < argc; ++i) {
-        std::filesystem::path root(argv[i]);
-        if (!std::filesystem::exists(root))
+        if (!std::filesystem::exists(argv[i]))
             continue;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[i])) {
             if (!entry.is_regular_file())
                 continue;
             std::ifstream in(entry.path(), std::ios::binary);

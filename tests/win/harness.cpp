@@ -3,23 +3,18 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
-#include "dialogs/win32/dialogframework.h"
-#include "monitor/win32/controller.h"
 #include "monitor/win32/linemonitor.h"
 #include "monitor/win32/mainwindow.h"
 #include "monitor/win32/monitorevents.h"
 #include "platform/profile.h"
 #include "platform/win32/messages.h"
-#include "platform/win32/win32_api.h"
-#include "platform/win32/win32_ui.h"
 #include "platform/win32_seams.h"
-#include "resource.h"
 #include "sessionlog/win32/logdialogs.h"
 #include "startup/cmdline.h"
-#include "startup/locations.h"
 #include "startup/win32/frame.h"
 
 namespace harness {
@@ -29,23 +24,18 @@ namespace {
 std::deque<Step> steps;
 std::vector<std::string> titles;
 Fixture* fixture = nullptr;
-Seen* seenNow = nullptr;
 ErrorPresenter savedPresenter = nullptr;
 const ProfileBackend* savedProfile = nullptr;
 constexpr UINT_PTR STEP_TIMER = 0x5EE;
-constexpr INT_PTR FORCED_END = 0x5A5A;
 
-bool IsList(HWND dialog, int id)
-{
-    return ClassOf(GetDlgItem(dialog, id)) == "ListBox";
-}
+bool IsList(HWND dialog, int id) { return ClassOf(GetDlgItem(dialog, id)) == "ListBox"; }
 
 void EndLeftOpen(HWND dialog)
 {
     if (CurrentPage(dialog))
         PressSheetButton(dialog, PSBTN_CANCEL);
     if (IsOpen(dialog))
-        EndDialog(dialog, FORCED_END);
+        EndDialog(dialog, 0x5A5A);
 }
 
 void CALLBACK FailIfStillOpen(HWND dialog, UINT, UINT_PTR id, DWORD)
@@ -62,8 +52,7 @@ void CALLBACK RunStep(HWND dialog, UINT, UINT_PTR id, DWORD)
     KillTimer(dialog, id);
     if (steps.empty()) {
         ADD_FAILURE() << "unexpected dialog \"" << Text(dialog) << "\"";
-        EndLeftOpen(dialog);
-        return;
+        return EndLeftOpen(dialog);
     }
     if (!IsWindowVisible(dialog))
         ShowWindow(dialog, SW_SHOWNORMAL);
@@ -88,39 +77,28 @@ LRESULT CALLBACK DialogHook(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void RecordError(const char* text, const char* caption, ErrorCode code)
-{
-    testsupport::RecordedErrors().push_back({code, text, caption});
-    seenNow->errorOwners.push_back(CurrentDialog);
-}
+Seen& Now() { return fixture->seen; }
 
 const ControllerHooks ScriptedHooks = {
-    [] { return ++seenNow->lineStarts, fixture->startResult; },
-    [] { ++seenNow->lineStops; },
-    [] { return ++seenNow->rasStarts, fixture->startResult; },
-    [] { ++seenNow->rasStops; },
+    [] { return ++Now().lineStarts, fixture->startResult; },
+    [] { ++Now().lineStops; },
+    [] { return ++Now().rasStarts, fixture->startResult; },
+    [] { ++Now().rasStops; },
     [](const char* name) {
-        seenNow->connectionNames.push_back(name ? name : "<none>");
+        Now().connectionNames.push_back(name ? name : "<none>");
         Monitor.online = fixture->confirmConnection;
         if (fixture->confirmConnection) {
             Monitor.sessionIsp = fixture->confirmedIsp;
             Monitor.eventTime = fixture->confirmedTime;
         }
     },
-    [](HWND, std::int64_t reference) { seenNow->reports.push_back(reference); },
+    [](HWND, std::int64_t reference) { Now().reports.push_back(reference); },
 };
 
 }  // namespace
 
-void Then(Step step)
-{
-    steps.push_back(std::move(step));
-}
-
-std::vector<std::string>& Titles()
-{
-    return titles;
-}
+void Then(Step step) { steps.push_back(std::move(step)); }
+std::vector<std::string>& Titles() { return titles; }
 
 void Select(HWND dialog, int id, int index)
 {
@@ -133,12 +111,10 @@ void Select(HWND dialog, int id, int index)
 int SelectText(HWND dialog, int id, const std::string& text)
 {
     const std::vector<std::string> items = Items(dialog, id);
-    int at = -1;
-    for (std::size_t i = 0; i < items.size() && at < 0; ++i)
-        if (items[i] == text)
-            at = static_cast<int>(i);
-    Select(dialog, id, at);
-    return at;
+    const auto at = std::find(items.begin(), items.end(), text);
+    const int index = at == items.end() ? -1 : static_cast<int>(at - items.begin());
+    Select(dialog, id, index);
+    return index;
 }
 
 std::string Text(HWND window)
@@ -159,11 +135,9 @@ std::vector<std::string> Items(HWND dialog, int id)
 {
     const bool list = IsList(dialog, id);
     std::vector<std::string> items;
-    const LRESULT count = SendDlgItemMessageA(dialog, id, list ? LB_GETCOUNT : CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
+    for (LRESULT i = 0, n = SendDlgItemMessageA(dialog, id, list ? LB_GETCOUNT : CB_GETCOUNT, 0, 0); i < n; ++i) {
         char text[256] = {};
-        SendDlgItemMessageA(dialog, id, list ? LB_GETTEXT : CB_GETLBTEXT, static_cast<WPARAM>(i),
-                            reinterpret_cast<LPARAM>(text));
+        SendDlgItemMessageA(dialog, id, list ? LB_GETTEXT : CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
         items.push_back(text);
     }
     return items;
@@ -180,28 +154,21 @@ std::vector<std::vector<std::string>> ListViewRows(HWND dialog, int id)
 {
     HWND list = GetDlgItem(dialog, id);
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    const int columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
-    std::vector<std::vector<std::string>> rows;
-    for (int i = 0; i < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); ++i) {
-        std::vector<std::string> row;
-        for (int sub = 0; sub < columns; ++sub) {
+    std::vector<std::vector<std::string>> rows(static_cast<std::size_t>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        for (int sub = 0; sub < static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)); ++sub) {
             char text[256] = {};
             LVITEMA item{};
             item.iSubItem = sub;
             item.pszText = text;
             item.cchTextMax = sizeof text;
-            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-            row.push_back(text);
+            SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+            rows[i].push_back(text);
         }
-        rows.push_back(row);
-    }
     return rows;
 }
 
-void ShowPage(HWND sheet, int index)
-{
-    SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
+void ShowPage(HWND sheet, int index) { SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
 void PressSheetButton(HWND sheet, int button)
 {
@@ -214,9 +181,7 @@ void PressSheetButton(HWND sheet, int button)
 
 HWND CurrentPage(HWND sheet)
 {
-    char cls[16] = {};
-    GetClassNameA(sheet, cls, sizeof cls);
-    return std::string(cls) == "#32770" && GetDlgItem(sheet, 0x3020)  // the sheet's tab control
+    return ClassOf(sheet) == "#32770" && GetDlgItem(sheet, 0x3020)  // the sheet's tab control
                ? reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0))
                : nullptr;
 }
@@ -225,35 +190,15 @@ HWND CurrentPage(HWND sheet)
 
 namespace {
 
-// Room a button takes beside its text: one table for every dialog.
-LONG ButtonMargin(LONG type)
-{
-    switch (type) {
-    case BS_GROUPBOX:
-        return 20;
-    case BS_CHECKBOX:
-    case BS_AUTOCHECKBOX:
-    case BS_RADIOBUTTON:
-    case BS_AUTORADIOBUTTON:
-    case BS_3STATE:
-    case BS_AUTO3STATE:
-        return GetSystemMetrics(SM_CXMENUCHECK) + 6;
-    default:
-        return 8;
-    }
-}
-
 void ExpectFits(HDC dc, HWND control, const std::string& text)
 {
     if (text.empty())
         return;
     SCOPED_TRACE("\"" + text + "\"");
-    RECT r;
+    RECT r, need = {0, 0, 0, 0};
     GetWindowRect(control, &r);
-    const LONG width = r.right - r.left, height = r.bottom - r.top;
-    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    const LONG width = r.right - r.left, height = r.bottom - r.top, style = GetWindowLongA(control, GWL_STYLE);
     const std::string cls = ClassOf(control);
-    RECT need = {0, 0, 0, 0};
     if (cls == "Static") {
         const LONG type = style & SS_TYPEMASK;
         if (type > SS_RIGHT && type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP)
@@ -263,14 +208,15 @@ void ExpectFits(HDC dc, HWND control, const std::string& text)
         EXPECT_LE(need.right, width) << "text needs " << need.right << " px";
         EXPECT_LE(need.bottom, height) << "text needs " << need.bottom << " px of height";
     } else if (cls == "Button") {
+        // Room a button takes beside its text.
         const LONG type = style & BS_TYPEMASK;
-        const LONG margin = ButtonMargin(type);
+        const bool box = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+                         type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE;
+        const LONG margin = type == BS_GROUPBOX ? 20 : box ? GetSystemMetrics(SM_CXMENUCHECK) + 6 : 8;
         need.right = width - margin;
         DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | ((style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE));
         EXPECT_LE(need.right + margin, width) << "text needs " << need.right << " px";
-        if (type != BS_GROUPBOX) {
-            EXPECT_LE(need.bottom, height);
-        }
+        EXPECT_TRUE(type == BS_GROUPBOX || need.bottom <= height) << "text needs " << need.bottom << " px of height";
     } else if (cls == "ComboBox") {
         DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_SINGLELINE);
         EXPECT_LE(need.right + GetSystemMetrics(SM_CXVSCROLL) + 8, width) << "item needs " << need.right << " px";
@@ -284,22 +230,17 @@ void ExpectLayout(HWND dialog, const std::vector<std::pair<int, std::string>>& e
     SCOPED_TRACE("dialog \"" + Text(dialog) + "\"");
     HDC dc = GetDC(dialog);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
-    RECT client;
+    RECT client, r;
     GetClientRect(dialog, &client);
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         SCOPED_TRACE("control " + std::to_string(static_cast<short>(GetDlgCtrlID(c))));
-        RECT r;
         GetWindowRect(c, &r);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_TRUE(r.left >= client.left && r.top >= client.top && r.right <= client.right &&
-                    r.bottom <= client.bottom)
+        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
             << "outside the dialog";
-        if (ClassOf(c) == "ComboBox") {
-            for (const std::string& item : Items(dialog, GetDlgCtrlID(c)))
-                ExpectFits(dc, c, item);
-        } else {
-            ExpectFits(dc, c, Text(c));
-        }
+        for (const std::string& text : ClassOf(c) == "ComboBox" ? Items(dialog, GetDlgCtrlID(c))
+                                                                : std::vector<std::string>{Text(c)})
+            ExpectFits(dc, c, text);
     }
     for (const auto& [id, text] : extraTexts)
         ExpectFits(dc, GetDlgItem(dialog, id), text);
@@ -314,20 +255,16 @@ void Picture(HWND window, const std::string& name)
     const char* folder = std::getenv("TOLVANE_ARTIFACTS");
     if (!folder || !*folder)
         return;
-    std::string path = std::string(folder[0] == '/' ? "Z:" : "") + folder + "\\" + name + ".bmp";
+    const std::string path = std::string(folder[0] == '/' ? "Z:" : "") + folder + "\\" + name + ".bmp";
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    for (int i = 0; i < 10; ++i) {
-        MSG msg;
-        while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE))
+    for (int i = 0; i < 10; ++i, Sleep(30))
+        for (MSG msg; PeekMessageA(&msg, window, 0, 0, PM_REMOVE);)
             DispatchMessageA(&msg);
-        Sleep(30);
-    }
     RECT r;
     GetWindowRect(window, &r);
     BITMAPINFOHEADER info{sizeof info, r.right - r.left, r.bottom - r.top, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
@@ -355,7 +292,6 @@ void Fixture::SetUp()
 {
     ProgramDirTest::SetUp();
     fixture = this;
-    seenNow = &seen;
     steps.clear();
     titles.clear();
     ProgramInstance = GetModuleHandleA(nullptr);
@@ -366,22 +302,24 @@ void Fixture::SetUp()
         ASSERT_EQ(RegisterMainWindowClass(), 0);
     }
     savedPresenter = CurrentErrorPresenter();
-    SetErrorPresenter(RecordError);
+    SetErrorPresenter([](const char* text, const char* caption, ErrorCode code) {
+        testsupport::RecordedErrors().push_back({code, text, caption});
+        Now().errorOwners.push_back(CurrentDialog);
+    });
     savedProfile = &CurrentProfileBackend();
     Api.MessageBoxA = [](HWND, LPCSTR text, LPCSTR caption, UINT type) WINAPI {
-        seenNow->questions.push_back({text ? text : "", caption ? caption : "", type});
+        Now().questions.push_back({text ? text : "", caption ? caption : "", type});
         return fixture->answer;
     };
     Api.WinHelpA = [](HWND, LPCSTR, UINT command, ULONG_PTR data) WINAPI {
-        seenNow->help.push_back({command, data});
-        return TRUE;
+        return Now().help.push_back({command, data}), TRUE;
     };
     Api.Shell_NotifyIconA = [](DWORD message, PNOTIFYICONDATAA data) WINAPI {
-        seenNow->tray.push_back({message, (data->uFlags & NIF_ICON) ? data->hIcon : nullptr,
-                                 (data->uFlags & NIF_TIP) ? data->szTip : ""});
+        Now().tray.push_back({message, (data->uFlags & NIF_ICON) ? data->hIcon : nullptr,
+                              (data->uFlags & NIF_TIP) ? data->szTip : ""});
         return TRUE;
     };
-    Api.MessageBeep = [](UINT type) WINAPI { return seenNow->beeps.push_back(type), TRUE; };
+    Api.MessageBeep = [](UINT type) WINAPI { return Now().beeps.push_back(type), TRUE; };
     Hooks = ScriptedHooks;
     hook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, DialogHook, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook_, nullptr);
@@ -423,14 +361,12 @@ void Fixture::OpenMainWindow()
 
 void Fixture::Pump()
 {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
         if (msg.message == WM_QUIT) {
             quitSeen = true;
             continue;
         }
-        if (!msg.hwnd && (msg.message == MSG_ACTIVATE || msg.message == MSG_CONNECTED ||
-                          msg.message == MSG_DISCONNECTED))
+        if (!msg.hwnd && (msg.message == MSG_ACTIVATE || msg.message == MSG_CONNECTED || msg.message == MSG_DISCONNECTED))
             msg.hwnd = MainWindow;
         if (!MainWindow || !IsDialogMessageA(MainWindow, &msg)) {
             TranslateMessage(&msg);

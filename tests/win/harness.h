@@ -10,10 +10,14 @@
 #include <deque>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "logmaint_support.h"
+#include "monitor/win32/controller.h"
+#include "platform/clock.h"
+#include "platform/win32/win32_api.h"
+#include "platform/win32/win32_ui.h"
+#include "resource.h"
 #include "startup/locations.h"
 
 namespace harness {

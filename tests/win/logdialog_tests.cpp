@@ -1,27 +1,15 @@
 // The View, Delete and Crash Recovery dialogs driven inside their own modal
 // loops over real files: what they open with, what they refuse, what OK
 // and Cancel give.
-#include <windows.h>
-
 #include "harness.h"
-#include "logmaint_support.h"
-#include "monitor/win32/controller.h"
-#include "platform/clock.h"
 #include "platform/viewer.h"
-#include "platform/win32/win32_ui.h"
-#include "resource.h"
 #include "sessionlog/crash.h"
 #include "sessionlog/deletelog.h"
 #include "sessionlog/win32/logdialogs.h"
-#include "startup/locations.h"
 
 namespace {
 
-using harness::Checked;
-using harness::IsOpen;
-using harness::Press;
-using harness::Selection;
-using harness::Then;
+using namespace harness;
 using logmaint::End;
 using logmaint::Start;
 using testsupport::LocalInstant;
@@ -32,16 +20,16 @@ const int DateControls[] = {IDC_STARTDAY, IDC_STARTMONTH, IDC_STARTYEAR, IDC_END
 
 void SetDate(HWND d, bool start, int day, int month, const char* year)
 {
-    harness::Select(d, start ? IDC_STARTDAY : IDC_ENDDAY, day - 1);
-    harness::Select(d, start ? IDC_STARTMONTH : IDC_END_MONTH, month - 1);
-    harness::SetText(d, start ? IDC_STARTYEAR : IDC_ENDYEAR, year);
+    Select(d, start ? IDC_STARTDAY : IDC_ENDDAY, day - 1);
+    Select(d, start ? IDC_STARTMONTH : IDC_END_MONTH, month - 1);
+    SetText(d, start ? IDC_STARTYEAR : IDC_ENDYEAR, year);
 }
 
 std::vector<std::string> Dates(HWND d)
 {
     std::vector<std::string> shown;
     for (int id : DateControls)
-        shown.push_back(harness::Text(d, id));
+        shown.push_back(Text(d, id));
     return shown;
 }
 
@@ -50,7 +38,7 @@ struct Launch {
 };
 std::vector<Launch> launches;
 
-class LogDialogTest : public harness::Fixture {
+class LogDialogTest : public Fixture {
 protected:
     void SetUp() override
     {
@@ -100,16 +88,16 @@ TEST_F(LogDialogTest, ViewOpensWithTheDefaultRange)
             EXPECT_EQ(Checked(d, IDC_WHOLELOG), c.wholeLog);
             EXPECT_EQ(Checked(d, IDC_PERIODONLY), !c.wholeLog);
             for (int id : DateControls)
-                EXPECT_EQ(harness::Enabled(d, id), !c.wholeLog) << id;
+                EXPECT_EQ(Enabled(d, id), !c.wholeLog) << id;
             EXPECT_EQ(Dates(d), c.dates);
-            EXPECT_EQ(harness::Items(d, IDC_STARTYEAR), (std::vector<std::string>{"2023", "2024", "2025"}));
-            EXPECT_EQ(harness::Items(d, IDC_ISP),
+            EXPECT_EQ(Items(d, IDC_STARTYEAR), (std::vector<std::string>{"2023", "2024", "2025"}));
+            EXPECT_EQ(Items(d, IDC_ISP),
                       (std::vector<std::string>{"Demon Internet", "Zetnet", "All isps"}));
             EXPECT_EQ(Selection(d, IDC_ISP), "All isps");
             // The radios switch the dates off and on.
-            harness::Click(d, c.wholeLog ? IDC_PERIODONLY : IDC_WHOLELOG);
+            Click(d, c.wholeLog ? IDC_PERIODONLY : IDC_WHOLELOG);
             for (int id : DateControls)
-                EXPECT_EQ(harness::Enabled(d, id), c.wholeLog) << id;
+                EXPECT_EQ(Enabled(d, id), c.wholeLog) << id;
             Press(d, IDCANCEL);
         });
         ViewRequest request;
@@ -125,8 +113,8 @@ TEST_F(LogDialogTest, ViewRefusesBadChoicesAndStaysOpen)
         ErrorCode code;
     } cases[] = {
         {"no range", [](HWND d) { CheckRadioButton(d, IDC_WHOLELOG, IDC_PERIODONLY, 0); }, 2065},
-        {"a year not above 1900", [](HWND d) { harness::SetText(d, IDC_ENDYEAR, "abc"); }, 1005},
-        {"no ISP", [](HWND d) { harness::Select(d, IDC_ISP, -1); }, 2080},
+        {"a year not above 1900", [](HWND d) { SetText(d, IDC_ENDYEAR, "abc"); }, 1005},
+        {"no ISP", [](HWND d) { Select(d, IDC_ISP, -1); }, 2080},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -155,10 +143,10 @@ TEST_F(LogDialogTest, ViewOkGivesThePeriodFromMidnightToTheLastSecondAndTheIsp)
          [](HWND d) {
              SetDate(d, true, 2, 2, "2023");
              SetDate(d, false, 31, 2, "2024");
-             harness::SelectText(d, IDC_ISP, "Zetnet");
+             SelectText(d, IDC_ISP, "Zetnet");
          },
          LocalInstant(2023, 2, 2), LocalInstant(2024, 3, 1) - 1, 2},
-        {"the whole log up to now", [](HWND d) { harness::Click(d, IDC_WHOLELOG); }, 0, LocalInstant(2024, 5, 15, 12),
+        {"the whole log up to now", [](HWND d) { Click(d, IDC_WHOLELOG); }, 0, LocalInstant(2024, 5, 15, 12),
          0},
     };
     for (const auto& c : cases) {
@@ -179,8 +167,8 @@ TEST_F(LogDialogTest, ViewStartsTheViewerOnTheListingAndCancelStartsNothing)
     EXPECT_EQ(ViewRawLogEntries(nullptr), -1);
     EXPECT_TRUE(launches.empty());
     Then([](HWND d) {
-        harness::Click(d, IDC_WHOLELOG);
-        harness::SelectText(d, IDC_ISP, "Zetnet");
+        Click(d, IDC_WHOLELOG);
+        SelectText(d, IDC_ISP, "Zetnet");
         Press(d, IDOK);
     });
     EXPECT_EQ(ViewRawLogEntries(nullptr), 0);
@@ -197,8 +185,8 @@ TEST_F(LogDialogTest, DeleteProposesLastYearAndRefusesBadChoices)
     Then([](HWND d) {
         EXPECT_EQ(Dates(d), (std::vector<std::string>{"1", "January", "2023", "31", "December", "2023"}));
         EXPECT_EQ(Selection(d, IDC_ISP), "All isps");
-        for (auto [spoil, code] : {std::pair{+[](HWND w) { harness::SetText(w, IDC_ENDYEAR, "9999"); }, 1005},
-                                   std::pair{+[](HWND w) { harness::Select(w, IDC_ISP, -1); }, 1013}}) {
+        for (auto [spoil, code] : {std::pair{+[](HWND w) { SetText(w, IDC_ENDYEAR, "9999"); }, 1005},
+                                   std::pair{+[](HWND w) { Select(w, IDC_ISP, -1); }, 1013}}) {
             testsupport::ClearRecordedErrors();
             spoil(d);
             Press(d, IDOK);
@@ -247,7 +235,7 @@ TEST_F(LogDialogTest, CrashRecoveryGivesTheChosenRemedyAndRefusesNone)
             for (int id : {IDC_CLOCKEND, IDC_PRETEND, IDC_DONOTHING})
                 EXPECT_EQ(Checked(d, id), id == IDC_CLOCKEND + c.preselected) << "radio " << id;
             if (c.click)
-                harness::Click(d, c.click);
+                Click(d, c.click);
             Press(d, c.button);
         });
         EXPECT_EQ(RunCrashRecoveryDialog(nullptr, c.preselected), c.remedy);
@@ -267,7 +255,7 @@ TEST_F(LogDialogTest, TheCrashCheckAsksWithTheDialogAndChangesNoSetting)
     InstallCrashRecoveryDialog();
     const std::string ini = Ini();
     Then([](HWND d) {
-        harness::Click(d, IDC_PRETEND);
+        Click(d, IDC_PRETEND);
         Press(d, IDOK);
     });
     EXPECT_EQ(RecoverFromCrash(nullptr), 0);

@@ -1,91 +1,49 @@
-// The RAS monitor's thread against scripted RAS answers, the Telephony line
+// The RAS monitor's thread against the fake rasapi32.dll, the Telephony line
 // monitor against a scripted Telephony table, connection events on the UI
 // thread, and the Connection Made dialog with events arriving while it is open.
-#include <windows.h>
-
 #include <cstring>
-#include <mutex>
+#include <filesystem>
+#include <sstream>
 
 #include "harness.h"
-#include "monitor/win32/controller.h"
 #include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/linemonitor.h"
 #include "monitor/win32/monitorevents.h"
 #include "monitor/win32/rasmonitor.h"
-#include "platform/clock.h"
 #include "platform/profile.h"
 #include "platform/win32/messages.h"
-#include "platform/win32/win32_api.h"
-#include "platform/win32/win32_ui.h"
-#include "resource.h"
-#include "startup/locations.h"
-#include "startup/win32/frame.h"
 #include "tariff/tariffstore.h"
 
 namespace {
 
-using harness::Press;
-using harness::Text;
-using harness::Then;
+using namespace harness;
 using testsupport::RecordedCodes;
 
-// ---- Scripted RAS: the connections and their states, or a failure.
+// ---- RAS: the fake rasapi32.dll over a file of connections and their
+// states, or a failure.
 struct Connection {
     std::string name;
     DWORD state;
 };
 constexpr DWORD UP = RASCS_CONNECTED_STATE;
 
-std::mutex rasLock;
-std::vector<Connection> connections;
-std::size_t enumerations = 0;
-DWORD enumerateFailure = 0;
+std::filesystem::path rasFile;
 
-DWORD WINAPI ScriptedEnum(void* buffer, LPDWORD bytes, LPDWORD count)
+void SetConnections(const std::vector<Connection>& list, DWORD failure = 0)
 {
-    std::lock_guard<std::mutex> hold(rasLock);
-    auto* out = static_cast<RasConn95*>(buffer);
-    if (out[0].dwSize != sizeof(RasConn95))
-        return 632;
-    ++enumerations;
-    if (enumerateFailure)
-        return enumerateFailure;
-    const DWORD needed = static_cast<DWORD>(connections.size() * sizeof(RasConn95));
-    if (*bytes < needed) {
-        *bytes = needed;
-        return RAS_ERROR_BUFFER_TOO_SMALL;
-    }
-    for (std::size_t i = 0; i < connections.size(); ++i) {
-        out[i].hrasconn = reinterpret_cast<HANDLE>(i + 1);
-        std::snprintf(out[i].szEntryName, sizeof out[i].szEntryName, "%s", connections[i].name.c_str());
-    }
-    *count = static_cast<DWORD>(connections.size());
-    return 0;
-}
-
-DWORD WINAPI ScriptedStatus(HANDLE connection, void* buffer)
-{
-    std::lock_guard<std::mutex> hold(rasLock);
-    auto* status = static_cast<RasConnStatus95*>(buffer);
-    const std::size_t index = reinterpret_cast<std::size_t>(connection);
-    if (status->dwSize != sizeof(RasConnStatus95) || index == 0 || index > connections.size())
-        return 6;
-    status->rasconnstate = connections[index - 1].state;
-    return 0;
-}
-
-void SetConnections(std::vector<Connection> list, DWORD failure = 0)
-{
-    std::lock_guard<std::mutex> hold(rasLock);
-    connections = std::move(list);
-    enumerations = 0;
-    enumerateFailure = failure;
+    std::ostringstream text;
+    text << std::hex;
+    if (failure)
+        text << "! " << failure << "\n";
+    for (const Connection& c : list)
+        text << c.name << " " << c.state << "\n";
+    testsupport::WriteFileBytes(rasFile, text.str());
+    std::filesystem::remove(rasFile.string() + ".polls");
 }
 
 std::size_t Enumerations()
 {
-    std::lock_guard<std::mutex> hold(rasLock);
-    return enumerations;
+    return testsupport::ReadFileBytes(rasFile.string() + ".polls").size();
 }
 
 // ---- Scripted Telephony.
@@ -175,14 +133,20 @@ void RecordDisconnection()
 
 constexpr std::int64_t T0 = 1780000000;
 
-class MonitorTest : public harness::Fixture {
+class MonitorTest : public Fixture {
 protected:
     void SetUp() override
     {
         Fixture::SetUp();
         ResetMonitorState(Monitor);
-        Api.RasEnumConnectionsA = ScriptedEnum;
-        Api.RasGetConnectStatusA = ScriptedStatus;
+        static HMODULE fakeRas = LoadLibraryA(("Z:" + std::string(FAKE_RAS_DLL)).c_str());
+        ASSERT_NE(fakeRas, nullptr);
+        Api.RasEnumConnectionsA = reinterpret_cast<decltype(Api.RasEnumConnectionsA)>(
+            reinterpret_cast<void*>(GetProcAddress(fakeRas, "RasEnumConnectionsA")));
+        Api.RasGetConnectStatusA = reinterpret_cast<decltype(Api.RasGetConnectStatusA)>(
+            reinterpret_cast<void*>(GetProcAddress(fakeRas, "RasGetConnectStatusA")));
+        rasFile = File("ras.txt");
+        SetEnvironmentVariableA("TOLVANE_FAKE_RAS", rasFile.string().c_str());
         Telephony = ScriptedTelephony;
         line = LineScript{};
         lineOpens = 0;
@@ -359,17 +323,17 @@ TEST_F(ConnectionMadeTest, OpensWithTheOptionTheTimeAndTheDefaultIspAndTheTimeFo
         Monitor.PromptDefault = option;
         Then([option](HWND d) {
             for (int id = IDC_TIME_CONNECTION; id <= IDC_TIME_SPECIFIED; ++id)
-                EXPECT_EQ(harness::Checked(d, id), id == IDC_TIME_CONNECTION + option) << id;
+                EXPECT_EQ(Checked(d, id), id == IDC_TIME_CONNECTION + option) << id;
             EXPECT_EQ(Text(d, IDC_TIME_HOUR) + Text(d, IDC_TIME_MINUTE) + Text(d, IDC_TIME_SECOND), "210709");
-            EXPECT_EQ(harness::Items(d, IDC_ISP), (std::vector<std::string>{"Alpha", "Beta"}));
+            EXPECT_EQ(Items(d, IDC_ISP), (std::vector<std::string>{"Alpha", "Beta"}));
             EXPECT_EQ(Text(d, IDC_ISP), "Beta");
             EXPECT_EQ(Text(d, IDC_RASNAME), "Not applicable");
-            EXPECT_FALSE(harness::Enabled(d, IDC_RASNAME_ASSOCIATE)) << "no entry name: nothing to associate";
+            EXPECT_FALSE(Enabled(d, IDC_RASNAME_ASSOCIATE)) << "no entry name: nothing to associate";
             for (auto [radio, enabled] : {std::pair{IDC_TIME_SPECIFIED, true}, {IDC_TIME_NOW, false},
                                           {IDC_TIME_SPECIFIED, true}, {IDC_TIME_CONNECTION, false}}) {
-                harness::Click(d, radio);
+                Click(d, radio);
                 for (int id : {IDC_TIME_HOUR, IDC_TIME_MINUTE, IDC_TIME_SECOND})
-                    EXPECT_EQ(harness::Enabled(d, id), enabled) << radio;
+                    EXPECT_EQ(Enabled(d, id), enabled) << radio;
             }
             Press(d, IDCANCEL);
         });
@@ -395,16 +359,16 @@ TEST_F(ConnectionMadeTest, EachRefusalKeepsTheDialogOpenAndCancelChangesNothing)
         testsupport::ClearRecordedErrors();
         Then([&](HWND d) {
             if (c.field == IDC_ISP)
-                harness::Select(d, IDC_ISP, -1);
+                Select(d, IDC_ISP, -1);
             else if (c.field) {
-                harness::Click(d, IDC_TIME_SPECIFIED);
-                harness::SetText(d, c.field, c.value);
+                Click(d, IDC_TIME_SPECIFIED);
+                SetText(d, c.field, c.value);
             } else {
                 CheckRadioButton(d, IDC_TIME_CONNECTION, IDC_TIME_SPECIFIED, 0);
             }
             Press(d, IDOK);
-            EXPECT_TRUE(harness::IsOpen(d));
-            harness::Click(d, IDC_RASNAME_ASSOCIATE);
+            EXPECT_TRUE(IsOpen(d));
+            Click(d, IDC_RASNAME_ASSOCIATE);
             Press(d, IDCANCEL);
         });
         ShowConnectionMade("Net");
@@ -422,12 +386,12 @@ TEST_F(ConnectionMadeTest, OkTakesTheChosenTimeAndIspAndCanAssociateTheEntryName
         std::int64_t expected;
     } cases[] = {
         {"connection time", [](HWND) {}, detected},
-        {"now", [](HWND d) { harness::Click(d, IDC_TIME_NOW); }, testsupport::LocalInstant(2026, 5, 4, 21, 30, 0)},
+        {"now", [](HWND d) { Click(d, IDC_TIME_NOW); }, testsupport::LocalInstant(2026, 5, 4, 21, 30, 0)},
         {"specified",
          [](HWND d) {
-             harness::Click(d, IDC_TIME_SPECIFIED);
-             harness::SetText(d, IDC_TIME_HOUR, "20");
-             harness::SetText(d, IDC_TIME_MINUTE, "");
+             Click(d, IDC_TIME_SPECIFIED);
+             SetText(d, IDC_TIME_HOUR, "20");
+             SetText(d, IDC_TIME_MINUTE, "");
          },
          testsupport::LocalInstant(2026, 5, 4, 20, 0, 9)},
     };
@@ -437,14 +401,14 @@ TEST_F(ConnectionMadeTest, OkTakesTheChosenTimeAndIspAndCanAssociateTheEntryName
         Monitor.online = false;
         Then([&](HWND d) {
             c.set(d);
-            harness::Select(d, IDC_ISP, 0);  // Alpha
+            Select(d, IDC_ISP, 0);  // Alpha
             Press(d, IDOK);
         });
         ShowConnectionMade(nullptr);
         EXPECT_EQ(std::tuple(Monitor.online, Monitor.sessionIsp, Monitor.eventTime), std::tuple(true, 3, c.expected));
     }
     Then([](HWND d) {
-        harness::Click(d, IDC_RASNAME_ASSOCIATE);
+        Click(d, IDC_RASNAME_ASSOCIATE);
         Press(d, IDOK);  // Beta, the default
     });
     ShowConnectionMade("Dial-up Net");
@@ -490,27 +454,6 @@ TEST_F(ConnectionMadeTest, ADisconnectionDuringTheDialogEndsTheSessionAfterOkOnl
             EXPECT_EQ(reports, std::vector<std::string>{"connect ask=1 online=0 isp=5 t=1780000010 name=Dial-up"});
         EXPECT_FALSE(MonitorEventsPending());
     }
-}
-
-TEST_F(ConnectionMadeTest, ACallThatEndsDuringTheDialogEndsTheSessionAfterOk)
-{
-    Monitor.Prompt = 1;
-    Monitor.Delay = 3;
-    openDialogWhenAsked = true;
-    calls = {{0, LINECALLORIGIN_OUTBOUND_VALUE}};
-    ASSERT_EQ(StartLineMonitor(), 0);
-    MonitoringActive = true;
-    Then([](HWND d) {
-        EXPECT_FALSE(harness::Enabled(d, IDC_RASNAME_ASSOCIATE)) << "a call has no entry name";
-        PinClock(T0 + 80);
-        CallState(0, LINECALLSTATE_DISCONNECTED_VALUE);  // delivered once the dialog has closed
-        Press(d, IDOK);
-    });
-    PinClock(T0 + 20);
-    CallState(0, LINECALLSTATE_CONNECTED_VALUE);
-    EXPECT_EQ(reports, (std::vector<std::string>{"connect ask=1 online=1 isp=5 t=1780000023 name=",
-                                                 "end isp=5 t=1780000080"}));
-    StopLineMonitor();
 }
 
 }  // namespace

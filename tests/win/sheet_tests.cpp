@@ -5,25 +5,24 @@
 
 #include "dialogs/win32/dialogframework.h"
 #include "harness.h"
-#include "resource.h"
 #include "sheet_pages.h"
 
 namespace {
 
-struct PageLog {
-    std::vector<std::string> calls;
-};
+using namespace harness;
+
+using PageLog = std::vector<std::string>;  // what a page's rules were asked
 
 int Fields(HWND page, int mode)
 {
     PageLog& log = *PageContext<PageLog>(page);
-    const std::string text = harness::Text(page, TEST_PAGE_FIELD);
+    const std::string text = Text(page, TEST_PAGE_FIELD);
     if ((mode & FIELDS_CHECK) && text == "bad") {
-        log.calls.push_back("refused");
+        log.push_back("refused");
         return -1;
     }
     if (mode & FIELDS_STORE)
-        log.calls.push_back("stored " + text);
+        log.push_back("stored " + text);
     return 0;
 }
 
@@ -38,7 +37,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 
 const PageEntry Pages[] = {{TEST_PAGE_FIRST, PageProc, 601}, {TEST_PAGE_SECOND, PageProc, 602}};
 
-class SheetTest : public harness::Fixture {
+class SheetTest : public Fixture {
 protected:
     INT_PTR Run()
     {
@@ -48,59 +47,59 @@ protected:
     static int PageIndex(HWND sheet)
     {
         return static_cast<int>(SendMessageA(sheet, PSM_HWNDTOINDEX,
-                                             reinterpret_cast<WPARAM>(harness::CurrentPage(sheet)), 0));
+                                             reinterpret_cast<WPARAM>(CurrentPage(sheet)), 0));
     }
     PageLog first, second;
 };
 
 TEST_F(SheetTest, OkStoresTheShownPagesOnly)
 {
-    harness::Then([](HWND sheet) {
-        harness::SetText(harness::CurrentPage(sheet), TEST_PAGE_FIELD, "one");
-        harness::PressSheetButton(sheet, PSBTN_OK);
+    Then([](HWND sheet) {
+        SetText(CurrentPage(sheet), TEST_PAGE_FIELD, "one");
+        PressSheetButton(sheet, PSBTN_OK);
     });
     EXPECT_GT(Run(), 0);
-    EXPECT_EQ(std::vector<std::string>{"stored one"}, first.calls);
-    EXPECT_TRUE(second.calls.empty());  // never shown, never stored
-    EXPECT_EQ(std::vector<std::string>{"Test Sheet"}, harness::Titles());
+    EXPECT_EQ(std::vector<std::string>{"stored one"}, first);
+    EXPECT_TRUE(second.empty());  // never shown, never stored
+    EXPECT_EQ(std::vector<std::string>{"Test Sheet"}, Titles());
 }
 
 TEST_F(SheetTest, AFailedCheckKeepsThePageAndTheSheet)
 {
     int stayed = -1;
     bool openAfterOk = false;
-    harness::Then([&](HWND sheet) {
-        harness::SetText(harness::CurrentPage(sheet), TEST_PAGE_FIELD, "bad");
-        harness::ShowPage(sheet, 1);
+    Then([&](HWND sheet) {
+        SetText(CurrentPage(sheet), TEST_PAGE_FIELD, "bad");
+        ShowPage(sheet, 1);
         stayed = PageIndex(sheet);
-        harness::PressSheetButton(sheet, PSBTN_OK);
-        openAfterOk = harness::IsOpen(sheet);
-        harness::SetText(harness::CurrentPage(sheet), TEST_PAGE_FIELD, "good");
-        harness::ShowPage(sheet, 1);
-        harness::SetText(harness::CurrentPage(sheet), TEST_PAGE_FIELD, "two");
-        harness::PressSheetButton(sheet, PSBTN_OK);
+        PressSheetButton(sheet, PSBTN_OK);
+        openAfterOk = IsOpen(sheet);
+        SetText(CurrentPage(sheet), TEST_PAGE_FIELD, "good");
+        ShowPage(sheet, 1);
+        SetText(CurrentPage(sheet), TEST_PAGE_FIELD, "two");
+        PressSheetButton(sheet, PSBTN_OK);
     });
     EXPECT_GT(Run(), 0);
     EXPECT_EQ(0, stayed);
     EXPECT_TRUE(openAfterOk);
-    EXPECT_EQ((std::vector<std::string>{"refused", "refused", "stored good"}), first.calls);
-    EXPECT_EQ(std::vector<std::string>{"stored two"}, second.calls);
+    EXPECT_EQ((std::vector<std::string>{"refused", "refused", "stored good"}), first);
+    EXPECT_EQ(std::vector<std::string>{"stored two"}, second);
 }
 
 TEST_F(SheetTest, HelpOpensTheShownPagesTopicAndCancelStoresNothing)
 {
     WithHelpFile();
-    harness::Then([](HWND sheet) {
-        harness::ShowPage(sheet, 1);
-        harness::PressSheetButton(sheet, PSBTN_HELP);
-        harness::PressSheetButton(sheet, PSBTN_CANCEL);
+    Then([](HWND sheet) {
+        ShowPage(sheet, 1);
+        PressSheetButton(sheet, PSBTN_HELP);
+        PressSheetButton(sheet, PSBTN_CANCEL);
     });
     EXPECT_EQ(0, Run());
     ASSERT_EQ(1u, seen.help.size());
     EXPECT_EQ(static_cast<UINT>(HELP_CONTEXT), seen.help[0].first);
     EXPECT_EQ(602u, seen.help[0].second);
-    EXPECT_TRUE(first.calls.empty());
-    EXPECT_TRUE(second.calls.empty());
+    EXPECT_TRUE(first.empty());
+    EXPECT_TRUE(second.empty());
 }
 
 }  // namespace

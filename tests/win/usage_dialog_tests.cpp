@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include <cstring>
 #include <filesystem>
 
 #include "charging/charging.h"
@@ -12,19 +11,11 @@
 #include "charging/win32/usagedialog.h"
 #include "dialogs/win32/dialogframework.h"
 #include "harness.h"
-#include "monitor/win32/controller.h"
-#include "platform/clock.h"
 #include "platform/profile.h"
-#include "platform/win32/win32_api.h"
-#include "platform/win32/win32_ui.h"
-#include "resource.h"
-#include "startup/locations.h"
 
 namespace {
 
-using harness::IsOpen;
-using harness::Press;
-using harness::Then;
+using namespace harness;
 using testsupport::LocalInstant;
 using testsupport::RecordedCodes;
 
@@ -47,7 +38,7 @@ std::vector<std::string> Totals(HWND d)
 {
     std::vector<std::string> shown;
     for (int id : TotalIds)
-        shown.push_back(harness::Text(d, id));
+        shown.push_back(Text(d, id));
     return shown;
 }
 
@@ -55,7 +46,7 @@ std::string WithCrLf(const std::string& text)
 {
     std::string out;
     for (char c : text)
-        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        out += c == '\n' ? "\r\n" : std::string(1, c);
     return out;
 }
 
@@ -63,7 +54,7 @@ std::string WithCrLf(const std::string& text)
 OPENFILENAMEA lastBrowse{};
 std::string browseAnswer;  // empty: the user cancels
 
-class UsageDialogTest : public harness::Fixture {
+class UsageDialogTest : public Fixture {
 protected:
     void SetUp() override
     {
@@ -102,7 +93,7 @@ protected:
         return WithCrLf(phone ? text + FormatTariffReport(table.Phone) : text);
     }
     // Opens the report, presses Save and hands the Save dialog to `save`.
-    void Save(const harness::Step& save)
+    void Save(const Step& save)
     {
         Then([](HWND usage) {
             Press(usage, IDC_USAGE_SAVE);
@@ -125,30 +116,30 @@ TEST_F(UsageDialogTest, ShowsTheFirstIspAndEachRecordTheChooserPicks)
         EXPECT_EQ(CurrentDialog, d);
         EXPECT_EQ(GetWindow(d, GW_OWNER), main);
         EXPECT_FALSE(BusyCursorActive()) << "the wait cursor is down once the dialog shows";
-        EXPECT_EQ(harness::Items(d, IDC_ISP),
+        EXPECT_EQ(Items(d, IDC_ISP),
                   (std::vector<std::string>{"Phone Company", "Net One", "Net Two", "Net Three"}));
-        EXPECT_EQ(harness::Selection(d, IDC_ISP), "Net One");
-        EXPECT_EQ(harness::Text(d, IDC_USAGE_PERIOD), "Period 2026/03/01 to 2026/03/31");
-        EXPECT_EQ(harness::ListViewRows(d, IDC_USAGE_FRAMES),
+        EXPECT_EQ(Selection(d, IDC_ISP), "Net One");
+        EXPECT_EQ(Text(d, IDC_USAGE_PERIOD), "Period 2026/03/01 to 2026/03/31");
+        EXPECT_EQ(ListViewRows(d, IDC_USAGE_FRAMES),
                   (std::vector<std::vector<std::string>>{{"Off-peak", "00:30:00", "7.50"}, {"Peak", "00:30:00", "15.00"}}));
         EXPECT_EQ(GetSelectedListItem(GetDlgItem(d, IDC_USAGE_FRAMES)), 0);
         EXPECT_EQ(Totals(d), (std::vector<std::string>{"Total Frame Cost", "22.50", "Less: Prepaid", "30.00",
                                                        "Remainder (cost)", "7.50", "Remainder (time)", "00:30:00",
                                                        "Monthly/weekly fee", "0.00", "Amount payable", "0.00",
                                                        "No of connections", "1", "Last Session", "01:00:00"}));
-        harness::Select(d, IDC_ISP, 2);
-        harness::Picture(d, "usage-excess");
-        EXPECT_EQ(harness::ListViewRows(d, IDC_USAGE_FRAMES),
+        Select(d, IDC_ISP, 2);
+        Picture(d, "usage-excess");
+        EXPECT_EQ(ListViewRows(d, IDC_USAGE_FRAMES),
                   (std::vector<std::vector<std::string>>{{"Anytime", "100:00:00", "1500.00"}}));
         EXPECT_EQ(Totals(d), (std::vector<std::string>{"Total Frame Cost", "1500.00", "Less: Prepaid", "0.00",
                                                        "Excess (cost)", "1500.00", "Excess (time)", "100:00:00",
                                                        "Monthly/weekly fee", "9.50", "Amount payable", "1509.50",
                                                        "No of connections", "1", "Last Session", "100:00:00"}));
-        harness::ExpectLayout(d);
+        ExpectLayout(d);
         // Other notifications of the chooser change nothing.
         SendDlgItemMessageA(d, IDC_ISP, LB_SETCURSEL, 0, 0);
         SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_ISP, LBN_DBLCLK), 0);
-        EXPECT_EQ(harness::Text(d, IDC_USAGE_PAYABLE), "1509.50");
+        EXPECT_EQ(Text(d, IDC_USAGE_PAYABLE), "1509.50");
         EXPECT_TRUE(RehideAfterReport) << "still set while the report shows";
         Press(d, IDOK);
     });
@@ -166,7 +157,7 @@ TEST_F(UsageDialogTest, OpeningAgainClosesTheOpenReportAndAsksForTheCurrentOne)
         EXPECT_FALSE(IsOpen(d));
     });
     ShowUsageReport(main, March());
-    EXPECT_EQ(harness::Titles().size(), 1u) << "no second dialog from that call";
+    EXPECT_EQ(Titles().size(), 1u) << "no second dialog from that call";
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, main, WM_COMMAND, WM_COMMAND, PM_REMOVE));
     EXPECT_EQ(msg.wParam, static_cast<WPARAM>(IDC_CURRENT));
@@ -192,75 +183,27 @@ TEST_F(UsageDialogTest, TheWaitCursorIsUpWhileTheReportIsComputedAndAFailureShow
     ShowUsageReport(main, March());
     EXPECT_FALSE(RecordedCodes().empty());
     EXPECT_FALSE(BusyCursorActive());
-    EXPECT_EQ(harness::Titles().size(), 1u);
+    EXPECT_EQ(Titles().size(), 1u);
 }
 
 // ---- Save Usage Report
 
-TEST_F(UsageDialogTest, SaveOpensWithItsDefaultsAndTheListFollowsTheRadios)
-{
-    Save([](HWND d) {
-        EXPECT_EQ(CurrentDialog, d);
-        EXPECT_EQ(GetWindow(d, GW_OWNER), OpenUsageDialog()) << "the report owns its Save dialog";
-        for (int id : {IDC_SAVE_ALL, IDC_SAVE_SELECTED, IDC_SAVE_NONE, IDC_SAVE_PHONE, IDC_SAVE_APPEND})
-            EXPECT_EQ(harness::Checked(d, id), id == IDC_SAVE_ALL || id == IDC_SAVE_PHONE) << id;
-        EXPECT_EQ(harness::Text(d, IDC_SAVE_FILE), "");
-        EXPECT_EQ(harness::Items(d, IDC_ISP), (std::vector<std::string>{"Net One", "Net Two", "Net Three"}));
-        EXPECT_EQ(harness::Selection(d, IDC_ISP), "Net Two");
-        for (auto [radio, listEnabled] : {std::pair{IDC_SAVE_SELECTED, true}, {IDC_SAVE_NONE, false},
-                                          {IDC_SAVE_SELECTED, true}, {IDC_SAVE_ALL, false}}) {
-            harness::Click(d, radio);
-            EXPECT_EQ(harness::Enabled(d, IDC_ISP), listEnabled) << "after " << radio;
-        }
-        Press(d, IDCANCEL);
-    });
-    EXPECT_TRUE(RecordedCodes().empty());
-    for (const auto& entry : std::filesystem::directory_iterator(Dir()))
-        EXPECT_NE(entry.path().extension(), ".txt") << "Cancel writes nothing";
-}
-
-TEST_F(UsageDialogTest, OkWritesTheChosenReports)
-{
-    const std::filesystem::path file = Dir() / "report.txt";
-    testsupport::WriteFileBytes(file, "old text\r\n");
-    Save([&](HWND d) {
-        harness::Click(d, IDC_SAVE_SELECTED);
-        harness::SelectText(d, IDC_ISP, "Net Three");
-        harness::Click(d, IDC_SAVE_APPEND);
-        harness::SetText(d, IDC_SAVE_FILE, file.string());
-        Press(d, IDOK);
-    });
-    EXPECT_EQ(testsupport::ReadFileBytes(file), "old text\r\n" + Reports({2}, true));
-}
-
-TEST_F(UsageDialogTest, BrowseAsksTheSaveFileDialogAndFillsTheName)
-{
-    const std::string file = (Dir() / "browsed.txt").string();
-    Save([&](HWND d) {
-        HWND field = GetDlgItem(d, IDC_SAVE_FILE);
-        SetWindowTextA(field, "typed.txt");
-        Press(d, IDC_BROWSE);  // cancelled: the name stays, the focus comes back to it
-        EXPECT_EQ(harness::Text(field), "typed.txt");
-        EXPECT_EQ(GetFocus(), field);
-        EXPECT_EQ(lastBrowse.hwndOwner, d);
-        EXPECT_TRUE(lastBrowse.Flags & OFN_OVERWRITEPROMPT) << "replacing a file asks first";
-        harness::Click(d, IDC_SAVE_APPEND);
-        browseAnswer = file;
-        Press(d, IDC_BROWSE);
-        EXPECT_FALSE(lastBrowse.Flags & OFN_OVERWRITEPROMPT) << "appending does not";
-        EXPECT_EQ(harness::Text(field), file);
-        DWORD from = 0, to = 0;
-        SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
-        EXPECT_EQ(std::pair(from, to), std::pair(DWORD{0}, static_cast<DWORD>(file.size()))) << "selected";
-        Press(d, IDOK);
-    });
-    EXPECT_EQ(testsupport::ReadFileBytes(file), Reports({0, 1, 2}, true));
-}
-
-TEST_F(UsageDialogTest, SaveRefusesEachProblemAndStaysOpen)
+TEST_F(UsageDialogTest, SaveOpensWithItsDefaultsRefusesEachProblemAndCancelWritesNothing)
 {
     const std::string file = (Dir() / "fixed.txt").string();
     Save([&](HWND d) {
+        EXPECT_EQ(CurrentDialog, d);
+        EXPECT_EQ(GetWindow(d, GW_OWNER), OpenUsageDialog()) << "the report owns its Save dialog";
+        for (int id : {IDC_SAVE_ALL, IDC_SAVE_SELECTED, IDC_SAVE_NONE, IDC_SAVE_PHONE, IDC_SAVE_APPEND})
+            EXPECT_EQ(Checked(d, id), id == IDC_SAVE_ALL || id == IDC_SAVE_PHONE) << id;
+        EXPECT_EQ(Text(d, IDC_SAVE_FILE), "");
+        EXPECT_EQ(Items(d, IDC_ISP), (std::vector<std::string>{"Net One", "Net Two", "Net Three"}));
+        EXPECT_EQ(Selection(d, IDC_ISP), "Net Two");
+        for (auto [radio, listEnabled] : {std::pair{IDC_SAVE_SELECTED, true}, {IDC_SAVE_NONE, false},
+                                          {IDC_SAVE_SELECTED, true}, {IDC_SAVE_ALL, false}}) {
+            Click(d, radio);
+            EXPECT_EQ(Enabled(d, IDC_ISP), listEnabled) << "after " << radio;
+        }
         const struct {
             const char* what;
             std::function<void()> change;
@@ -269,9 +212,9 @@ TEST_F(UsageDialogTest, SaveRefusesEachProblemAndStaysOpen)
             {"no file name", [] {}, 2073},
             {"Selected ISP with none chosen",
              [&] {
-                 harness::SetText(d, IDC_SAVE_FILE, file);
-                 harness::Click(d, IDC_SAVE_SELECTED);
-                 harness::Select(d, IDC_ISP, -1);
+                 SetText(d, IDC_SAVE_FILE, file);
+                 Click(d, IDC_SAVE_SELECTED);
+                 Select(d, IDC_ISP, -1);
              },
              2071},
             {"no ISP option", [&] { CheckRadioButton(d, IDC_SAVE_ALL, IDC_SAVE_NONE, 0); }, 2072},
@@ -288,6 +231,46 @@ TEST_F(UsageDialogTest, SaveRefusesEachProblemAndStaysOpen)
         }
         Press(d, IDCANCEL);
     });
+    for (const auto& entry : std::filesystem::directory_iterator(Dir()))
+        EXPECT_NE(entry.path().extension(), ".txt") << "Cancel writes nothing";
+}
+
+TEST_F(UsageDialogTest, OkWritesTheChosenReports)
+{
+    const std::filesystem::path file = Dir() / "report.txt";
+    testsupport::WriteFileBytes(file, "old text\r\n");
+    Save([&](HWND d) {
+        Click(d, IDC_SAVE_SELECTED);
+        SelectText(d, IDC_ISP, "Net Three");
+        Click(d, IDC_SAVE_APPEND);
+        SetText(d, IDC_SAVE_FILE, file.string());
+        Press(d, IDOK);
+    });
+    EXPECT_EQ(testsupport::ReadFileBytes(file), "old text\r\n" + Reports({2}, true));
+}
+
+TEST_F(UsageDialogTest, BrowseAsksTheSaveFileDialogAndFillsTheName)
+{
+    const std::string file = (Dir() / "browsed.txt").string();
+    Save([&](HWND d) {
+        HWND field = GetDlgItem(d, IDC_SAVE_FILE);
+        SetWindowTextA(field, "typed.txt");
+        Press(d, IDC_BROWSE);  // cancelled: the name stays, the focus comes back to it
+        EXPECT_EQ(Text(field), "typed.txt");
+        EXPECT_EQ(GetFocus(), field);
+        EXPECT_EQ(lastBrowse.hwndOwner, d);
+        EXPECT_TRUE(lastBrowse.Flags & OFN_OVERWRITEPROMPT) << "replacing a file asks first";
+        Click(d, IDC_SAVE_APPEND);
+        browseAnswer = file;
+        Press(d, IDC_BROWSE);
+        EXPECT_FALSE(lastBrowse.Flags & OFN_OVERWRITEPROMPT) << "appending does not";
+        EXPECT_EQ(Text(field), file);
+        DWORD from = 0, to = 0;
+        SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        EXPECT_EQ(std::pair(from, to), std::pair(DWORD{0}, static_cast<DWORD>(file.size()))) << "selected";
+        Press(d, IDOK);
+    });
+    EXPECT_EQ(testsupport::ReadFileBytes(file), Reports({0, 1, 2}, true));
 }
 
 TEST_F(UsageDialogTest, AnIspAddedSinceTheReportIsRefused)
@@ -303,9 +286,9 @@ TEST_F(UsageDialogTest, AnIspAddedSinceTheReportIsRefused)
         Press(usage, IDOK);
     });
     Then([&](HWND save) {
-        harness::Click(save, IDC_SAVE_SELECTED);
-        EXPECT_EQ(harness::SelectText(save, IDC_ISP, "Net Four"), 3);
-        harness::SetText(save, IDC_SAVE_FILE, file.string());
+        Click(save, IDC_SAVE_SELECTED);
+        EXPECT_EQ(SelectText(save, IDC_ISP, "Net Four"), 3);
+        SetText(save, IDC_SAVE_FILE, file.string());
         Press(save, IDOK);
     });
     ShowUsageReport(main, March());
