@@ -151,6 +151,9 @@ TEST_F(IspPageTest, SetAsDefaultRefusesThePhoneEntryAndUncheckingClearsTheDefaul
 
 TEST_F(IspPageTest, AFailedSaveKeepsTheWorkingCopyForAnotherTry)
 {
+    // Our own writer on every platform: its file writes are the ones a test can fail.
+    const ProfileBackend& savedBackend = CurrentProfileBackend();
+    SetProfileBackend(&IniProfileBackend);
     Open("ActiveIDs=1\r\n");
     IspPageNew(page, Now(), Editor, const_cast<char*>("Zen"));
     const FileOps* saved = &CurrentFileOps();
@@ -163,6 +166,7 @@ TEST_F(IspPageTest, AFailedSaveKeepsTheWorkingCopyForAnotherTry)
     ASSERT_EQ(page.table.Isps.size(), 2u);
     ASSERT_EQ(IspPageApply(page), 0);
     EXPECT_EQ(IniValue("ISP2", "Description"), "Zen");
+    SetProfileBackend(&savedBackend);
 }
 
 TEST_F(IspPageTest, ImportReplacesThePhoneEntryOrTheSelectedIspOrAppends)

@@ -103,4 +103,26 @@ TEST_F(TariffEditRoundTripTest, ATariffBuiltInTheEditorLoadsAsTheSameTariffWritt
     EXPECT_EQ(IniValue("Global", "ActiveIDs"), "1,2");
 }
 
+TEST(TariffEditorTest, OkChecksTheActivePageFirstAndWritesNothingWhenItFails)
+{
+    TariffRecord record;
+    record.NumFrames = 1;
+    record.FrameNames = {"Peak"};
+    bool changed = false;
+    TariffEditor editor(record, changed);
+    ASSERT_EQ(BeginTariffEditor(editor), 0);
+    ASSERT_EQ(ShowEditorPage(editor, EDITOR_GENERAL), 0);
+    ASSERT_EQ(ShowEditorPage(editor, EDITOR_CHARGES), 0);
+    ChargesNew(editor.charges);
+    editor.charges.entry.times = {8, 0, 0, 8, 0, 0};
+    testsupport::ClearRecordedErrors();
+    EXPECT_EQ(TariffEditorOk(editor, EDITOR_CHARGES), -1);
+    EXPECT_EQ(testsupport::RecordedCodes(), std::vector<ErrorCode>{1049});
+    EXPECT_FALSE(changed);
+    editor.charges.entry.times = {8, 0, 0, 9, 0, 0};
+    ASSERT_EQ(TariffEditorOk(editor, EDITOR_CHARGES), 0);
+    EXPECT_EQ(record.Schedules[0].size(), 1u);
+    EXPECT_TRUE(changed);
+}
+
 } // namespace
