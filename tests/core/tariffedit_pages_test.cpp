@@ -128,11 +128,11 @@ TEST_F(EditorPagesTest, FrameEntryRules)
     EXPECT_EQ(page.rows[0].name, "a_b");
 
     testsupport::ClearRecordedErrors();
-    page.entry.caption.clear();
-    FramesCommit(page, CommitForm::Button, Yes, nullptr);
-    page.entry.caption = CHANGE_CAPTION;
-    page.selected = -1;
-    FramesCommit(page, CommitForm::Button, Yes, nullptr);
+    for (const char* caption : {"", "&Change"}) {  // unreadable; Change without a row
+        page.entry.caption = caption;
+        page.selected = -1;
+        FramesCommit(page, CommitForm::Button, Yes, nullptr);
+    }
     FramesEdit(page);
     EXPECT_EQ(RecordedCodes(), (Codes{1040, 1036, 1037}));
 }

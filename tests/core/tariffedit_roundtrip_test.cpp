@@ -31,8 +31,7 @@ void BuildDemon(void*, TariffRecord& record, bool& changed, const char*)
     ASSERT_EQ(ShowEditorPage(editor, EDITOR_FRAMES), 0);
     FramesPage& frames = editor.frames;
     FramesEdit(frames);
-    frames.entry.name = "Peak";
-    frames.entry.charge = "0.05";
+    frames.entry = {"Peak", "0.05", CHANGE_CAPTION};
     ASSERT_EQ(FramesCommit(frames, CommitForm::Button, Yes, nullptr), 0);
     FramesNew(frames);
     frames.entry = {"Off peak", "0.01", ADD_CAPTION};
@@ -54,8 +53,7 @@ void BuildDemon(void*, TariffRecord& record, bool& changed, const char*)
     editor.exceptions.entry.month = 11;  // still pending at OK, which adds it
     ASSERT_EQ(LeaveEditorPage(editor, EDITOR_EXCEPTIONS), 0);
 
-    ASSERT_EQ(ShowEditorPage(editor, EDITOR_FRAMES), 0);
-    ASSERT_EQ(ShowEditorPage(editor, EDITOR_GENERAL), 0);
+    ASSERT_EQ(ShowEditorPage(editor, EDITOR_GENERAL), 0);  // now with both frames to choose from
     editor.general.form.prepaidFrame = 1;
     ASSERT_EQ(ShowEditorPage(editor, EDITOR_CHARGES), 0);
     editor.charges.form.defaultFrame = 1;
