@@ -57,6 +57,7 @@ bool Chosen(int index, int n);
 enum class CommitForm { Button, Leave, Store };
 
 // A Yes/No question the Windows build asks in a message box; true for Yes.
+// A null question counts as No.
 using YesNoQuestion = bool (*)(void* owner);
 
 // After frames were deleted, positions beyond the list mean the first frame.

@@ -74,7 +74,7 @@ void FramesDelete(FramesPage& page, YesNoQuestion confirm, void* owner)
         ShowError(1042);
         return;
     }
-    if (!confirm(owner))
+    if (!confirm || !confirm(owner))
         return;
     page.rows.erase(page.rows.begin() + page.selected);
     if (page.selected >= static_cast<int>(page.rows.size()))
@@ -101,7 +101,7 @@ int FramesCommit(FramesPage& page, CommitForm form, YesNoQuestion convert, void*
         name = "Unspecified_frame";
     }
     if (name.find_first_of(", ") != std::string::npos) {
-        if (check && !convert(owner))
+        if (check && !(convert && convert(owner)))
             return -1;
         for (char& c : name)
             if (c == ',' || c == ' ')

@@ -175,7 +175,7 @@ void IspPageImported(IspPageState& state, TariffRecord&& imported, bool replace,
                      bool (*confirmPhone)(void* owner), void* owner)
 {
     if (phone) {
-        if (!replace && !confirmPhone(owner))
+        if (!replace && !(confirmPhone && confirmPhone(owner)))
             return;
         imported.Id = 0;
         state.table.Phone = std::move(imported);
