@@ -177,10 +177,8 @@ int ChargesCommit(ChargesPage& page, const WorkingFrameList& frames, CommitForm 
         return 0;
 
     const std::string& caption = page.entry.caption;
-    if (caption.empty()) {
-        ShowError(1040);
+    if (!EntryModeChosen(caption))
         return -1;
-    }
     try {
         if (caption == ADD_CAPTION) {
             page.rows.push_back(entry);

@@ -34,14 +34,25 @@ std::string ShownFrameName(const WorkingFrameList& frames, std::int32_t position
     return frames.names[static_cast<std::size_t>(KeepFrameChoice(frames, position))];
 }
 
-double ReadDecimal(const std::string& text)
+namespace {
+
+// Where a number typed into a field starts (after blanks), and where its
+// digits start (after a sign).
+const char* NumberStart(const std::string& text, const char*& digits)
 {
     const char* p = text.c_str();
     while (*p == ' ' || *p == '\t')
         ++p;
-    const char* digits = p;
-    if (*digits == '+' || *digits == '-')
-        ++digits;
+    digits = p + (*p == '+' || *p == '-');
+    return p;
+}
+
+} // namespace
+
+double ReadDecimal(const std::string& text)
+{
+    const char* digits = nullptr;
+    const char* p = NumberStart(text, digits);
     if (!(std::isdigit(static_cast<unsigned char>(*digits)) ||
           (*digits == '.' && std::isdigit(static_cast<unsigned char>(digits[1])))))
         return 0.0;
@@ -51,12 +62,8 @@ double ReadDecimal(const std::string& text)
 
 std::int32_t ReadInteger(const std::string& text, bool* present)
 {
-    const char* p = text.c_str();
-    while (*p == ' ' || *p == '\t')
-        ++p;
-    const char* digits = p;
-    if (*digits == '+' || *digits == '-')
-        ++digits;
+    const char* digits = nullptr;
+    const char* p = NumberStart(text, digits);
     const bool any = std::isdigit(static_cast<unsigned char>(*digits)) != 0;
     if (present)
         *present = any;
@@ -68,6 +75,13 @@ std::int32_t ReadInteger(const std::string& text, bool* present)
     if (value < INT_MIN)
         return INT_MIN;
     return static_cast<std::int32_t>(value);
+}
+
+bool EntryModeChosen(const std::string& caption)
+{
+    if (caption.empty())
+        ShowError(1040);
+    return !caption.empty();
 }
 
 bool Chosen(int index, int n)

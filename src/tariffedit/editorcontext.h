@@ -38,6 +38,8 @@ std::string ShownFrameName(const WorkingFrameList& frames, std::int32_t position
 // An empty caption stands for one that could not be read (error 1040).
 extern const char* const ADD_CAPTION;
 extern const char* const CHANGE_CAPTION;
+// False, with error 1040, when the entry button shows neither caption.
+bool EntryModeChosen(const std::string& caption);
 
 // Browse mode shows the page's list; edit mode its Add/Edit group.
 enum class PageMode { Browse, Edit };

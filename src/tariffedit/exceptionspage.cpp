@@ -126,10 +126,8 @@ int ExceptionsCommit(ExceptionsPage& page, CommitForm form)
     if (form == CommitForm::Leave)
         return 0;
     const std::string& caption = page.entry.caption;
-    if (caption.empty()) {
-        ShowError(1040);
+    if (!EntryModeChosen(caption))
         return -1;
-    }
     try {
         if (caption == CHANGE_CAPTION && page.selected >= 0)
             page.lines.erase(page.lines.begin() + page.selected);

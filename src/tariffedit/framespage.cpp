@@ -111,10 +111,8 @@ int FramesCommit(FramesPage& page, CommitForm form, YesNoQuestion convert, void*
         return 0;
 
     const std::string& caption = page.entry.caption;
-    if (caption.empty()) {
-        ShowError(1040);
+    if (!EntryModeChosen(caption))
         return -1;
-    }
     FrameRow row{name, FormatFrameCharge(charge)};
     if (caption == ADD_CAPTION) {
         page.rows.push_back(std::move(row));
