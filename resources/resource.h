@@ -231,3 +231,85 @@
 #define IDC_PRN_BOTTOM 914
 #define IDC_PRN_PHONE 915
 #define IDC_PRN_SEPARATE 916
+
+// Ids the ISP editor's pages share: the "Frame" label and its chooser or
+// name, the entry group's Add/Change and Cancel buttons.
+#define IDC_FRAME_LABEL 518
+#define IDC_FRAME 154
+#define IDC_ENTRY_BUTTON 1104
+#define IDC_ENTRY_CANCEL 1105
+
+// The ISP editor: General (159), Charges (160), Exceptions (161) and Frames
+// (162) pages, and the Charges page's Copy dialog (168).
+#define IDD_ISPGENERAL 159
+#define IDC_IG_UNITLABEL 701
+#define IDC_IG_UNIT 702
+#define IDC_IG_ROUNDGROUP 703
+#define IDC_IG_ROUNDUP 704
+#define IDC_IG_ROUNDHALF 705
+#define IDC_IG_TRUNCATE 706
+#define IDC_IG_PERIODGROUP 707
+#define IDC_IG_MONTHLY 708
+#define IDC_IG_WEEKLY 709
+#define IDC_IG_BILLGROUP 710
+#define IDC_IG_SPECIFIED 712
+#define IDC_IG_BILLDAY 713
+#define IDC_IG_PREPAID 714
+#define IDC_IG_METHODGROUP 715
+#define IDC_IG_OFFSETMONTHLY 716
+#define IDC_IG_OFFSETDAILY 717
+#define IDC_IG_INFRAME 718
+#define IDC_IG_PREPAIDFRAME 719
+#define IDC_IG_OFFSETCONNECT 720
+#define IDC_IG_EVERYCALL 721
+#define IDC_IG_RASLABEL 722
+
+#define IDD_CHARGESPAGE 160
+#define IDC_CH_ROWSLABEL 501
+#define IDC_CH_ROWS 502
+#define IDC_CH_NEW 503
+#define IDC_CH_EDIT 504
+#define IDC_CH_DELETE 505
+#define IDC_CH_ENTRYGROUP 506
+#define IDC_CH_HOURLABEL 507
+#define IDC_CH_MINUTELABEL 508
+#define IDC_CH_SECONDLABEL 509
+#define IDC_CH_STARTLABEL 510
+#define IDC_CH_STARTHOUR 511  // then minute 512, second 513
+#define IDC_CH_ENDLABEL 514
+#define IDC_CH_ENDHOUR 515    // then minute 516, second 517
+#define IDC_CH_MISCGROUP 520
+#define IDC_CH_CONNECTLABEL 521
+#define IDC_CH_CONNECT 522
+#define IDC_CH_MINIMUMLABEL 523
+#define IDC_CH_MINIMUM 524
+#define IDC_CH_TOLLFREE 525
+#define IDC_CH_DEFAULTLABEL 526
+#define IDC_CH_DEFAULT 527
+#define IDC_CH_COPY 528
+
+#define IDD_EXCEPTIONSPAGE 161
+#define IDC_EX_LISTLABEL 601
+#define IDC_EX_LIST 602
+#define IDC_EX_NEW 603
+#define IDC_EX_EDIT 604
+#define IDC_EX_ENTRYGROUP 605
+#define IDC_EX_FRAMELABEL 606
+#define IDC_EX_FRAME 607
+
+#define IDD_FRAMESPAGE 162
+#define IDC_FR_LISTLABEL 650
+#define IDC_FR_LIST 651
+#define IDC_FR_NEW 652
+#define IDC_FR_EDIT 653
+#define IDC_FR_ENTRYGROUP 654
+#define IDC_FR_CHARGELABEL 157
+#define IDC_FR_CHARGE 158
+
+#define IDD_COPYDAYS 168
+#define IDC_CP_FROMGROUP 950
+#define IDC_CP_CURRENT 951
+#define IDC_CP_OTHER 952
+#define IDC_CP_OTHERDAY 953
+#define IDC_CP_TOGROUP 954
+#define IDC_CP_SUNDAY 955  // then one box per day up to Saturday, 961

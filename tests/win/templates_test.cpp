@@ -60,6 +60,31 @@ void OptionsPage(int index, const Step& check, void (*inside)(HWND page) = nullp
     ShowOptionsSheet(nullptr);
 }
 
+// A page of the ISP editor, opened from the Options sheet's ISP page.
+void EditorPage(int index, const Step& check, void (*inside)(HWND page) = nullptr)
+{
+    Then([](HWND sheet) {
+        ShowPage(sheet, 1);
+        Press(CurrentPage(sheet), IDC_ISPPAGE_EDIT);
+        PressSheetButton(sheet, PSBTN_CANCEL);
+    });
+    Then([=](HWND editor) {
+        ShowPage(editor, index);
+        if (inside)
+            inside(CurrentPage(editor));
+        else
+            check(CurrentPage(editor));
+        PressSheetButton(editor, PSBTN_CANCEL);
+    });
+    if (inside) {
+        Then([check](HWND d) {
+            check(d);
+            Press(d, IDCANCEL);
+        });
+    }
+    ShowOptionsSheet(nullptr);
+}
+
 void Configure(HWND page, int type)
 {
     Click(page, type);
@@ -108,6 +133,16 @@ const TemplateRow Rows[] = {
     {IDD_MONITORPAGE, "options-monitor", 0, {}, [](HWND, const Step& check) { OptionsPage(2, check); }},
     {IDD_RECOVERYPAGE, "options-recovery", 0, {}, [](HWND, const Step& check) { OptionsPage(3, check); }},
     {IDD_PRINTPAGE, "options-print", 0, {}, [](HWND, const Step& check) { OptionsPage(4, check); }},
+    {IDD_ISPGENERAL, "editor-general", 0, {}, [](HWND, const Step& check) { EditorPage(0, check); }},
+    {IDD_CHARGESPAGE, "editor-charges", 0, {{IDC_ENTRY_BUTTON, "&Change"}},
+     [](HWND, const Step& check) { EditorPage(1, check); }},
+    {IDD_FRAMESPAGE, "editor-frames", 0, {{IDC_ENTRY_BUTTON, "&Change"}},
+     [](HWND, const Step& check) { EditorPage(2, check); }},
+    {IDD_EXCEPTIONSPAGE, "editor-exceptions", 0, {{IDC_ENTRY_BUTTON, "&Change"}},
+     [](HWND, const Step& check) { EditorPage(3, check); }},
+    {IDD_COPYDAYS, "editor-copy", IDOK, {}, [](HWND, const Step& check) {
+         EditorPage(1, check, [](HWND page) { Press(page, IDC_CH_COPY); });
+     }},
     {IDD_TELEPHONY, "monitor-telephony", IDOK, {}, [](HWND, const Step& check) {
          OptionsPage(2, check, [](HWND page) { Configure(page, IDC_MON_TELEPHONY); });
      }},

@@ -1,0 +1,10 @@
+// Export and import of ISP definition files, for the ISP page.
+#pragma once
+#include <windows.h>
+
+#include "tariff/tariff.h"
+
+// Export: runs the whole export of one record; reports its own failures.
+void ExportTariffFile(HWND owner, const TariffRecord& record, bool phone);
+// Import: false when cancelled or failed (already reported); otherwise the loaded record (Id 0), Replace pressed, phone company.
+bool ImportTariffFile(HWND owner, TariffRecord& record, bool& replace, bool& phone);
