@@ -70,14 +70,16 @@ def program_contexts(source_root):
             path = os.path.join(folder, name)
             where = os.path.relpath(path, source_root)
             text = strip_comments(open(path, encoding='utf-8').read())
-            for m in re.finditer(r'\bHelpPair\s+(\w+)\s*\[\s*\]\s*=\s*\{', text):
-                tables += 1
-                for pair in re.findall(r'\{([^{}]*)\}', block(text, m.end() - 1)):
-                    fields = split_top(pair)
-                    if len(fields) != 2:
-                        problems.append('%s: %s: cannot read the pair {%s}' % (where, m.group(1), pair))
-                    else:
-                        add(fields[1], '%s %s' % (where, m.group(1)))
+            # Arrays of {control, context} pairs and of {template, procedure, context} pages.
+            for kind, width in (('HelpPair', 2), ('PageEntry', 3)):
+                for m in re.finditer(r'\b%s\s+(\w+)\s*\[\s*\]\s*=\s*\{' % kind, text):
+                    tables += 1
+                    for entry in re.findall(r'\{([^{}]*)\}', block(text, m.end() - 1)):
+                        fields = split_top(entry)
+                        if len(fields) != width:
+                            problems.append('%s: %s: cannot read {%s}' % (where, m.group(1), entry))
+                        else:
+                            add(fields[-1], '%s %s' % (where, m.group(1)))
             for m in re.finditer(r'\bDialogTable\s+(\w+)\s*=\s*\{', text):
                 tables += 1
                 fields = split_top(block(text, m.end() - 1))
@@ -85,14 +87,6 @@ def program_contexts(source_root):
                     problems.append('%s: %s: cannot read the table' % (where, m.group(1)))
                 elif fields[4] not in ('0', 'false'):
                     add(fields[6], '%s %s Help button' % (where, m.group(1)))
-            for m in re.finditer(r'\bPageEntry\s+(\w+)\s*\[\s*\]\s*=\s*\{', text):
-                tables += 1
-                for entry in re.findall(r'\{([^{}]*)\}', block(text, m.end() - 1)):
-                    fields = split_top(entry)
-                    if len(fields) != 3:
-                        problems.append('%s: %s: cannot read the page {%s}' % (where, m.group(1), entry))
-                    else:
-                        add(fields[2], '%s %s page' % (where, m.group(1)))
             for m in re.finditer(r'ShowHelp\s*\(([^;]*?),\s*HELP_CONTEXT\s*,\s*([^);]+)\)', text):
                 if NUMBER.match(m.group(2)):
                     add(m.group(2), '%s ShowHelp' % where)
