@@ -92,6 +92,7 @@ TEST_F(HelpTest, MainWindowHelpAndF1OpenTheGuideAtTheirTopicsAndExitClosesIt)
 
     HWND guide = FindWindowA(nullptr, "Tolvane Help");
     ASSERT_NE(guide, nullptr);
+    Picture(guide, "help_window");
     DestroyWindow(window);
     Pump();
     EXPECT_FALSE(IsWindow(guide));
