@@ -1,6 +1,7 @@
 // Help without a WinHelp engine: the Help buttons, F1 and the Options
 // sheet's Help open the compiled user guide through HTML Help at the topic
 // of their context; with no help file nothing happens.
+#include <windows.h>
 #include <prsht.h>
 
 #include <cstring>
