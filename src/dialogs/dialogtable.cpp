@@ -69,3 +69,11 @@ PageAnswer AnswerPage(PageRoute route, bool fieldsFailed)
     }
     return {false, 0, false};
 }
+
+std::uint32_t FindHelpContext(const HelpPair* pairs, std::uint32_t controlId)
+{
+    for (const HelpPair* pair = pairs; pair && (pair->controlId || pair->context); ++pair)
+        if (pair->controlId == controlId)
+            return pair->context;
+    return 0;
+}

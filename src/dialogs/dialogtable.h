@@ -41,6 +41,9 @@ struct HelpPair {
     std::uint32_t context;
 };
 
+// The context a help array gives a control; 0 when it names none.
+std::uint32_t FindHelpContext(const HelpPair* pairs, std::uint32_t controlId);
+
 struct DialogTable {
     WindowHandle returnWindow;
     std::uint32_t commandCount;

@@ -314,6 +314,9 @@ void Fixture::SetUp()
     Api.WinHelpA = [](HWND, LPCSTR, UINT command, ULONG_PTR data) WINAPI {
         return Now().help.push_back({command, data}), TRUE;
     };
+    Api.HtmlHelpA = [](HWND, LPCSTR, UINT command, DWORD_PTR data) WINAPI -> HWND {
+        return Now().htmlHelp.push_back({command, data}), nullptr;
+    };
     Api.Shell_NotifyIconA = [](DWORD message, PNOTIFYICONDATAA data) WINAPI {
         Now().tray.push_back({message, (data->uFlags & NIF_ICON) ? data->hIcon : nullptr,
                               (data->uFlags & NIF_TIP) ? data->szTip : ""});

@@ -85,6 +85,7 @@ struct Seen {
     std::vector<UINT> beeps;
     std::vector<Question> questions;  // message boxes asked through the Api table
     std::vector<std::pair<UINT, ULONG_PTR>> help;  // help engine command, data
+    std::vector<std::pair<UINT, ULONG_PTR>> htmlHelp;  // HTML Help command, data
     std::vector<HWND> errorOwners;  // CurrentDialog at each error box
     std::vector<std::int64_t> reports;
     std::vector<std::string> connectionNames;

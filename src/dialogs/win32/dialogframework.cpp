@@ -17,10 +17,49 @@ namespace {
 HCURSOR waitCursor = nullptr;
 HCURSOR savedCursor = nullptr;
 
-bool HelpFileExists()
+// HTML Help's command numbers (htmlhelp.h is not part of every toolchain).
+constexpr UINT HH_HELP_CONTEXT_COMMAND = 0x000F;
+constexpr UINT HH_CLOSE_ALL_COMMAND = 0x0012;
+
+// The engine that opened the help window, so that CloseHelp closes that one.
+enum class HelpEngine { None, WinHelp, HtmlHelp };
+HelpEngine openedBy = HelpEngine::None;
+
+bool FileExists(const std::string& path)
 {
     struct stat st;
-    return !HelpFilePath.empty() && stat(HelpFilePath.c_str(), &st) == 0;
+    return !path.empty() && stat(path.c_str(), &st) == 0;
+}
+
+// The user guide, tolvane.chm, sits beside the WinHelp file's place.
+std::string HtmlHelpFilePath()
+{
+    const std::size_t slash = HelpFilePath.find_last_of("\\/");
+    const std::string directory = slash == std::string::npos ? std::string() : HelpFilePath.substr(0, slash + 1);
+    return directory + "tolvane.chm";
+}
+
+// HTML Help's popups for a help array need a text-popup file in the guide,
+// which our help compiler cannot build and Wine does not show: F1 on a
+// control opens the guide at that control's own topic instead, and a
+// right-click asks for nothing.
+BOOL ShowHtmlHelp(HWND window, UINT command, ULONG_PTR data)
+{
+    std::uint32_t context = 0;
+    if (command == HELP_CONTEXT)
+        context = static_cast<std::uint32_t>(data);
+    else if (command == HELP_WM_HELP && window)
+        context = FindHelpContext(reinterpret_cast<const HelpPair*>(data),
+                                  static_cast<std::uint32_t>(GetDlgCtrlID(window)));
+    if (context == 0)
+        return FALSE;
+    HWND owner = window ? GetAncestor(window, GA_ROOT) : nullptr;
+    const std::string path = HtmlHelpFilePath();
+    if (!Api.HtmlHelpA(owner, path.c_str(), HH_HELP_CONTEXT_COMMAND, context))
+        return FALSE;
+    HelpWindowOpened = true;
+    openedBy = HelpEngine::HtmlHelp;
+    return TRUE;
 }
 
 void RouteCommandMessage(DialogTable& table, HWND window, WPARAM wParam, LPARAM lParam)
@@ -186,19 +225,30 @@ INT_PTR RunPropertySheet(HWND owner, const char* caption, const PageEntry* pages
 
 BOOL ShowHelp(HWND window, UINT command, ULONG_PTR data)
 {
-    // Without a help file (or a help engine) there is nothing to show.
-    if (!HelpFileExists())
-        return FALSE;
-    BOOL result = Api.WinHelpA(window, HelpFilePath.c_str(), command, data);
-    if (command != HELP_WM_HELP && command != HELP_CONTEXTMENU)
-        HelpWindowOpened = true;
-    return result;
+    // A WinHelp file wins; else the HTML Help guide; without either (or
+    // without a help engine) there is nothing to show.
+    if (FileExists(HelpFilePath)) {
+        BOOL result = Api.WinHelpA(window, HelpFilePath.c_str(), command, data);
+        if (command != HELP_WM_HELP && command != HELP_CONTEXTMENU) {
+            HelpWindowOpened = true;
+            openedBy = HelpEngine::WinHelp;
+        }
+        return result;
+    }
+    if (FileExists(HtmlHelpFilePath()))
+        return ShowHtmlHelp(window, command, data);
+    return FALSE;
 }
 
 void CloseHelp(HWND window)
 {
-    if (HelpWindowOpened)
+    if (!HelpWindowOpened)
+        return;
+    if (openedBy == HelpEngine::WinHelp)
         Api.WinHelpA(window, HelpFilePath.c_str(), HELP_QUIT, 0);
+    else if (openedBy == HelpEngine::HtmlHelp)
+        Api.HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL_COMMAND, 0);
+    openedBy = HelpEngine::None;
 }
 
 void BeginBusyCursor()

@@ -10,9 +10,24 @@ DWORD WINAPI RasGetConnectStatusA(HANDLE connection, void* status);
 }
 
 namespace {
+
+HWND WINAPI LazyHtmlHelpA(HWND caller, LPCSTR file, UINT command, DWORD_PTR data)
+{
+    using Entry = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+    // Loaded when help is first asked for, so that a system without HTML
+    // Help still runs everything else.
+    static const Entry entry = []() -> Entry {
+        HMODULE library = LoadLibraryA("hhctrl.ocx");
+        FARPROC found = library ? GetProcAddress(library, "HtmlHelpA") : nullptr;
+        return reinterpret_cast<Entry>(reinterpret_cast<void*>(found));
+    }();
+    return entry ? entry(caller, file, command, data) : nullptr;
+}
+
 const Win32Api RealApi = {
     ::MessageBoxA,
     ::WinHelpA,
+    LazyHtmlHelpA,
     ::MessageBeep,
     ::Shell_NotifyIconA,
     ::PlaySoundA,

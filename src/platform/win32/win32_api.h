@@ -9,6 +9,9 @@
 struct Win32Api {
     int(WINAPI* MessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);
     BOOL(WINAPI* WinHelpA)(HWND, LPCSTR, UINT, ULONG_PTR);
+    // HTML Help's one entry. The default loads hhctrl.ocx on its first call
+    // and answers null when HTML Help is not there.
+    HWND(WINAPI* HtmlHelpA)(HWND, LPCSTR, UINT, DWORD_PTR);
     BOOL(WINAPI* MessageBeep)(UINT);
     BOOL(WINAPI* Shell_NotifyIconA)(DWORD, PNOTIFYICONDATAA);
     BOOL(WINAPI* PlaySoundA)(LPCSTR, HMODULE, DWORD);

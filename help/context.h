@@ -1,0 +1,24 @@
+/* Context ids of whole topics; the build adds one per control topic. */
+#define IDH_501 501
+#define IDH_502 502
+#define IDH_503 503
+#define IDH_504 504
+#define IDH_505 505
+#define IDH_506 506
+#define IDH_508 508
+#define IDH_509 509
+#define IDH_611 611
+#define IDH_612 612
+#define IDH_613 613
+#define IDH_616 616
+#define IDH_617 617
+#define IDH_618 618
+#define IDH_620 620
+#define IDH_622 622
+#define IDH_623 623
+#define IDH_624 624
+#define IDH_625 625
+#define IDH_626 626
+#define IDH_627 627
+#define IDH_628 628
+#define IDH_629 629
