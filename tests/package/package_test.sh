@@ -126,7 +126,19 @@ local_win=$(wine_run cmd /c echo %LOCALAPPDATA% | tr -d '\r')
 check "it goes under the local application folder" test "$default_win" = "$local_win\\Programs\\Tolvane"
 default=$(linux_path "$default_win")
 check "the package's files are installed" holds_package "$default"
-check "silent uninstall ends well" wine_run "$default_win\\uninstall.exe" /S
+# A running copy holds its exe: the uninstaller (here run in place, so that
+# its exit code is seen) stops with code 2 and removes nothing.
+wine "$default_win\\tolvane.exe" </dev/null >/dev/null 2>&1 &
+running=$!
+check "the program started from the install folder runs" eventually test -f "$default/tolvane.ini"
+wine_bare "$default_win\\uninstall.exe" /S "_?=$default_win"
+check "the uninstaller refuses while it runs" test $? = 2
+check "nothing is removed then" bash -c '[ -f "$0/tolvane.exe" ] && [ -f "$0/uninstall.exe" ]' "$default"
+check "nor the uninstall entry" test -n "$(reg_value "$uninstall_key" DisplayVersion)"
+kill "$running"; wait "$running" 2>/dev/null
+# That copy wrote files of the user's; without them the folder may go.
+rm -f "$default"/tolvane.ini "$default"/tolvane.log "$default"/tolvane.err
+check "silent uninstall ends well" wine_bare "$default_win\\uninstall.exe" /S
 check "with no files of the user the folder goes too" eventually absent "$default"
 
 for arch in x64 i686; do
