@@ -7,6 +7,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 fonts-wine xvfb xauth x11-utils imagemagick
   python3 fp-utils
+  nsis zip unzip
 )
 missing=()
 for p in "${packages[@]}"; do

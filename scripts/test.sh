@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds everything and runs every test: native, native under
-# ASan+UBSan, a short fuzz run, and the Windows tests under Wine + Xvfb.
+# ASan+UBSan, a short fuzz run, the Windows tests under Wine + Xvfb, and
+# the release packages, installed, used and uninstalled under Wine.
 # Exits non-zero when any test fails or none ran.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -36,6 +37,13 @@ done
 
 echo "== ctest win64 (Wine)"
 scripts/with-display.sh ctest --preset win64 -j 1 --no-tests=error || status=1
+
+echo "== packages"
+if scripts/package.sh; then
+  tests/package/package_test.sh || status=1
+else
+  status=1
+fi
 
 if [ $status -ne 0 ]; then
   echo "Some tests failed."

@@ -4,6 +4,7 @@
 #include "dialogs/win32/smalldialogs.h"
 #include "platform/win32/win32_ui.h"
 #include "resource.h"
+#include "version.h"
 
 DialogTable AboutTable = {nullptr, 0, nullptr, nullptr, 0, 0, 0};
 
@@ -15,7 +16,7 @@ INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     if (message == WM_INITDIALOG) {
         SetReturnWindow(AboutTable, MainWindow);
         SetDlgItemTextA(window, IDC_ABOUT_NAME, "Tolvane");
-        SetDlgItemTextA(window, IDC_ABOUT_VERSION, "2.1d");
+        SetDlgItemTextA(window, IDC_ABOUT_VERSION, TOLVANE_VERSION_TEXT);
     }
     return result;
 }

@@ -94,7 +94,11 @@ void CALLBACK TelephonyDialogCallback(DWORD, DWORD message, DWORD_PTR, DWORD_PTR
 {
     if (!telephonyDialog.dialog)
         return;
-    std::uint32_t count = telephonyDialog.deviceCount;
+    // The count travels in a static, not on the stack: with the address of a
+    // local passed out, GCC's optimiser warns of a dangling pointer at the
+    // store below (a false alarm). Callbacks only come on the UI thread.
+    static std::uint32_t count;
+    count = telephonyDialog.deviceCount;
     switch (DecideDevState(message, param1, param2, param3, count)) {
     case DevStateAction::Restart:
         EndSession();
