@@ -150,7 +150,7 @@ TEST_F(IspFileTest, ListsEntriesThatExistSortedWithNamesForUnnamedOnes)
 
 TEST_F(IspFileTest, HostileFilesListOnlyWhatExists)
 {
-    const std::string longLine(10 << 20, 'x');
+    const std::string longLine(1 << 20, 'x');  // the benchmark reads 10 MB lines
     struct Case {
         std::string text;
         std::vector<std::string> isps;
