@@ -1,6 +1,9 @@
 // Times loading and saving tariff tables: a realistic settings file, the
 // largest sections we accept, and hostile files that must fail at once, with
-// the peak memory after each (native build).
+// the peak memory after each (native build); then what the import dialogs
+// read from hostile ISP definition files (listing the entries, building the
+// disclaimer, reading the description, each after the file was written, so
+// the first read of each run parses it afresh).
 //
 //   tolvane-tariff-bench DIR [--repeat N]
 //
@@ -22,6 +25,7 @@
 #include "platform/profile.h"
 #include "startup/errors.h"
 #include "startup/locations.h"
+#include "tariff/ispfile.h"
 #include "tariff/tariffstore.h"
 
 #ifdef _WIN32
@@ -116,6 +120,59 @@ std::string LargeSection(const char* prefix, int count, const char* countKey)
     return s;
 }
 
+// An import file of `count` small entries.
+std::string Entries(int count)
+{
+    std::string s = "[Import]\r\nLastISP=" + std::to_string(count) + "\r\n";
+    for (int i = 1; i <= count; ++i)
+        s += "[ImportISP" + std::to_string(i) + "]\r\nDescription=Provider " + std::to_string(count - i) +
+             "\r\nNumFrames=2\r\nFrame0=0.010000,Off\r\nFrame1=0.040000,Peak\r\nMon0=08:00:00-17:59:59,1\r\n";
+    return s;
+}
+
+// The import dialogs' reads of hostile import files.
+void ImportFileCases(const std::filesystem::path& dir, int repeat)
+{
+    const std::string path = (dir / "bench.ISP").string();
+    const std::string longLine(10 << 20, 'x');
+
+    const struct {
+        const char* name;
+        std::string text;
+    } cases[] = {
+        {"4 entries (realistic)", Entries(4)},
+        {"10000 entries", Entries(10000)},
+        {"LastISP=2147483647, 2 entries", "[Import]\r\nLastISP=2147483647\r\n[ImportISP1]\r\n[ImportISP9]\r\n"},
+        {"NumLines=2000000000, 2 lines",
+         "[Import]\r\nLastISP=1\r\n[Disclaimer]\r\nNumLines=2000000000\r\nLine1=a\r\nLine7=b\r\n[ImportISP1]\r\n"},
+        {"10 MB description line", "[Import]\r\nLastISP=1\r\nFileDescription=" + longLine + "\r\n[ImportISP1]\r\n"},
+        {"10 MB disclaimer line", "[Import]\r\nLastISP=1\r\n[Disclaimer]\r\nNumLines=1\r\nLine1=" + longLine + "\r\n"},
+    };
+    std::printf("%-34s %12s %12s %12s %8s\n", "file", "list ms", "disclaim ms", "descr ms", "entries");
+    for (const auto& c : cases) {
+        WriteFile(path, c.text);
+        double best[3] = {1e300, 1e300, 1e300};
+        std::size_t entries = 0;
+        for (int r = 0; r < repeat; ++r) {
+            ProfileFlush(path);
+            const auto t0 = std::chrono::steady_clock::now();
+            entries = ListIspFileEntries(path, false).size();
+            const auto t1 = std::chrono::steady_clock::now();
+            std::string text;
+            BuildDisclaimer(path, text);
+            const auto t2 = std::chrono::steady_clock::now();
+            ReadIspFileDescription(path);
+            const auto t3 = std::chrono::steady_clock::now();
+            const double ms[3] = {std::chrono::duration<double, std::milli>(t1 - t0).count(),
+                                  std::chrono::duration<double, std::milli>(t2 - t1).count(),
+                                  std::chrono::duration<double, std::milli>(t3 - t2).count()};
+            for (int i = 0; i < 3; ++i)
+                best[i] = ms[i] < best[i] ? ms[i] : best[i];
+        }
+        std::printf("%-34s %12.2f %12.2f %12.2f %8zu\n", c.name, best[0], best[1], best[2], entries);
+    }
+}
+
 long PeakKb()
 {
 #ifndef _WIN32
@@ -189,5 +246,6 @@ int main(int argc, char** argv)
     double ms = BestOf(repeat, [&] { SaveTariffTable(table); });
     std::printf("%-44s %10.2f ms\n", "save 10 ISPs + Phone", ms);
     std::printf("peak resident set: %ld kB\n", PeakKb());
+    ImportFileCases(dir, repeat);
     return 0;
 }

@@ -313,3 +313,19 @@
 #define IDC_CP_OTHERDAY 953
 #define IDC_CP_TOGROUP 954
 #define IDC_CP_SUNDAY 955  // then one box per day up to Saturday, 961
+
+// ISP definition files: the panels the file dialog shows below its own
+// controls for import (163) and export (164), the Import dialog (165) and
+// the Disclaimer dialog (171).
+#define IDD_ISPFILE_IMPORTPANEL 163
+#define IDD_ISPFILE_EXPORTPANEL 164
+#define IDC_ISPFILE_LABEL 1200  // the panel's group box or label
+#define IDC_ISPFILE_CONTENTS 1201  // the file's description
+#define IDD_IMPORT 165
+#define IDC_IMPORT_GROUP 801
+#define IDC_IMPORT_ISPS 802
+#define IDC_IMPORT_PHONES 803
+#define IDC_IMPORT_REPLACE 804
+#define IDD_DISCLAIMER 171
+#define IDC_DISCLAIMER_LABEL 1300
+#define IDC_DISCLAIMER_TEXT 1301

@@ -5,11 +5,13 @@
 
 #include "charging/charging.h"
 #include "charging/usageview.h"
+#include "core/charging_support.h"
 #include "core/support.h"
 #include "platform/clock.h"
 #include "sessionlog/sessionlog.h"
 #include "startup/locations.h"
 
+using chargingtest::Summary;
 using testsupport::LocalInstant;
 
 namespace {
@@ -22,21 +24,6 @@ std::int64_t At(const char* when)
     if (std::sscanf(when, "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s) != 6)
         ADD_FAILURE() << "bad time " << when;
     return LocalInstant(y, mo, d, h, mi, s);
-}
-
-// The totals of a record on one line: the frames with time or cost, then
-// total, prepaid used, remainder and its time, payable, connections, last
-// session.
-std::string Summary(const TariffRecord& r)
-{
-    std::string s;
-    for (std::size_t i = 0; i < r.FrameTime.size(); ++i)
-        if (r.FrameTime[i] != 0 || r.FrameCost[i] != 0)
-            s += r.FrameNames[i] + " " + FormatDuration(r.FrameTime[i]) + " " + FormatAmount(r.FrameCost[i]) + ", ";
-    for (double v : {r.TotalFrameCost, r.PrepaidUsed, r.Remainder})
-        s += FormatAmount(v) + " ";
-    return s + FormatDuration(r.RemainderTime) + " " + FormatAmount(r.AmountPayable) + " " +
-           std::to_string(r.Connections) + " " + FormatDuration(r.LastSessionTime);
 }
 
 const char* const BaseSettings = "[Global]\nActiveIDs=1\n[Phone]\nDescription=Phone\nFrame0=0.010000,Flat\n"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "charging/charging.h"
+#include "charging/usageview.h"
 #include "core/support.h"
 #include "sessionlog/sessionlog.h"
 #include "tariff/tariff.h"
@@ -112,6 +113,21 @@ inline std::vector<std::string> ReportNames(const std::string& text)
         at = end == std::string::npos ? text.size() : end + 2;
     }
     return names;
+}
+
+// The totals of a record on one line: the frames with time or cost, then
+// total, prepaid used, remainder and its time, payable, connections, last
+// session.
+inline std::string Summary(const TariffRecord& r)
+{
+    std::string s;
+    for (std::size_t i = 0; i < r.FrameTime.size(); ++i)
+        if (r.FrameTime[i] != 0 || r.FrameCost[i] != 0)
+            s += r.FrameNames[i] + " " + FormatDuration(r.FrameTime[i]) + " " + FormatAmount(r.FrameCost[i]) + ", ";
+    for (double v : {r.TotalFrameCost, r.PrepaidUsed, r.Remainder})
+        s += FormatAmount(v) + " ";
+    return s + FormatDuration(r.RemainderTime) + " " + FormatAmount(r.AmountPayable) + " " +
+           std::to_string(r.Connections) + " " + FormatDuration(r.LastSessionTime);
 }
 
 using testsupport::LocalInstant;

@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <prsht.h>
 
 #include <algorithm>
@@ -287,6 +288,20 @@ void Picture(HWND window, const std::string& name)
 }
 
 // ---- The fixture
+
+void ChooseFile(HWND fileDialog, const std::string& path)
+{
+    SetDlgItemTextA(fileDialog, cmb13, path.c_str());
+    Press(fileDialog, IDOK);
+}
+
+HWND FileDialogPanel(HWND fileDialog)
+{
+    for (HWND c = GetWindow(fileDialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (ClassOf(c) == "#32770")
+            return c;
+    return nullptr;
+}
 
 void Fixture::SetUp()
 {

@@ -55,6 +55,11 @@ void Select(HWND dialog, int id, int index);
 int SelectText(HWND dialog, int id, const std::string& text);
 std::vector<std::vector<std::string>> ListViewRows(HWND dialog, int id);
 
+// The common file dialog: the name typed into its file name box and its
+// Open or Save pressed; the panel of a dialog opened with a template.
+void ChooseFile(HWND fileDialog, const std::string& path);
+HWND FileDialogPanel(HWND fileDialog);
+
 // Property sheets: the page shown, a sheet button pressed (PSBTN_OK, ...),
 // the current page (null for a dialog that is no sheet).
 void ShowPage(HWND sheet, int index);

@@ -16,6 +16,7 @@
 #include "sessionlog/crash.h"
 #include "sessionlog/win32/logdialogs.h"
 #include "startup/win32/frame.h"
+#include "tariff/win32/ispfiles.h"
 
 namespace {
 
@@ -91,6 +92,35 @@ void Configure(HWND page, int type)
     Press(page, IDC_MON_CONFIGURE);
 }
 
+// An import file in the folder the file dialog opens, chosen there; with a
+// disclaimer or without.
+void ImportFrom(bool disclaimer)
+{
+    const std::string folder = JoinPath(ProgramDirectory, "import");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string path = JoinPath(folder, "sample.ISP");
+    testsupport::WriteFileBytes(path, std::string("[Import]\r\nLastISP=1\r\n[ImportISP1]\r\nDescription=Sample\r\n") +
+                                          (disclaimer ? "[Disclaimer]\r\nNumLines=1\r\nLine1=Terms\r\n" : ""));
+    Then([path](HWND d) { ChooseFile(d, path); });
+}
+
+void RunImport()
+{
+    TariffRecord record;
+    bool replace = false, phone = false;
+    ImportTariffFile(nullptr, record, replace, phone);
+}
+
+// The panel of the file dialog, which the dialog itself places.
+void FilePanel(const Step& check, void (*run)())
+{
+    Then([check](HWND d) {
+        check(FileDialogPanel(d));
+        Press(d, IDCANCEL);
+    });
+    run();
+}
+
 const TemplateRow Rows[] = {
     {IDD_MAIN, "main-window", 0, {{IDC_MONITOR, "Stop &Monitoring"}, {IDC_EXIT, "C&lose"}}, nullptr},
     {IDD_USAGE, "usage", IDOK,
@@ -142,6 +172,18 @@ const TemplateRow Rows[] = {
      [](HWND, const Step& check) { EditorPage(3, check); }},
     {IDD_COPYDAYS, "editor-copy", IDOK, {}, [](HWND, const Step& check) {
          EditorPage(1, check, [](HWND page) { Press(page, IDC_CH_COPY); });
+     }},
+    {IDD_ISPFILE_IMPORTPANEL, "isp-file-import-panel", 0, {},
+     [](HWND, const Step& check) { FilePanel(check, RunImport); }},
+    {IDD_ISPFILE_EXPORTPANEL, "isp-file-export-panel", 0, {},
+     [](HWND, const Step& check) { FilePanel(check, [] { ExportTariffFile(nullptr, TariffRecord{}, false); }); }},
+    {IDD_IMPORT, "import-isp-or-phone", IDOK, {}, [](HWND, const Step& check) {
+         ImportFrom(false);
+         Modal(check, RunImport);
+     }},
+    {IDD_DISCLAIMER, "disclaimer", IDOK, {}, [](HWND, const Step& check) {
+         ImportFrom(true);
+         Modal(check, RunImport);
      }},
     {IDD_TELEPHONY, "monitor-telephony", IDOK, {}, [](HWND, const Step& check) {
          OptionsPage(2, check, [](HWND page) { Configure(page, IDC_MON_TELEPHONY); });

@@ -1,4 +1,5 @@
-// Export and import of ISP definition files, for the ISP page.
+// Import and export of ISP definition files through the file dialog with
+// its extra panel, the Disclaimer dialog and the Import dialog.
 #pragma once
 #include <windows.h>
 

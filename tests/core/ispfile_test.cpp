@@ -1,0 +1,275 @@
+// ISP definition files: export into new and existing files, the version
+// check both ways, listing and loading entries, the disclaimer, hostile
+// files, and the shipped samples charged to a report.
+
+#include <filesystem>
+
+#include "charging/charging.h"
+#include "core/charging_support.h"
+#include "core/support.h"
+#include "platform/clock.h"
+#include "platform/profile.h"
+#include "sessionlog/sessionlog.h"
+#include "startup/locations.h"
+#include "tariff/ispfile.h"
+#include "tariff/tariffstore.h"
+
+using testsupport::LocalInstant;
+using testsupport::RecordedCodes;
+
+namespace {
+
+class IspFileTest : public testsupport::ProgramDirTest {
+protected:
+    void SetUp() override
+    {
+        ProgramDirTest::SetUp();
+        PinClock(LocalInstant(2026, 4, 20, 12));
+        path = File("tariffs.ISP").string();
+    }
+    void Write(const std::string& text) const
+    {
+        testsupport::WriteFileBytes(path, text);
+        ProfileFlush(path);
+    }
+    std::string Get(const char* section, const char* key) const
+    {
+        ProfileFlush(path);
+        return ProfileGetString(path, section, key, "<missing>");
+    }
+    std::vector<std::string> Names(bool phone) const
+    {
+        std::vector<std::string> names;
+        for (const IspFileEntry& e : ListIspFileEntries(path, phone))
+            names.push_back(e.name + "#" + std::to_string(e.number));
+        return names;
+    }
+    std::string path;
+};
+
+TariffRecord Exported(const char* description)
+{
+    TariffRecord r = chargingtest::StandardTariff();
+    r.Description = description;
+    r.RasName = "My Dial-up Connection";
+    r.ConnectCharge = 0.05;
+    r.NumExceptions = 1;
+    r.DayExceptions = {DayExceptionEntry{126, 11, 25}};
+    return r;
+}
+
+TEST_F(IspFileTest, ExportsAppendEntriesAndKeepTheHeaderUpToDate)
+{
+    ASSERT_EQ(WriteIspFileEntry(path, "Two tariffs", Exported("First"), false), 0);
+    ProfileWrite(path, "Import", "CreatedByVersion", "1.95.0.0");  // as an older version wrote it
+    ASSERT_EQ(WriteIspFileEntry(path, "Two tariffs", Exported("Second"), false), 0);
+    ASSERT_EQ(WriteIspFileEntry(path, "", Exported("Carrier"), true), 0);
+
+    EXPECT_EQ(Get("Import", "LastISP"), "2");
+    EXPECT_EQ(Get("Import", "LastPhone"), "1");
+    EXPECT_EQ(Get("Import", "CreatedByVersion"), "1.95.0.0");
+    EXPECT_EQ(Get("Import", "LastUpdatedByVersion"), "2.1.4.0");
+    EXPECT_EQ(Get("Import", "LastUpdatedByPlatform"), "Win32");
+    EXPECT_EQ(Get("Import", "MinVersion"), "1.91.0.1");
+    EXPECT_EQ(Get("Import", "FileDescription"), "");  // the empty box replaced "Two tariffs"
+    EXPECT_EQ(Get("ImportISP1", "Description"), "First");
+    EXPECT_EQ(Get("ImportISP2", "Description"), "Second");
+    EXPECT_EQ(Get("ImportPhone1", "Description"), "Carrier");
+    for (const char* section : {"ImportISP1", "ImportISP2", "ImportPhone1"}) {
+        EXPECT_EQ(Get(section, "RasName"), "<missing>") << section;
+        EXPECT_EQ(Get(section, "ConnectCharge"), "0.050000") << section;
+    }
+    EXPECT_EQ(testsupport::ReadFileBytes(path).find("My Dial-up"), std::string::npos);
+    EXPECT_TRUE(RecordedCodes().empty());
+}
+
+TEST_F(IspFileTest, VersionCheckAndMinVersionOfExports)
+{
+    struct Case {
+        const char* minVersion;  // null: no key
+        bool accepted;
+        const char* afterExport;
+    } cases[] = {
+        {nullptr, true, "1.91.0.1"},   {"", true, "1.91.0.1"},        {"1.5.0.0", true, "1.91.0.1"},
+        {"1.91.0.1", true, "1.91.0.1"}, {"2.0.0.0", true, "2.0.0.0"},  {"2.1.4.0", true, "2.1.4.0"},
+        {"2.1.4.1", false, "2.1.4.1"}, {"3", false, "3"},              {"garbage", true, "1.91.0.1"},
+        {"2.x.9", true, "2.x.9"},      {"2.1.4.0.7", true, "2.1.4.0.7"}, {"99999999999.0", false, "99999999999.0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.minVersion ? c.minVersion : "(none)");
+        Write(c.minVersion ? std::string("[Import]\r\nMinVersion=") + c.minVersion + "\r\n" : "");
+        testsupport::ClearRecordedErrors();
+        EXPECT_EQ(CheckIspFileVersion(path), c.accepted ? 0 : -1);
+        EXPECT_EQ(WriteIspFileEntry(path, "d", Exported("X"), false), c.accepted ? 0 : -1);
+        EXPECT_EQ(Get("Import", "MinVersion"), c.afterExport);
+        EXPECT_EQ(Get("Import", "LastISP"), c.accepted ? "1" : "<missing>");
+        if (!c.accepted) {
+            ASSERT_EQ(RecordedCodes(), (std::vector<ErrorCode>{1011, 1011}));
+            EXPECT_NE(testsupport::RecordedErrors()[0].text.find(path), std::string::npos);
+        }
+    }
+}
+
+TEST_F(IspFileTest, ExportedTariffLoadsBackWithoutItsRasName)
+{
+    TariffRecord original = Exported("Round trip");
+    original.Id = 7;
+    original.Schedules[chargingtest::SAT] = {chargingtest::Entry(0, 0, 0, 23, 59, 59, 1)};
+    ASSERT_EQ(WriteIspFileEntry(path, "d", original, false), 0);
+    TariffRecord loaded;
+    ASSERT_EQ(LoadIspFileEntry(loaded, path, 1, false, ToLocalTime(Now())), 0);
+    EXPECT_EQ(loaded.Id, 0);
+    EXPECT_EQ(loaded.RasName, "");
+    EXPECT_EQ(loaded.Description, "Round trip");
+    EXPECT_EQ(loaded.FrameCharges, original.FrameCharges);
+    EXPECT_EQ(loaded.FrameNames, original.FrameNames);
+    EXPECT_EQ(loaded.Schedules, original.Schedules);
+    EXPECT_EQ(loaded.DayExceptions, original.DayExceptions);
+    EXPECT_DOUBLE_EQ(loaded.ConnectCharge, 0.05);
+    EXPECT_EQ(loaded.PeriodStart.localTime.tm_mon, 3);  // the period around now
+}
+
+TEST_F(IspFileTest, ListsEntriesThatExistSortedWithNamesForUnnamedOnes)
+{
+    Write("[Import]\r\nLastISP=5\r\nLastPhone=1\r\n"
+          "[ImportISP1]\r\nDescription=zeta net\r\n[ImportISP2]\r\nSecsPerUnit=30\r\n"
+          "[importisp3]\r\nDescription=Alpha Online\r\n[ImportISP5]\r\nDescription=beta\r\n"
+          "[ImportISP6]\r\nDescription=past LastISP\r\n[ImportISP04]\r\nDescription=not entry 4\r\n"
+          "[ImportISP3]\r\nDescription=second copy\r\n[ImportPhone1]\r\n");
+    EXPECT_EQ(Names(false), (std::vector<std::string>{"Alpha Online#3", "beta#5", "ISP2#2", "zeta net#1"}));
+    EXPECT_EQ(Names(true), (std::vector<std::string>{"Phone1#1"}));
+    // An entry without a Description imports with the section's name.
+    TariffRecord r;
+    ASSERT_EQ(LoadIspFileEntry(r, path, 2, false, ToLocalTime(Now())), 0);
+    EXPECT_EQ(r.Description, "ImportISP2");
+    EXPECT_EQ(r.SecsPerUnit, 30);
+
+    Write("[Import]\r\nLastISP=1\r\n[ImportISP1]\r\nDescription=Only ISPs\r\n");
+    EXPECT_TRUE(Names(true).empty());
+}
+
+TEST_F(IspFileTest, HostileFilesListOnlyWhatExists)
+{
+    const std::string longLine(1 << 20, 'x');  // the benchmark reads 10 MB lines
+    struct Case {
+        std::string text;
+        std::vector<std::string> isps;
+    } cases[] = {
+        {"[Import]\r\nLastISP=2147483647\r\nLastPhone=99999999999\r\n[ImportISP2000000000]\r\nDescription=far\r\n"
+         "[ImportISP1]\r\n",
+         {"far#2000000000", "ISP1#1"}},
+        {"[Import]\r\nLastISP=-5\r\n[ImportISP1]\r\n", {}},
+        {"[Import]\r\nLastISP=1\r\n[ImportISP1]\r\nDescription=" + longLine + "\r\n", {std::string(511, 'x') + "#1"}},
+        {"[Import]\r\nLastISP=3\r\nFileDescription=" + longLine + "\r\n[ImportISP3]\r\nDescription=ok\r\n", {"ok#3"}},
+        {std::string("\x00\xff[\x01]\r\n=\xfe\r\n[Import\r\nLastISP=1\r\n\x80\x81", 22), {}},
+    };
+    for (const Case& c : cases) {
+        Write(c.text);
+        EXPECT_EQ(Names(false), c.isps) << c.text.substr(0, 60);
+        EXPECT_TRUE(Names(true).empty());
+        EXPECT_LE(ReadIspFileDescription(path).size(), 1023u);
+    }
+    // A tariff written by another version: unknown keys are ignored.
+    Write("[Import]\r\nLastISP=1\r\nFutureHeaderKey=3\r\n[ImportISP1]\r\nDescription=Later\r\nNumFrames=2\r\n"
+          "Frame1=0.020000,Night,extra\r\nSurchargeModel=4\r\nMon0=00:00:00-06:59:59,1\r\n");
+    TariffRecord r;
+    ASSERT_EQ(LoadIspFileEntry(r, path, 1, false, ToLocalTime(Now())), 0);
+    EXPECT_EQ(r.FrameNames, (std::vector<std::string>{"Frame0", "Night"}));
+    EXPECT_EQ(r.Schedules[chargingtest::MON].size(), 1u);
+    EXPECT_TRUE(RecordedCodes().empty());
+}
+
+TEST_F(IspFileTest, DisclaimerText)
+{
+    struct Case {
+        const char* keys;
+        bool shown;
+        std::string text;
+    } cases[] = {
+        {"", false, ""},
+        {"NumLines=0\r\nLine1=a\r\n", false, ""},
+        {"NumLines=x\r\nLine1=a\r\n", false, ""},
+        {"NumLines=3\r\nLine1=Use at\r\nLine3=your own risk\r\nLine4=not shown\r\n", true,
+         "Use at\r\n\r\nyour own risk\r\n"},
+        {"NumLines=2000000000\r\nLine1=first\r\nLine3=third\r\n", true, "first\r\n\r\nthird\r\n"},
+    };
+    for (const Case& c : cases) {
+        Write(std::string("[Import]\r\nLastISP=0\r\n[Disclaimer]\r\n") + c.keys);
+        std::string text;
+        EXPECT_EQ(BuildDisclaimer(path, text), c.shown) << c.keys;
+        EXPECT_EQ(text, c.text) << c.keys;
+    }
+}
+
+// The samples shipped beside the program, each imported as the user would
+// (the ISP as ISP 1, a phone company as the Phone entry) and charged with a
+// few sessions of April 2026. The expected totals were worked out by hand:
+// Brightwave: Good Friday 09:00-10:00 in the holiday frame (60 units at
+// 0.005), Saturday 10:00:00-10:45:30 weekend (46 units, 0.23), Monday
+// 17:30-18:30 half peak (30 at 0.04) and half off-peak (30 at 0.01).
+// Harbourline: 4220 s rounded up to 71 units and 40 s to 1 at 0.02; the
+// 12.00 prepaid leave 10.56, 528 minutes at 0.02; the fee is payable.
+// Kestrel: Monday 17:30-18:30 daytime 0.90 + 0.06, evening 0.36 + 0.06;
+// Saturday 5 minutes cost 0.04, raised to the 0.10 minimum, + 0.06.
+// Valley: rounded to the nearer minute, 620 s to 600 and 45 s to 60.
+// The remainder's time is at the default frame's rate: 2.03 at 0.01, 1.54 at
+// 0.012 (7700 s, one short once the sum of the slices has rounded) and 0.22
+// at 0.02 a minute.
+TEST_F(IspFileTest, SampleFilesImportAndCharge)
+{
+    const std::string samples =
+#ifdef _WIN32
+        "Z:"
+#endif
+        TOLVANE_SOURCE_DIR "/import/";
+    struct Session {
+        int day, h1, m1, s1, h2, m2, s2;
+    };
+    const std::vector<Session> week = {{3, 9, 0, 0, 10, 0, 0}, {11, 10, 0, 0, 10, 45, 30}, {13, 17, 30, 0, 18, 30, 0}};
+    struct Case {
+        const char* file;
+        const char* entry;  // the one imported
+        bool phone;
+        std::vector<Session> sessions;
+        const char* report;  // of the imported entry
+    } cases[] = {
+        {"Brightwave Internet.ISP", "Brightwave Pay As You Go", false, week,
+         "Off-peak 00:30:00 0.30, Peak 00:30:00 1.20, Weekend 01:46:00 0.53, 2.03 0.00 -2.03 03:23:00 2.03 3 01:00:00"},
+        {"Harbourline Net.ISP", "Harbourline Net Light", false, {{13, 20, 0, 0, 21, 10, 20}, {14, 9, 0, 0, 9, 0, 40}},
+         "Standard 01:12:00 1.44, 1.44 12.00 10.56 08:48:00 12.50 2 00:01:00"},
+        {"Kestrel Telecom.ISP", "Kestrel Telecom Local", true, {{13, 17, 30, 0, 18, 30, 0}, {11, 10, 0, 0, 10, 5, 0}},
+         "Daytime 00:30:00 0.96, Evening 00:30:00 0.42, Weekend 00:05:00 0.16, 1.54 0.00 -1.54 02:08:19 1.54 2 00:05:00"},
+        {"Community Dial-up.ISP", "Valley Online Weekly", false, {{13, 20, 0, 0, 20, 10, 20}, {13, 20, 30, 0, 20, 30, 45}},
+         "Standard 00:11:00 0.22, 0.22 0.00 -0.22 00:11:00 2.72 2 00:01:00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::filesystem::remove(LogFilePath);
+        const std::string file = samples + c.file;
+        ASSERT_EQ(CheckIspFileVersion(file), 0);
+        EXPECT_FALSE(ReadIspFileDescription(file).empty());
+        std::int32_t number = 0;
+        for (const IspFileEntry& e : ListIspFileEntries(file, c.phone))
+            if (e.name == c.entry)
+                number = e.number;
+        ASSERT_NE(number, 0);
+        TariffRecord imported;
+        ASSERT_EQ(LoadIspFileEntry(imported, file, number, c.phone, ToLocalTime(Now())), 0);
+        WriteIni("[Global]\r\nActiveIDs=1\r\n[ISP1]\r\nDescription=Free\r\n");
+        ASSERT_EQ(SaveTariff(imported, c.phone ? "Phone" : "ISP1", IniFilePath), 0);
+        for (const Session& s : c.sessions) {
+            ASSERT_EQ(RecordSessionEvent(1, SESSION_START, 0, LocalInstant(2026, 4, s.day, s.h1, s.m1, s.s1)), 0);
+            ASSERT_EQ(RecordSessionEvent(1, SESSION_END, 0, LocalInstant(2026, 4, s.day, s.h2, s.m2, s.s2)), 0);
+        }
+        // Each period holds every session: April, 16 March to 15 April, the
+        // week of 12 April.
+        TariffTable table;
+        ASSERT_EQ(ComputeUsage(LocalInstant(2026, 4, 14, 12), table), 0);
+        EXPECT_EQ(chargingtest::Summary(c.phone ? table.Phone : table.Isps[0]), c.report);
+    }
+    std::string disclaimer;
+    EXPECT_TRUE(BuildDisclaimer(samples + "Community Dial-up.ISP", disclaimer));
+    EXPECT_TRUE(RecordedCodes().empty());
+}
+
+} // namespace

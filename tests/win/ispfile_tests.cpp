@@ -1,0 +1,106 @@
+// ISP definition files through the real dialogs: the file dialog with a
+// typed path and its panel, the Disclaimer and the Import dialog.
+#include <windows.h>
+
+#include <filesystem>
+
+#include "harness.h"
+#include "platform/profile.h"
+#include "tariff/ispfile.h"
+#include "tariff/win32/ispfiles.h"
+
+namespace {
+
+using namespace harness;
+using Strings = std::vector<std::string>;
+
+class IspFileDialogTest : public Fixture {
+protected:
+    void SetUp() override
+    {
+        Fixture::SetUp();
+        std::filesystem::create_directories(Dir() / "import");
+        path = (Dir() / "import" / "club.ISP").string();
+    }
+    std::string path;
+};
+
+const char* const ClubFile =
+    "[Import]\r\nFileDescription=Club tariffs\r\nLastISP=3\r\nLastPhone=1\r\n"
+    "[Disclaimer]\r\nNumLines=2\r\nLine1=Check the prices\r\nLine2=with your provider.\r\n"
+    "[ImportISP1]\r\nDescription=Zephyr Net\r\n[ImportISP2]\r\nSecsPerUnit=30\r\n[ImportISP3]\r\nDescription=Aurora\r\n"
+    "[ImportPhone1]\r\nDescription=Local calls\r\n";
+
+TEST_F(IspFileDialogTest, ImportThroughTheFileDisclaimerAndImportDialogs)
+{
+    testsupport::WriteFileBytes(path, ClubFile);
+    Then([&](HWND d) {
+        EXPECT_EQ(Text(FileDialogPanel(d), IDC_ISPFILE_LABEL), "Contents of file");
+        ChooseFile(d, path);
+    });
+    Then([](HWND d) {
+        EXPECT_EQ(Text(d, IDC_DISCLAIMER_TEXT), "Check the prices\r\nwith your provider.\r\n");
+        Press(d, IDOK);
+    });
+    Then([](HWND d) {
+        EXPECT_TRUE(Checked(d, IDC_IMPORT_ISPS));
+        EXPECT_EQ(Items(d, IDC_ISP), (Strings{"Aurora", "ISP2", "Zephyr Net"}));
+        EXPECT_EQ(Selection(d, IDC_ISP), "Aurora");
+        Click(d, IDC_IMPORT_PHONES);
+        EXPECT_EQ(Items(d, IDC_ISP), (Strings{"Local calls"}));
+        // Neither kind chosen: asked for one, and the dialog stays.
+        CheckDlgButton(d, IDC_IMPORT_PHONES, BST_UNCHECKED);
+        Press(d, IDOK);
+        EXPECT_EQ(testsupport::RecordedCodes(), (std::vector<ErrorCode>{1060}));
+        EXPECT_TRUE(IsOpen(d));
+        Click(d, IDC_IMPORT_ISPS);
+        Select(d, IDC_ISP, 1);
+        Press(d, IDC_IMPORT_REPLACE);
+    });
+    TariffRecord record;
+    bool replace = false, phone = true;
+    ASSERT_TRUE(ImportTariffFile(nullptr, record, replace, phone));
+    EXPECT_EQ(Titles(), (Strings{"Import ISP From", "Disclaimer", "Import ISP or Phone"}));
+    EXPECT_TRUE(replace);
+    EXPECT_FALSE(phone);
+    EXPECT_EQ(record.Description, "ImportISP2");
+    EXPECT_EQ(record.SecsPerUnit, 30);
+    EXPECT_EQ(record.Id, 0);
+}
+
+TEST_F(IspFileDialogTest, ExportThenImportRoundTrips)
+{
+    testsupport::WriteFileBytes(path, "");  // existing: the dialog asks nothing
+    TariffRecord original;
+    original.Description = "Built here";
+    original.RasName = "Home dial-up";
+    original.SecsPerUnit = 10;
+    Then([&](HWND d) {
+        HWND panel = FileDialogPanel(d);
+        EXPECT_EQ(Text(panel, IDC_ISPFILE_LABEL), "File &contents");
+        SetText(panel, IDC_ISPFILE_CONTENTS, "From the test");
+        ChooseFile(d, path);
+    });
+    ExportTariffFile(nullptr, original, true);
+    ProfileFlush(path);
+    EXPECT_EQ(ProfileGetString(path, "Import", "FileDescription"), "From the test");
+    EXPECT_EQ(ProfileGetString(path, "ImportPhone1", "RasName", "none"), "none");
+
+    Then([&](HWND d) { ChooseFile(d, path); });
+    Then([](HWND d) {
+        EXPECT_TRUE(Items(d, IDC_ISP).empty());  // no ISPs in the file
+        Click(d, IDC_IMPORT_PHONES);
+        Press(d, IDOK);
+    });
+    TariffRecord record;
+    bool replace = true, phone = false;
+    ASSERT_TRUE(ImportTariffFile(nullptr, record, replace, phone));
+    EXPECT_FALSE(replace);
+    EXPECT_TRUE(phone);
+    EXPECT_EQ(record.Description, "Built here");
+    EXPECT_EQ(record.RasName, "");
+    EXPECT_EQ(record.SecsPerUnit, 10);
+    EXPECT_TRUE(testsupport::RecordedCodes().empty());
+}
+
+} // namespace
