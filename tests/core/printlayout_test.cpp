@@ -142,25 +142,6 @@ TEST(PrintLayout, OneBlockRowByRow)
     EXPECT_EQ(Dumped(Layout(settings, table)), expected);
 }
 
-TEST(PrintLayout, RemainderRowFollowsTheSign)
-{
-    struct Case {
-        double remainder;
-        const char* label;
-        const char* cost;
-    } cases[] = {{-3.5, "Excess", "3.50"}, {0.0, "Remainder", "0.00"}, {2.25, "Remainder", "2.25"}};
-    for (const Case& c : cases) {
-        PrinterSettings settings;
-        settings.printPhone = 0;
-        TariffTable table = Table(1);
-        table.Isps[0].Remainder = c.remainder;
-        const std::vector<std::string> ops = Dumped(Layout(settings, table));
-        auto row = std::find(ops.begin(), ops.end(), std::string("L 600 1720 2300 1820 ") + c.label);
-        ASSERT_NE(row, ops.end()) << c.remainder;
-        EXPECT_EQ(row[2], std::string("R 3300 1720 4200 1820 ") + c.cost);
-    }
-}
-
 // Begin and end alternate, every block begins a page when it must, and no
 // text passes the bottom of the text area.
 void ExpectWellFormedPages(const std::vector<PrintOp>& ops, int bottom)

@@ -99,15 +99,6 @@ TEST_F(PrintTest, PrintsEveryBlockOnThePrinterAndKeepsTheJob)
     testsupport::WriteFileBytes(base + ".expected", expected);
 }
 
-TEST_F(PrintTest, SeparatePagesGiveEachBlockItsOwnPage)
-{
-    WriteIni(std::string(Settings) + "[Printer]\nSeparatePage=1\n");
-    Then([](HWND printing) { ShowWindow(printing, SW_HIDE); });
-    PrintUsageReport(owner, table);
-    DropSteps();
-    EXPECT_NE(testsupport::ReadFileBytes(PrintFile).find("%%Pages: 3"), std::string::npos);
-}
-
 TEST_F(PrintTest, CancelInPrintingUsageAbandonsTheJob)
 {
     // Pages enough for the window's step to come round while they print.
