@@ -88,6 +88,10 @@
 #define IDC_USAGE_REMAINTIME 176
 #define IDC_USAGE_SAVE 177
 
+// Printing Usage window (169)
+#define IDD_PRINTING 169
+#define IDC_PRINTING_TEXT 1500
+
 // Save Usage Report dialog (173)
 #define IDD_SAVEREPORT 173
 #define IDC_SAVE_GROUP 1400

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-dev googletest libgtest-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine wine64 fonts-wine xvfb xauth x11-utils imagemagick
+  wine wine64 fonts-wine xvfb xauth x11-utils imagemagick ghostscript
   python3 fp-utils
   nsis zip unzip
 )

@@ -4,6 +4,7 @@
 #include <cstdarg>
 
 #include "charging/charging.h"
+#include "charging/usageview.h"
 #include "startup/errors.h"
 
 namespace {
@@ -53,11 +54,7 @@ std::string FormatTariffReport(const TariffRecord& r)
     if (r.TollFree == 1)
         out += " (Toll-free)";
     out += '\n';
-    const LocalTime& s = r.PeriodStart.localTime;
-    const LocalTime& e = r.PeriodEnd.localTime;
-    AppendFormat(out, "Period %04d/%02d/%02d to %04d/%02d/%02d (YYYY/MM/DD)\n", static_cast<int>(s.tm_year + 1900),
-                 static_cast<int>(s.tm_mon + 1), static_cast<int>(s.tm_mday), static_cast<int>(e.tm_year + 1900),
-                 static_cast<int>(e.tm_mon + 1), static_cast<int>(e.tm_mday));
+    out += "Period " + FormatPeriodDates(r) + " (YYYY/MM/DD)\n";
     AppendFormat(out, "\t\t\t\t%s\t%s\n", "Time taken", "Cost");
     const std::size_t frames = r.NumFrames > 0 ? static_cast<std::size_t>(r.NumFrames) : 0;
     for (std::size_t i = 0; i < frames; ++i) {

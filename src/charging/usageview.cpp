@@ -22,16 +22,21 @@ std::string FormatAmount(double amount)
     return buf;
 }
 
+std::string FormatPeriodDates(const TariffRecord& r)
+{
+    const LocalTime& s = r.PeriodStart.localTime;
+    const LocalTime& e = r.PeriodEnd.localTime;
+    char dates[96];
+    std::snprintf(dates, sizeof dates, "%04d/%02d/%02d to %04d/%02d/%02d", static_cast<int>(s.tm_year + 1900),
+                  static_cast<int>(s.tm_mon + 1), static_cast<int>(s.tm_mday), static_cast<int>(e.tm_year + 1900),
+                  static_cast<int>(e.tm_mon + 1), static_cast<int>(e.tm_mday));
+    return dates;
+}
+
 UsageView FormatUsageView(const TariffRecord& r)
 {
     UsageView v;
-    const LocalTime& s = r.PeriodStart.localTime;
-    const LocalTime& e = r.PeriodEnd.localTime;
-    char title[128];
-    std::snprintf(title, sizeof title, "Period %04d/%02d/%02d to %04d/%02d/%02d", static_cast<int>(s.tm_year + 1900),
-                  static_cast<int>(s.tm_mon + 1), static_cast<int>(s.tm_mday), static_cast<int>(e.tm_year + 1900),
-                  static_cast<int>(e.tm_mon + 1), static_cast<int>(e.tm_mday));
-    v.periodTitle = title;
+    v.periodTitle = "Period " + FormatPeriodDates(r);
 
     const std::size_t frames = r.NumFrames > 0 ? static_cast<std::size_t>(r.NumFrames) : 0;
     for (std::size_t i = 0; i < frames; ++i) {

@@ -12,6 +12,8 @@
 std::string FormatDuration(std::int32_t seconds);
 // An amount as "%.2f".
 std::string FormatAmount(double amount);
+// The billing period as "YYYY/MM/DD to YYYY/MM/DD".
+std::string FormatPeriodDates(const TariffRecord& record);
 
 // One row of the frame list: name, time, cost.
 struct UsageRow {

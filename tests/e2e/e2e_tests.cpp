@@ -128,6 +128,31 @@ TEST_F(ProgramTest, OneCopyAtATime)
     ExitCopy(next, window);
 }
 
+// A new user's print: Current, Print, then the print dialog's own button;
+// the job reaches the prefix's file printer.
+TEST_F(ProgramTest, PrintsTheCurrentReportOnTheDefaultPrinter)
+{
+    const char* const job = "C:\\users\\Public\\Documents\\tolvane-print.ps";
+    DeleteFileA(job);
+    Write("tolvane.ini", "[Global]\r\nActiveIDs=7\r\nDefaultISP=7\r\n[ISP7]\r\nDescription=Print & Co\r\n");
+    EXPECT_EQ(Run("-b").exitCode, 0u);
+    EXPECT_EQ(Run("-e").exitCode, 0u);
+    HWND window = nullptr;
+    e2e::Process copy = StartWithWindow("", window);
+    ASSERT_NE(window, nullptr);
+    PostMessageA(window, WM_COMMAND, IDC_CURRENT, 0);
+    HWND usage = nullptr, print = nullptr;
+    ASSERT_TRUE(e2e::WaitUntil(30000, [&] { return (usage = FindWindowA("#32770", "Usage")) != nullptr; }));
+    PostMessageA(usage, WM_COMMAND, IDC_USAGE_PRINT, 0);
+    ASSERT_TRUE(e2e::WaitUntil(30000, [&] { return (print = FindWindowA("#32770", "Print")) != nullptr; }));
+    PostMessageA(print, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(e2e::WaitUntil(60000, [&] { return e2e::ReadBytes(job).find("%%EOF") != std::string::npos; }));
+    EXPECT_NE(e2e::ReadBytes(job).find("%%Title: TOLVANE Usage Report"), std::string::npos);
+    EXPECT_TRUE(e2e::WaitUntil(30000, [&] { return IsWindowEnabled(usage) != FALSE; }));
+    PostMessageA(usage, WM_COMMAND, IDOK, 0);
+    ExitCopy(copy, window);
+}
+
 TEST_F(ProgramTest, ASessionLeftOpenAtExitIsClosedByTheCrashCheckAtTheNextStart)
 {
     Write("tolvane.ini", "[Global]\r\nActiveIDs=7,3\r\nDefaultISP=7\r\n"

@@ -99,6 +99,16 @@ const ControllerHooks ScriptedHooks = {
 }  // namespace
 
 void Then(Step step) { steps.push_back(std::move(step)); }
+
+void Fixture::WriteMarchSessions() const
+{
+    using testsupport::LocalInstant;
+    ASSERT_EQ(RecordSessionEvent(1, SESSION_START, 0, LocalInstant(2026, 3, 2, 17, 30)), 0);
+    ASSERT_EQ(RecordSessionEvent(1, SESSION_END, 0, LocalInstant(2026, 3, 2, 18, 30)), 0);
+    ASSERT_EQ(RecordSessionEvent(2, SESSION_START, 0, LocalInstant(2026, 3, 9)), 0);
+    ASSERT_EQ(RecordSessionEvent(2, SESSION_END, 0, LocalInstant(2026, 3, 13, 4)), 0);
+}
+void DropSteps() { steps.clear(); }
 std::vector<std::string>& Titles() { return titles; }
 
 void Select(HWND dialog, int id, int index)

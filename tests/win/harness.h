@@ -30,6 +30,9 @@ using Step = std::function<void(HWND)>;
 void Then(Step step);
 // Titles of the dialogs that initialised, in order.
 std::vector<std::string>& Titles();
+// Forgets the steps left: for a modeless window whose step runs only when
+// something pumps messages while it exists.
+void DropSteps();
 
 // EndDialog hides a dialog at once.
 inline bool IsOpen(HWND dialog) { return IsWindow(dialog) && IsWindowVisible(dialog); }
@@ -104,6 +107,9 @@ protected:
 
     std::string Ini() const { return testsupport::ReadFileBytes(IniFilePath); }
     std::vector<SessionRecord> Records() const { return logmaint::ReadRecords(LogFilePath); }
+    // Two sessions of March 2026: ISP 1 on Monday the 2nd from 17:30 to
+    // 18:30, ISP 2 from the 9th for 100 hours.
+    void WriteMarchSessions() const;
     // A help file, so that help requests reach the (recorded) help engine.
     void WithHelpFile() const { testsupport::WriteFileBytes(HelpFilePath, "help"); }
 

@@ -156,6 +156,22 @@ const TemplateRow Rows[] = {
              SaveUsageReport(nullptr, table);
          });
      }},
+    {IDD_PRINTING, "printing-usage", IDCANCEL, {}, [](HWND owner, const Step& check) {
+         // Modeless: its step runs from this loop.
+         bool done = false;
+         Then([&done, check](HWND d) {
+             check(d);
+             ShowWindow(d, SW_HIDE);
+             done = true;
+         });
+         HWND printing = OpenPrintingWindow(owner);
+         ASSERT_TRUE(printing);
+         ShowWindow(printing, SW_SHOW);
+         for (MSG msg; !done && GetMessageA(&msg, nullptr, 0, 0);)
+             if (!IsDialogMessageA(printing, &msg))
+                 DispatchMessageA(&msg);
+         DestroyWindow(printing);
+     }},
     {IDD_CRASHRECOVERY, "crash-recovery", IDOK, {},
      [](HWND, const Step& check) { Modal(check, [] { RunCrashRecoveryDialog(nullptr, DO_NOTHING); }); }},
     {IDD_GENERALPAGE, "options-general", 0, {}, [](HWND, const Step& check) { OptionsPage(0, check); }},

@@ -60,10 +60,7 @@ protected:
     {
         Fixture::SetUp();
         WriteIni(Settings);
-        ASSERT_EQ(RecordSessionEvent(1, SESSION_START, 0, LocalInstant(2026, 3, 2, 17, 30)), 0);
-        ASSERT_EQ(RecordSessionEvent(1, SESSION_END, 0, LocalInstant(2026, 3, 2, 18, 30)), 0);
-        ASSERT_EQ(RecordSessionEvent(2, SESSION_START, 0, LocalInstant(2026, 3, 9)), 0);
-        ASSERT_EQ(RecordSessionEvent(2, SESSION_END, 0, LocalInstant(2026, 3, 13, 4)), 0);
+        ASSERT_NO_FATAL_FAILURE(WriteMarchSessions());
         PinClock(LocalInstant(2026, 3, 20, 12));
         main = CreateWindowA("STATIC", "main", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, ProgramInstance, nullptr);
         MainWindow = CurrentDialog = main;

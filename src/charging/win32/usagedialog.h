@@ -18,6 +18,9 @@ void SaveUsageReport(HWND owner, const TariffTable& table);
 
 // Prints the computed table (its own module).
 void PrintUsageReport(HWND owner, const TariffTable& table);
+// The "Printing Usage" window, hidden, with the cancel flag cleared; null
+// when it cannot be made.
+HWND OpenPrintingWindow(HWND owner);
 
 // The Usage dialog for the billing periods containing the reference instant.
 void ShowUsageReport(HWND owner, std::int64_t reference);
