@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "core/support.h"
+#include "core/tariff_support.h"
 #include "platform/clock.h"
 #include "platform/fileops.h"
 #include "platform/localtime.h"
@@ -17,6 +18,7 @@
 #include "platform/win32/win32_ui.h"
 #endif
 
+using tarifftest::ExpectSameTariff;
 using testsupport::LocalInstant;
 using testsupport::RecordedCodes;
 
@@ -50,16 +52,6 @@ struct PortableBackend {
     ~PortableBackend() { SetProfileBackend(&saved); }
 };
 
-#define SAME(field) EXPECT_EQ(a.field, b.field) << #field
-void ExpectSameTariff(const TariffRecord& a, const TariffRecord& b)
-{
-    SAME(Id); SAME(Description); SAME(RasName); SAME(SecsPerUnit); SAME(Rounding); SAME(AccumulateBeforeRounding);
-    SAME(PeriodToBill); SAME(BillingDate); SAME(PeriodicFee); SAME(PrepaidMethod); SAME(PrepaidCharge);
-    SAME(PrepaidFrame); SAME(OffsetsConnectCharge); SAME(DefaultFrame); SAME(NumFrames); SAME(FrameCharges);
-    SAME(FrameNames); SAME(Schedules); SAME(NumExceptions); SAME(DayExceptions); SAME(FrameForExceptions);
-    SAME(ConnectCharge); SAME(MinCharge); SAME(TollFree); SAME(PeriodStart); SAME(PeriodEnd);
-}
-#undef SAME
 
 void ExpectZeroTotals(const TariffRecord& r)
 {

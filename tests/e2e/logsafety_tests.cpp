@@ -1,15 +1,13 @@
 // The session log between real processes under Wine: copies of tolvane.exe
-// appending while this process rewrites the log, many copies starting on a
-// file that is not a log, and a rewrite killed half way.
+// appending while this process rewrites the log, and many copies starting on
+// a file that is not a log.
 #include <windows.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <thread>
 
 #include "driver.h"
-#include "platform/fileops.h"
 #include "platform/win32_seams.h"
 #include "sessionlog/deletelog.h"
 #include "startup/errors.h"
@@ -18,13 +16,6 @@
 namespace {
 
 std::vector<ErrorCode> errors;
-
-void UseFolder(const std::string& folder)
-{
-    InstallWin32Seams();
-    SetErrorPresenter([](const char*, const char*, ErrorCode code) { errors.push_back(code); });
-    SetUpFileLocations(folder + "\\tolvane.exe");
-}
 
 std::vector<std::string> Temporaries(const std::string& folder)
 {
@@ -60,7 +51,9 @@ protected:
     {
         ProgramFolder::SetUp();
         Write("tolvane.ini", "[Global]\r\nActiveIDs=9\r\nDefaultISP=9\r\n");
-        UseFolder(folder);
+        InstallWin32Seams();
+        SetErrorPresenter([](const char*, const char*, ErrorCode code) { errors.push_back(code); });
+        SetUpFileLocations(folder + "\\tolvane.exe");
         errors.clear();
     }
     void Finish(std::vector<e2e::Process>& copies)
@@ -125,46 +118,4 @@ TEST_F(LogSafetyTest, ManyCopiesStartingOnAForeignFileKeepTheOriginal)
     }
 }
 
-TEST_F(LogSafetyTest, AKilledDeletionLeavesNothingAfterTheNextOne)
-{
-    const std::string log = LargeLog(3, 10);
-    Write("tolvane.log", log);
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    e2e::Process child = e2e::Start(self, "--hang-in-rewrite \"" + folder + "\"", folder);
-    ASSERT_TRUE(child.Started());
-    e2e::WaitUntil(30000, [&] { return Exists("hanging"); });
-    e2e::Kill(child);
-    DWORD code = 0;
-    ASSERT_TRUE(e2e::WaitForExit(child, 30000, code));
-    EXPECT_EQ(Temporaries(folder).size(), 1u);
-    EXPECT_EQ(Read("tolvane.log"), log);
-    EXPECT_EQ(DeletePeriod(1577836800LL, 1577836800LL + 86399, 0), 0);
-    EXPECT_TRUE(Temporaries(folder).empty());
-    EXPECT_EQ(Records().size(), 2u * 2 * 10);
-}
-
-// The child of the test above: a deletion that stops for good once its new
-// log is written, until it is killed. It runs in the test's folder.
-int HangInRewrite(const std::string& folder)
-{
-    UseFolder(folder);
-    static FileOps ops = CurrentFileOps();
-    ops.flushToDisk = [](std::FILE*) {
-        CloseHandle(CreateFileA("hanging", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        Sleep(INFINITE);
-        return -1;
-    };
-    SetFileOps(&ops);
-    return DeletePeriod(1577836800LL, 1577836800LL + 86399, 0);
-}
-
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (argc == 3 && std::strcmp(argv[1], "--hang-in-rewrite") == 0)
-        return HangInRewrite(argv[2]);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
