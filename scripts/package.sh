@@ -41,16 +41,16 @@ version_of() {
 }
 
 # Copies the program's files into the folder $2 for the release preset $1;
-# says what is missing instead of failing (the pieces come one by one).
+# a release without its user guide or its sample files is no release.
 stage() {
   local preset=$1 dir=$2
   mkdir -p "$dir"
   cp "build/$preset/tolvane.exe" "$dir/"
-  if [ -f "build/$preset/tolvane.chm" ]; then
-    cp "build/$preset/tolvane.chm" "$dir/"
-  else
-    echo "package: no user guide (build/$preset/tolvane.chm); packaging without it"
+  if [ ! -f "build/$preset/tolvane.chm" ]; then
+    echo "package: no user guide (build/$preset/tolvane.chm)" >&2
+    return 1
   fi
+  cp "build/$preset/tolvane.chm" "$dir/"
   local samples=()
   if [ -d import ]; then
     mapfile -t samples < <(find import -maxdepth 1 -type f -iname '*.isp' | sort)
@@ -59,7 +59,8 @@ stage() {
     mkdir -p "$dir/import"
     cp "${samples[@]}" "$dir/import/"
   else
-    echo "package: no sample ISP files (import/*.ISP); packaging without them"
+    echo "package: no sample ISP files (import/*.ISP)" >&2
+    return 1
   fi
 }
 

@@ -10,6 +10,7 @@
 #include "tariff/tariffstore.h"
 #include "tariffedit/ispworkingcopy.h"
 #include "tariffedit/tariffeditor.h"
+#include "tariff_support.h"
 
 namespace {
 
@@ -89,15 +90,7 @@ TEST_F(TariffEditRoundTripTest, ATariffBuiltInTheEditorLoadsAsTheSameTariffWritt
     TariffTable table;
     ASSERT_EQ(LoadTariffTable(Now(), table), 0);
     ASSERT_EQ(table.Isps.size(), 2u);
-    const TariffRecord& a = table.Isps[1];
-    const TariffRecord& b = expected;
-#define SAME(field) EXPECT_EQ(a.field, b.field) << #field
-    SAME(Id); SAME(Description); SAME(RasName); SAME(SecsPerUnit); SAME(Rounding); SAME(AccumulateBeforeRounding);
-    SAME(PeriodToBill); SAME(BillingDate); SAME(PeriodicFee); SAME(PrepaidMethod); SAME(PrepaidCharge);
-    SAME(PrepaidFrame); SAME(OffsetsConnectCharge); SAME(DefaultFrame); SAME(NumFrames); SAME(FrameCharges);
-    SAME(FrameNames); SAME(Schedules); SAME(NumExceptions); SAME(DayExceptions); SAME(FrameForExceptions);
-    SAME(ConnectCharge); SAME(MinCharge); SAME(TollFree); SAME(PeriodStart); SAME(PeriodEnd);
-#undef SAME
+    tarifftest::ExpectSameTariff(table.Isps[1], expected);
     EXPECT_EQ(IniValue("Global", "ActiveIDs"), "1,2");
 }
 
