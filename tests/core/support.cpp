@@ -3,6 +3,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
 
 #include "platform/clock.h"
 #include "platform/localtime.h"
@@ -81,7 +87,8 @@ void ProgramDirTest::SetUp()
     for (char& c : name)
         if (c == '/' || c == '\\')
             c = '_';
-    dir_ = std::filesystem::temp_directory_path() / "tolvane-tests" / name;
+    // The process id keeps two checkouts running the same test apart.
+    dir_ = std::filesystem::temp_directory_path() / "tolvane-tests" / (name + "-" + std::to_string(getpid()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     SetUpFileLocations((dir_ / "tolvane.exe").string());
