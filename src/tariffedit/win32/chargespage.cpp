@@ -63,16 +63,10 @@ void Show(HWND page, TariffEditor& editor)
     SetChecked(page, IDC_CH_TOLLFREE, p.form.tollFree);
 }
 
-const EditorPageView View = {EDITOR_CHARGES, Read, Show};
-
-template <typename Operation>
-void Operate(WindowHandle window, Operation operation)
-{
-    HWND page = static_cast<HWND>(window);
-    RunPageOperation(page, View, EditorOf(page).charges.mode,
-                     [](TariffEditor& e) { return e.charges.rows.empty(); },
-                     ModeFocus{IDC_CH_ROWS, IDC_DAY, IDC_CH_STARTHOUR}, operation);
-}
+const EditorPageView View = {
+    EDITOR_CHARGES, Read, Show, [](const TariffEditor& e) { return e.charges.mode; },
+    [](const TariffEditor& e) { return e.charges.rows.empty(); }, {IDC_CH_ROWS, IDC_DAY, IDC_CH_STARTHOUR},
+};
 
 void OnDay(WindowHandle window, int, WindowHandle, int code)
 {
@@ -80,28 +74,28 @@ void OnDay(WindowHandle window, int, WindowHandle, int code)
         return;
     HWND page = static_cast<HWND>(window);
     const int day = static_cast<int>(SendDlgItemMessageA(page, IDC_DAY, LB_GETCURSEL, 0, 0));
-    Operate(page, [day](TariffEditor& e) { ChargesSelectDay(e.charges, e.context.frames, day); });
+    RunPageOperation(page, View, [day](TariffEditor& e) { ChargesSelectDay(e.charges, e.context.frames, day); });
 }
 
 void OnNew(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { ChargesNew(e.charges); });
+    RunPageOperation(page, View, [](TariffEditor& e) { ChargesNew(e.charges); });
 }
 
 void OnEdit(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { ChargesEdit(e.charges); });
+    RunPageOperation(page, View, [](TariffEditor& e) { ChargesEdit(e.charges); });
 }
 
 void OnDelete(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { ChargesDelete(e.charges, e.context.frames); });
+    RunPageOperation(page, View, [](TariffEditor& e) { ChargesDelete(e.charges, e.context.frames); });
 }
 
 void OnCopy(WindowHandle window)
 {
     HWND page = static_cast<HWND>(window);
-    Operate(page, [page](TariffEditor& e) {
+    RunPageOperation(page, View, [page](TariffEditor& e) {
         CopyForm form;
         if (RunCopyDialog(page, e.charges.currentDay, form))
             ChargesCopy(e.charges, e.context.frames, form);
@@ -110,12 +104,12 @@ void OnCopy(WindowHandle window)
 
 void OnCommit(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { ChargesCommit(e.charges, e.context.frames, CommitForm::Button); });
+    RunPageOperation(page, View, [](TariffEditor& e) { ChargesCommit(e.charges, e.context.frames, CommitForm::Button); });
 }
 
 void OnCancel(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { ChargesCancelEntry(e.charges); });
+    RunPageOperation(page, View, [](TariffEditor& e) { ChargesCancelEntry(e.charges); });
 }
 
 const CommandRow ChargesCommands[] = {

@@ -23,13 +23,26 @@ INT_PTR CALLBACK ExceptionsPageProc(HWND page, UINT message, WPARAM wParam, LPAR
 TariffEditor& EditorOf(HWND page);
 inline TariffEditor& EditorOf(WindowHandle page) { return EditorOf(static_cast<HWND>(page)); }
 
+// Where the focus goes when a page's mode changes: to `editFocus` when edit
+// mode begins, to the list (or `emptyFocus` when the list is empty) when
+// browse mode comes back.
+struct ModeFocus {
+    int listId;
+    int emptyFocus;
+    int editFocus;
+};
+
 // How one page copies between its controls and its part of the editor:
 // `read` takes what the user typed and chose, `show` puts the page's state
-// back into the controls.
+// back into the controls. Pages with a browse and an edit mode also tell
+// their mode, whether their list is empty, and where the focus goes.
 struct EditorPageView {
     EditorPage page;
     void (*read)(HWND page, TariffEditor& editor);
     void (*show)(HWND page, TariffEditor& editor);
+    PageMode (*mode)(const TariffEditor& editor);
+    bool (*listEmpty)(const TariffEditor& editor);
+    ModeFocus focus;
 };
 
 // What every editor page procedure does first: the framework's dialog
@@ -40,14 +53,9 @@ INT_PTR EditorPageDispatch(DialogTable& table, const EditorPageView& view, HWND 
                            LPARAM lParam);
 
 // A command handler's frame: reads the page, runs `operation`, shows the
-// page again and moves the focus as the mode change asks: to `editFocus`
-// when edit mode begins, to the list (or `emptyFocus` when the list is
-// empty) when browse mode comes back.
-struct ModeFocus {
-    int listId;
-    int emptyFocus;
-    int editFocus;
-};
+// page again and moves the focus as the mode change asks.
+template <typename Operation>
+void RunPageOperation(WindowHandle page, const EditorPageView& view, Operation operation);
 
 // Enables the browse controls and disables the edit ones, or the reverse.
 void ShowPageMode(HWND page, PageMode mode, std::initializer_list<int> browseIds, std::initializer_list<int> editIds);
@@ -68,21 +76,22 @@ bool ListViewCommand(HWND page, const ListButtons& buttons, WPARAM wParam, LPARA
 bool ListKeyCommand(HWND page, const ListButtons& buttons, WPARAM wParam);
 
 template <typename Operation>
-void RunPageOperation(HWND page, const EditorPageView& view, PageMode& mode, bool (*listEmpty)(TariffEditor&),
-                      const ModeFocus& focus, Operation operation)
+void RunPageOperation(WindowHandle window, const EditorPageView& view, Operation operation)
 {
+    HWND page = static_cast<HWND>(window);
     TariffEditor& editor = EditorOf(page);
     view.read(page, editor);
-    const PageMode before = mode;
+    const PageMode before = view.mode(editor);
     operation(editor);
     view.show(page, editor);
-    if (before == mode)
+    const PageMode after = view.mode(editor);
+    if (before == after)
         return;
-    if (mode == PageMode::Edit) {
-        HWND field = GetDlgItem(page, focus.editFocus);
+    if (after == PageMode::Edit) {
+        HWND field = GetDlgItem(page, view.focus.editFocus);
         SetFocus(field);
         SendMessageA(field, EM_SETSEL, 0, -1);
     } else {
-        SetFocus(GetDlgItem(page, listEmpty(editor) ? focus.emptyFocus : focus.listId));
+        SetFocus(GetDlgItem(page, view.listEmpty(editor) ? view.focus.emptyFocus : view.focus.listId));
     }
 }

@@ -41,40 +41,34 @@ void Show(HWND page, TariffEditor& editor)
     SendDlgItemMessageA(page, IDC_EX_FRAME, CB_SETCURSEL, static_cast<WPARAM>(p.frame), 0);
 }
 
-const EditorPageView View = {EDITOR_EXCEPTIONS, Read, Show};
-
-template <typename Operation>
-void Operate(WindowHandle window, Operation operation)
-{
-    HWND page = static_cast<HWND>(window);
-    RunPageOperation(page, View, EditorOf(page).exceptions.mode,
-                     [](TariffEditor&) { return false; },
-                     ModeFocus{IDC_EX_LIST, IDC_EX_LIST, IDC_DAY}, operation);
-}
+const EditorPageView View = {
+    EDITOR_EXCEPTIONS, Read, Show, [](const TariffEditor& e) { return e.exceptions.mode; },
+    [](const TariffEditor& e) { return e.exceptions.lines.empty(); }, {IDC_EX_LIST, IDC_EX_LIST, IDC_DAY},
+};
 
 void OnNew(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { ExceptionsNew(e.exceptions, ToLocalTime(Now()).tm_year + 1900); });
+    RunPageOperation(page, View, [](TariffEditor& e) { ExceptionsNew(e.exceptions, ToLocalTime(Now()).tm_year + 1900); });
 }
 
 void OnEdit(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { ExceptionsEdit(e.exceptions); });
+    RunPageOperation(page, View, [](TariffEditor& e) { ExceptionsEdit(e.exceptions); });
 }
 
 void OnDelete(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { ExceptionsDelete(e.exceptions); });
+    RunPageOperation(page, View, [](TariffEditor& e) { ExceptionsDelete(e.exceptions); });
 }
 
 void OnCommit(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { ExceptionsCommit(e.exceptions, CommitForm::Button); });
+    RunPageOperation(page, View, [](TariffEditor& e) { ExceptionsCommit(e.exceptions, CommitForm::Button); });
 }
 
 void OnCancel(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { ExceptionsCancelEntry(e.exceptions); });
+    RunPageOperation(page, View, [](TariffEditor& e) { ExceptionsCancelEntry(e.exceptions); });
 }
 
 void OnList(WindowHandle page, int, WindowHandle, int code)

@@ -37,16 +37,10 @@ void Show(HWND page, TariffEditor& editor)
         SetDlgItemTextA(page, IDC_ENTRY_BUTTON, p.entry.caption.c_str());
 }
 
-const EditorPageView View = {EDITOR_FRAMES, Read, Show};
-
-template <typename Operation>
-void Operate(WindowHandle window, Operation operation)
-{
-    HWND page = static_cast<HWND>(window);
-    RunPageOperation(page, View, EditorOf(page).frames.mode,
-                     [](TariffEditor& e) { return e.frames.rows.empty(); },
-                     ModeFocus{IDC_FR_LIST, IDC_FR_NEW, IDC_FRAME}, operation);
-}
+const EditorPageView View = {
+    EDITOR_FRAMES, Read, Show, [](const TariffEditor& e) { return e.frames.mode; },
+    [](const TariffEditor& e) { return e.frames.rows.empty(); }, {IDC_FR_LIST, IDC_FR_NEW, IDC_FRAME},
+};
 
 bool ConfirmDelete(void* owner)
 {
@@ -55,27 +49,27 @@ bool ConfirmDelete(void* owner)
 
 void OnNew(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { FramesNew(e.frames); });
+    RunPageOperation(page, View, [](TariffEditor& e) { FramesNew(e.frames); });
 }
 
 void OnEdit(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { FramesEdit(e.frames); });
+    RunPageOperation(page, View, [](TariffEditor& e) { FramesEdit(e.frames); });
 }
 
 void OnDelete(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { FramesDelete(e.frames, ConfirmDelete, e.owner); });
+    RunPageOperation(page, View, [](TariffEditor& e) { FramesDelete(e.frames, ConfirmDelete, e.owner); });
 }
 
 void OnCommit(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { FramesCommit(e.frames, CommitForm::Button, e.convertFrameName, e.owner); });
+    RunPageOperation(page, View, [](TariffEditor& e) { FramesCommit(e.frames, CommitForm::Button, e.convertFrameName, e.owner); });
 }
 
 void OnCancel(WindowHandle page)
 {
-    Operate(page, [](TariffEditor& e) { FramesCancelEntry(e.frames); });
+    RunPageOperation(page, View, [](TariffEditor& e) { FramesCancelEntry(e.frames); });
 }
 
 const CommandRow FramesCommands[] = {

@@ -8,10 +8,8 @@ namespace {
 
 void CheckRadio(HWND page, int first, int last, int offset)
 {
-    CheckRadioButton(page, first, last, offset == NONE_CHECKED ? 0 : first + offset);
-    if (offset == NONE_CHECKED)
-        for (int id = first; id <= last; ++id)
-            SetChecked(page, id, false);
+    for (int id = first; id <= last; ++id)
+        SetChecked(page, id, id - first == offset);
 }
 
 void Read(HWND page, TariffEditor& editor)
@@ -57,7 +55,7 @@ void Show(HWND page, TariffEditor& editor)
     SetDlgItemTextA(page, IDC_RASNAME, f.rasName.c_str());
 }
 
-const EditorPageView View = {EDITOR_GENERAL, Read, Show};
+const EditorPageView View = {EDITOR_GENERAL, Read, Show, nullptr, nullptr, {}};
 
 // A click that changes which controls are enabled.
 void OnChoice(WindowHandle window, int controlId, WindowHandle, int code)
