@@ -1,10 +1,9 @@
 // A stand-in TAPI32.DLL that proves the program finds and binds the library
-// beside it: one data modem named "Fake Modem" that opens and never calls.
-// What the monitor does with Telephony's answers is tested in-process
-// through the replaceable Telephony table.
+// beside it: one data modem that opens and never calls. The program binds
+// each function on first use, and the ones it needs only for a call or at
+// exit may be missing. What the monitor does with Telephony's answers is
+// tested in-process through the replaceable Telephony table.
 #include <windows.h>
-
-#include <cstring>
 
 #include "monitor/win32/linemonitor.h"
 
@@ -25,16 +24,9 @@ extern "C" __declspec(dllexport) LONG WINAPI lineNegotiateAPIVersion(HANDLE, DWO
 
 extern "C" __declspec(dllexport) LONG WINAPI lineGetDevCaps(HANDLE, DWORD, DWORD, DWORD, void* buffer)
 {
-    static const char name[] = "Fake Modem";
     auto* caps = static_cast<LineDevCapsHead*>(buffer);
-    caps->dwNeededSize = sizeof(LineDevCapsHead) + sizeof name;
-    if (caps->dwTotalSize < caps->dwNeededSize)
-        return 0;
-    caps->dwLineNameSize = sizeof name;
-    caps->dwLineNameOffset = sizeof(LineDevCapsHead);
-    caps->dwStringFormat = 1;  // ASCII
+    caps->dwNeededSize = sizeof(LineDevCapsHead);
     caps->dwMediaModes = 0x10;  // data modem
-    std::memcpy(static_cast<char*>(buffer) + caps->dwLineNameOffset, name, sizeof name);
     return 0;
 }
 
@@ -42,20 +34,5 @@ extern "C" __declspec(dllexport) LONG WINAPI lineOpen(HANDLE, DWORD, HANDLE* lin
                                                       DWORD, void*)
 {
     *line = reinterpret_cast<HANDLE>(0x5678);
-    return 0;
-}
-
-extern "C" __declspec(dllexport) LONG WINAPI lineGetCallInfo(HANDLE, void*)
-{
-    return static_cast<LONG>(0x80000013);  // LINEERR_INVALCALLHANDLE
-}
-
-extern "C" __declspec(dllexport) LONG WINAPI lineClose(HANDLE)
-{
-    return 0;
-}
-
-extern "C" __declspec(dllexport) LONG WINAPI lineShutdown(HANDLE)
-{
     return 0;
 }

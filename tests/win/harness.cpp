@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "monitor/win32/linemonitor.h"
 #include "monitor/win32/mainwindow.h"
@@ -96,9 +97,63 @@ const ControllerHooks ScriptedHooks = {
     [](HWND, std::int64_t reference) { Now().reports.push_back(reference); },
 };
 
+LineScript line;
+
+const TelephonyApi ScriptedTelephony = {
+    [](HANDLE* app, HINSTANCE, LineCallbackFn callback, const char*, DWORD* count) WINAPI -> LONG {
+        if (line.reinits-- > 0)
+            return LINEERR_REINIT_VALUE;
+        line.callback = callback;
+        *app = reinterpret_cast<HANDLE>(0x1234);
+        *count = line.devices;
+        return 0;
+    },
+    [](HANDLE, DWORD, DWORD, DWORD high, DWORD* version, void*) WINAPI -> LONG {
+        *version = high;
+        return line.negotiate;
+    },
+    [](HANDLE, DWORD device, DWORD, DWORD, void* buffer) WINAPI -> LONG {
+        const std::string name = "Modem " + std::to_string(device + 1);
+        auto* caps = static_cast<LineDevCapsHead*>(buffer);
+        caps->dwLineNameOffset = sizeof(LineDevCapsHead) + line.extra;
+        caps->dwNeededSize = caps->dwLineNameOffset + static_cast<DWORD>(name.size()) + 1;
+        if (caps->dwTotalSize < caps->dwNeededSize)
+            return 0;
+        caps->dwPermanentLineID = 500 + device;
+        caps->dwLineNameSize = static_cast<DWORD>(name.size()) + 1;
+        caps->dwStringFormat = 1;  // ASCII
+        caps->dwMediaModes = line.media;
+        std::memcpy(static_cast<char*>(buffer) + caps->dwLineNameOffset, name.c_str(), name.size() + 1);
+        return 0;
+    },
+    [](HANDLE, DWORD, HANDLE* opened, DWORD, DWORD, DWORD_PTR, DWORD, DWORD, void*) WINAPI -> LONG {
+        ++line.opens;
+        *opened = reinterpret_cast<HANDLE>(0x5678);
+        return 0;
+    },
+    [](HANDLE call, void* buffer) WINAPI -> LONG {
+        const std::size_t i = reinterpret_cast<std::size_t>(call);
+        if (i == 0 || i > line.calls.size())
+            return static_cast<LONG>(0x80000013);  // LINEERR_INVALCALLHANDLE
+        auto* info = static_cast<LineCallInfo14*>(buffer);
+        info->dwLineDeviceID = line.calls[i - 1].first;
+        info->dwOrigin = line.calls[i - 1].second;
+        return 0;
+    },
+    [](HANDLE) WINAPI -> LONG { return 0; },
+    [](HANDLE) WINAPI -> LONG { return 0; },
+};
+
 }  // namespace
 
 void Then(Step step) { steps.push_back(std::move(step)); }
+
+LineScript& ScriptTelephony()
+{
+    line = {};
+    Telephony = ScriptedTelephony;
+    return line;
+}
 
 void Fixture::WriteMarchSessions() const
 {
@@ -158,7 +213,7 @@ std::string Selection(HWND dialog, int id)
 {
     const LRESULT at = SendDlgItemMessageA(dialog, id, IsList(dialog, id) ? LB_GETCURSEL : CB_GETCURSEL, 0, 0);
     const std::vector<std::string> items = Items(dialog, id);
-    return at >= 0 && static_cast<std::size_t>(at) < items.size() ? items[static_cast<std::size_t>(at)] : "";
+    return at >= 0 && at < static_cast<LRESULT>(items.size()) ? items[static_cast<std::size_t>(at)] : "";
 }
 
 std::vector<std::vector<std::string>> ListViewRows(HWND dialog, int id)
@@ -321,11 +376,8 @@ void Fixture::SetUp()
     titles.clear();
     ProgramInstance = GetModuleHandleA(nullptr);
     InitCommonControlsOnce();
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    if (!GetClassInfoExA(ProgramInstance, "KRTolvane", &wc)) {
-        ASSERT_EQ(RegisterMainWindowClass(), 0);
-    }
+    static const int registered = RegisterMainWindowClass();
+    ASSERT_EQ(registered, 0);
     savedPresenter = CurrentErrorPresenter();
     SetErrorPresenter([](const char* text, const char* caption, ErrorCode code) {
         testsupport::RecordedErrors().push_back({code, text, caption});

@@ -14,6 +14,7 @@
 
 #include "logmaint_support.h"
 #include "monitor/win32/controller.h"
+#include "monitor/win32/linemonitor.h"
 #include "platform/clock.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_ui.h"
@@ -77,6 +78,21 @@ void ExpectLayout(HWND dialog, const std::vector<std::pair<int, std::string>>& e
 // With TOLVANE_ARTIFACTS naming a folder, the window's picture as NAME.bmp
 // there (ctest turns them into PNG files).
 void Picture(HWND window, const std::string& name);
+
+// ---- A scripted Telephony: `devices` modems, device d named "Modem d+1"
+// with permanent line id 500 + d.
+struct LineScript {
+    DWORD devices = 1;
+    DWORD media = 0x10;  // data modems
+    DWORD extra = 0;  // bytes before the name; over 1200 make the caller grow its buffer
+    int reinits = 0;  // answers of LINEERR_REINIT before success
+    LONG negotiate = 0;
+    std::vector<std::pair<DWORD, DWORD>> calls = {};  // device and origin of call handle i + 1
+    LineCallbackFn callback = nullptr;  // as lineInitialize was given it
+    int opens = 0;
+};
+// A fresh script, put in Telephony's place until the test ends.
+LineScript& ScriptTelephony();
 
 // ---- What the fakes saw.
 struct TrayCall {
