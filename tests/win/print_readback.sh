@@ -8,16 +8,10 @@ expected="${job%.ps}.expected"
 command -v gs >/dev/null || { echo "gs is missing: nothing read back"; exit 0; }
 text=$(gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=txtwrite -sOutputFile=- "$job" | sed 's/[[:space:]]\+/ /g; s/^ //; s/ $//')
 gs -q -dNOPAUSE -dBATCH -dSAFER -dFirstPage=1 -dLastPage=1 -sDEVICE=png16m -r100 -sOutputFile="${job%.ps}.png" "$job"
-rest="$text"
-status=0
-while IFS= read -r row; do
-  # Everything up to and including the first line that is this row.
-  after=$(printf '%s\n' "$rest" | awk -v row="$row" 'found { print; next } $0 == row { found = 1 } END { exit !found }') || {
-    echo "missing or out of order: $row"
-    status=1
-    continue
-  }
-  rest="$after"
-done < "$expected"
-[ $status = 0 ] || { echo "--- the page read back:"; printf '%s\n' "$text"; }
-exit $status
+# Each line of the page that is the next row wanted moves on to the row after.
+printf '%s\n' "$text" | awk 'BEGIN { i = n = 0 } NR == FNR { want[n++] = $0; next }
+  i < n && $0 == want[i] { i++ }
+  END { if (i < n) { print "missing or out of order: " want[i]; exit 1 } }' "$expected" - && exit 0
+echo "--- the page read back:"
+printf '%s\n' "$text"
+exit 1

@@ -35,15 +35,9 @@ protected:
     }
 };
 
-void SelectRow(HWND page, int id, int row)
-{
-    SelectListItem(GetDlgItem(page, id), row);
-}
-
 TEST_F(TariffEditTest, ATariffBuiltThroughEveryPageIsSavedAsTyped)
 {
     WriteIni("[Global]\r\nActiveIDs=1\r\n[ISP1]\r\nDescription=Old\r\n");
-    std::vector<std::vector<std::string>> frames, monday;
     EditThroughOptions(0, IDC_ISPPAGE_NEW, [&](HWND sheet) {
         HWND page = CurrentPage(sheet);
         SetText(page, IDC_ISP, "Metro Dial");
@@ -58,7 +52,7 @@ TEST_F(TariffEditTest, ATariffBuiltThroughEveryPageIsSavedAsTyped)
 
         ShowPage(sheet, FRAMES);
         page = CurrentPage(sheet);
-        SelectRow(page, IDC_FR_LIST, 0);
+        SelectListItem(GetDlgItem(page, IDC_FR_LIST), 0);
         Press(page, IDC_FR_EDIT);
         SetText(page, IDC_FRAME, "Peak time");  // converted after the question
         SetText(page, IDC_FR_CHARGE, "0.05");
@@ -67,7 +61,6 @@ TEST_F(TariffEditTest, ATariffBuiltThroughEveryPageIsSavedAsTyped)
         SetText(page, IDC_FRAME, "Evening");
         SetText(page, IDC_FR_CHARGE, "0.01");
         Press(page, IDC_ENTRY_BUTTON);
-        frames = ListViewRows(page, IDC_FR_LIST);
 
         ShowPage(sheet, CHARGES);
         page = CurrentPage(sheet);
@@ -78,7 +71,6 @@ TEST_F(TariffEditTest, ATariffBuiltThroughEveryPageIsSavedAsTyped)
         Select(page, IDC_CH_ENDHOUR + 1, 30);
         Select(page, IDC_FRAME, 0);
         Press(page, IDC_ENTRY_BUTTON);
-        monday = ListViewRows(page, IDC_CH_ROWS);
         Select(page, IDC_CH_DEFAULT, 1);
         SetText(page, IDC_CH_CONNECT, "0.10");
 
@@ -97,8 +89,6 @@ TEST_F(TariffEditTest, ATariffBuiltThroughEveryPageIsSavedAsTyped)
     });
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Options", "New ISP"}));
     EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{});
-    EXPECT_EQ(frames, (std::vector<std::vector<std::string>>{{"Peak_time", "0.050000"}, {"Evening", "0.010000"}}));
-    EXPECT_EQ(monday, (std::vector<std::vector<std::string>>{{"08:00:00", "18:30:00", "Peak_time"}}));
     ASSERT_EQ(seen.questions.size(), 1u);
     EXPECT_EQ(seen.questions[0].caption, "Frame Name Error");
     EXPECT_EQ(IniValue("Global", "ActiveIDs"), "1,2");

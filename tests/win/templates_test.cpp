@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <prsht.h>
 
+#include <functional>
 #include <set>
 
 #include "charging/charging.h"
@@ -22,86 +23,63 @@ namespace {
 
 using namespace harness;
 using Texts = std::vector<std::pair<int, std::string>>;
+using Opener = std::function<void(const Step& check)>;
 
 struct TemplateRow {
     int id;
     const char* name;  // of its picture
-    int defaultButton;  // 0: Enter does nothing
-    Texts laterTexts;  // texts its controls take after opening
-    void (*open)(HWND owner, const Step& check);
+    Opener open;
+    Texts laterTexts = {};  // texts its controls take after opening
 };
 
-void Modal(const Step& check, void (*run)())
+// The next dialog checked, then cancelled.
+void CheckThenCancel(const Step& check)
 {
     Then([check](HWND d) {
         check(d);
         Press(d, IDCANCEL);
     });
-    run();
 }
 
-// A page as the Options sheet shows it; `inside` opens a dialog from it.
-void OptionsPage(int index, const Step& check, void (*inside)(HWND page) = nullptr)
+// A modal dialog the call opens.
+Opener Modal(void (*run)())
 {
-    Then([=](HWND sheet) {
-        ShowPage(sheet, index);
-        HWND page = CurrentPage(sheet);
-        if (inside)
-            inside(page);
-        else
-            check(page);
-        PressSheetButton(sheet, PSBTN_CANCEL);
-    });
-    if (inside) {
-        Then([check](HWND d) {
-            check(d);
-            Press(d, IDCANCEL);
-        });
-    }
-    ShowOptionsSheet(nullptr);
+    return [run](const Step& check) {
+        CheckThenCancel(check);
+        run();
+    };
 }
 
-// A page of the ISP editor, opened from the Options sheet's ISP page.
-void EditorPage(int index, const Step& check, void (*inside)(HWND page) = nullptr)
+// A page of the Options sheet, or of the ISP editor opened from its ISP
+// page; `inside` opens a dialog from the page, which is the one checked.
+Opener OnPage(int index, bool editor = false, void (*inside)(HWND page) = nullptr)
 {
-    Then([](HWND sheet) {
-        ShowPage(sheet, 1);
-        Press(CurrentPage(sheet), IDC_ISPPAGE_EDIT);
-        PressSheetButton(sheet, PSBTN_CANCEL);
-    });
-    Then([=](HWND editor) {
-        ShowPage(editor, index);
-        if (inside)
-            inside(CurrentPage(editor));
-        else
-            check(CurrentPage(editor));
-        PressSheetButton(editor, PSBTN_CANCEL);
-    });
-    if (inside) {
-        Then([check](HWND d) {
-            check(d);
-            Press(d, IDCANCEL);
+    return [=](const Step& check) {
+        if (editor) {
+            Then([](HWND sheet) {
+                ShowPage(sheet, 1);
+                Press(CurrentPage(sheet), IDC_ISPPAGE_EDIT);
+                PressSheetButton(sheet, PSBTN_CANCEL);
+            });
+        }
+        Then([=](HWND sheet) {
+            ShowPage(sheet, index);
+            if (inside)
+                inside(CurrentPage(sheet));
+            else
+                check(CurrentPage(sheet));
+            PressSheetButton(sheet, PSBTN_CANCEL);
         });
-    }
-    ShowOptionsSheet(nullptr);
+        if (inside)
+            CheckThenCancel(check);
+        ShowOptionsSheet(nullptr);
+    };
 }
 
 void Configure(HWND page, int type)
 {
     Click(page, type);
     Press(page, IDC_MON_CONFIGURE);
-}
-
-// An import file in the folder the file dialog opens, chosen there; with a
-// disclaimer or without.
-void ImportFrom(bool disclaimer)
-{
-    const std::string folder = JoinPath(ProgramDirectory, "import");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string path = JoinPath(folder, "sample.ISP");
-    testsupport::WriteFileBytes(path, std::string("[Import]\r\nLastISP=1\r\n[ImportISP1]\r\nDescription=Sample\r\n") +
-                                          (disclaimer ? "[Disclaimer]\r\nNumLines=1\r\nLine1=Terms\r\n" : ""));
-    Then([path](HWND d) { ChooseFile(d, path); });
 }
 
 void RunImport()
@@ -111,102 +89,86 @@ void RunImport()
     ImportTariffFile(nullptr, record, replace, phone);
 }
 
-// The panel of the file dialog, which the dialog itself places.
-void FilePanel(const Step& check, void (*run)())
+// After the file dialog, where an import file is chosen, its disclaimer and
+// then the Import dialog.
+Opener Import(bool pastDisclaimer)
 {
-    Then([check](HWND d) {
-        check(FileDialogPanel(d));
-        Press(d, IDCANCEL);
+    return [pastDisclaimer](const Step& check) {
+        const std::string path = JoinPath(ProgramDirectory, "sample.ISP");
+        testsupport::WriteFileBytes(path, "[Import]\r\nLastISP=1\r\n[ImportISP1]\r\nDescription=Sample\r\n"
+                                          "[Disclaimer]\r\nNumLines=1\r\nLine1=Terms\r\n");
+        Then([path](HWND d) { ChooseFile(d, path); });
+        if (pastDisclaimer)
+            Then([](HWND d) { Press(d, IDOK); });
+        Modal(RunImport)(check);
+    };
+}
+
+// The panel of the file dialog, which the dialog itself places.
+Opener FilePanel(void (*run)())
+{
+    return [run](const Step& check) { Modal(run)([check](HWND d) { check(FileDialogPanel(d)); }); };
+}
+
+// Modeless: its step runs from this loop.
+void OpenPrinting(const Step& check)
+{
+    bool done = false;
+    Then([&done, check](HWND d) {
+        check(d);
+        ShowWindow(d, SW_HIDE);
+        done = true;
     });
-    run();
+    HWND printing = OpenPrintingWindow(MainWindow);
+    ASSERT_TRUE(printing);
+    ShowWindow(printing, SW_SHOW);
+    for (MSG msg; !done && GetMessageA(&msg, nullptr, 0, 0);)
+        if (!IsDialogMessageA(printing, &msg))
+            DispatchMessageA(&msg);
+    DestroyWindow(printing);
 }
 
 const TemplateRow Rows[] = {
-    {IDD_MAIN, "main-window", 0, {{IDC_MONITOR, "Stop &Monitoring"}, {IDC_EXIT, "C&lose"}}, nullptr},
-    {IDD_USAGE, "usage", IDOK,
+    {IDD_MAIN, "main-window", [](const Step& check) { check(MainWindow); },
+     {{IDC_MONITOR, "Stop &Monitoring"}, {IDC_EXIT, "C&lose"}}},
+    {IDD_USAGE, "usage", Modal([] { ShowUsageReport(MainWindow, Now()); }),
      {{IDC_USAGE_REMAINDER_LABEL, "Remainder (cost)"}, {IDC_USAGE_REMAINTIME_LABEL, "Remainder (time)"},
       {IDC_USAGE_REMAINDER, "99999.99"}, {IDC_USAGE_REMAINTIME, "9999:59:59"},
-      {IDC_USAGE_PERIOD, "Period 2026/12/31 to 2027/12/30"}},
-     [](HWND owner, const Step& check) {
-         Then([check](HWND d) {
-             check(d);
-             Press(d, IDOK);
-         });
-         ShowUsageReport(owner, Now());
-     }},
-    {IDD_ABOUT, "about", IDOK, {{IDC_ABOUT_NAME, "Tolvane"}, {IDC_ABOUT_VERSION, "99.99z"}},
-     [](HWND, const Step& check) { Modal(check, [] { ShowAboutBox(nullptr); }); }},
-    {IDD_ENTERDATE, "enter-date", IDOK, {}, [](HWND, const Step& check) { Modal(check, [] { AskReportDate(nullptr); }); }},
-    {IDD_CONNECTIONMADE, "connection-made", IDOK, {},
-     [](HWND, const Step& check) { Modal(check, [] { ShowConnectionMade("Dial-up Networking"); }); }},
-    {IDD_CONFIRMEXIT, "confirm-exit", IDOK, {},
-     [](HWND, const Step& check) { Modal(check, [] { ConfirmExitDialog(nullptr); }); }},
-    {IDD_VIEWLOG, "view-raw-log-entries", IDOK, {}, [](HWND, const Step& check) {
-         Modal(check, [] {
-             ViewRequest request;
-             RunViewDialog(nullptr, request);
-         });
-     }},
-    {IDD_DELETELOG, "delete-log-entries", IDOK, {},
-     [](HWND, const Step& check) { Modal(check, [] { RunDeleteDialog(nullptr); }); }},
-    {IDD_SAVEREPORT, "save-usage-report", IDOK, {}, [](HWND, const Step& check) {
-         Modal(check, [] {
-             TariffTable table;
-             ASSERT_EQ(ComputeUsage(Now(), table), 0);
-             SaveUsageReport(nullptr, table);
-         });
-     }},
-    {IDD_PRINTING, "printing-usage", IDCANCEL, {}, [](HWND owner, const Step& check) {
-         // Modeless: its step runs from this loop.
-         bool done = false;
-         Then([&done, check](HWND d) {
-             check(d);
-             ShowWindow(d, SW_HIDE);
-             done = true;
-         });
-         HWND printing = OpenPrintingWindow(owner);
-         ASSERT_TRUE(printing);
-         ShowWindow(printing, SW_SHOW);
-         for (MSG msg; !done && GetMessageA(&msg, nullptr, 0, 0);)
-             if (!IsDialogMessageA(printing, &msg))
-                 DispatchMessageA(&msg);
-         DestroyWindow(printing);
-     }},
-    {IDD_CRASHRECOVERY, "crash-recovery", IDOK, {},
-     [](HWND, const Step& check) { Modal(check, [] { RunCrashRecoveryDialog(nullptr, DO_NOTHING); }); }},
-    {IDD_GENERALPAGE, "options-general", 0, {}, [](HWND, const Step& check) { OptionsPage(0, check); }},
-    {IDD_ISPPAGE, "options-isp", 0, {}, [](HWND, const Step& check) { OptionsPage(1, check); }},
-    {IDD_MONITORPAGE, "options-monitor", 0, {}, [](HWND, const Step& check) { OptionsPage(2, check); }},
-    {IDD_RECOVERYPAGE, "options-recovery", 0, {}, [](HWND, const Step& check) { OptionsPage(3, check); }},
-    {IDD_PRINTPAGE, "options-print", 0, {}, [](HWND, const Step& check) { OptionsPage(4, check); }},
-    {IDD_ISPGENERAL, "editor-general", 0, {}, [](HWND, const Step& check) { EditorPage(0, check); }},
-    {IDD_CHARGESPAGE, "editor-charges", 0, {{IDC_ENTRY_BUTTON, "&Change"}},
-     [](HWND, const Step& check) { EditorPage(1, check); }},
-    {IDD_FRAMESPAGE, "editor-frames", 0, {{IDC_ENTRY_BUTTON, "&Change"}},
-     [](HWND, const Step& check) { EditorPage(2, check); }},
-    {IDD_EXCEPTIONSPAGE, "editor-exceptions", 0, {{IDC_ENTRY_BUTTON, "&Change"}},
-     [](HWND, const Step& check) { EditorPage(3, check); }},
-    {IDD_COPYDAYS, "editor-copy", IDOK, {}, [](HWND, const Step& check) {
-         EditorPage(1, check, [](HWND page) { Press(page, IDC_CH_COPY); });
-     }},
-    {IDD_ISPFILE_IMPORTPANEL, "isp-file-import-panel", 0, {},
-     [](HWND, const Step& check) { FilePanel(check, RunImport); }},
-    {IDD_ISPFILE_EXPORTPANEL, "isp-file-export-panel", 0, {},
-     [](HWND, const Step& check) { FilePanel(check, [] { ExportTariffFile(nullptr, TariffRecord{}, false); }); }},
-    {IDD_IMPORT, "import-isp-or-phone", IDOK, {}, [](HWND, const Step& check) {
-         ImportFrom(false);
-         Modal(check, RunImport);
-     }},
-    {IDD_DISCLAIMER, "disclaimer", IDOK, {}, [](HWND, const Step& check) {
-         ImportFrom(true);
-         Modal(check, RunImport);
-     }},
-    {IDD_TELEPHONY, "monitor-telephony", IDOK, {}, [](HWND, const Step& check) {
-         OptionsPage(2, check, [](HWND page) { Configure(page, IDC_MON_TELEPHONY); });
-     }},
-    {IDD_RASOPTIONS, "monitor-ras", IDOK, {}, [](HWND, const Step& check) {
-         OptionsPage(2, check, [](HWND page) { Configure(page, IDC_MON_RAS); });
-     }},
+      {IDC_USAGE_PERIOD, "Period 2026/12/31 to 2027/12/30"}}},
+    {IDD_ABOUT, "about", Modal([] { ShowAboutBox(nullptr); }),
+     {{IDC_ABOUT_NAME, "Tolvane"}, {IDC_ABOUT_VERSION, "99.99z"}}},
+    {IDD_ENTERDATE, "enter-date", Modal([] { AskReportDate(nullptr); })},
+    {IDD_CONNECTIONMADE, "connection-made", Modal([] { ShowConnectionMade("Dial-up Networking"); })},
+    {IDD_CONFIRMEXIT, "confirm-exit", Modal([] { ConfirmExitDialog(nullptr); })},
+    {IDD_VIEWLOG, "view-raw-log-entries", Modal([] {
+         ViewRequest request;
+         RunViewDialog(nullptr, request);
+     })},
+    {IDD_DELETELOG, "delete-log-entries", Modal([] { RunDeleteDialog(nullptr); })},
+    {IDD_SAVEREPORT, "save-usage-report", Modal([] {
+         TariffTable table;
+         ASSERT_EQ(ComputeUsage(Now(), table), 0);
+         SaveUsageReport(nullptr, table);
+     })},
+    {IDD_PRINTING, "printing-usage", OpenPrinting},
+    {IDD_CRASHRECOVERY, "crash-recovery", Modal([] { RunCrashRecoveryDialog(nullptr, DO_NOTHING); })},
+    {IDD_GENERALPAGE, "options-general", OnPage(0)},
+    {IDD_ISPPAGE, "options-isp", OnPage(1)},
+    {IDD_MONITORPAGE, "options-monitor", OnPage(2)},
+    {IDD_RECOVERYPAGE, "options-recovery", OnPage(3)},
+    {IDD_PRINTPAGE, "options-print", OnPage(4)},
+    {IDD_ISPGENERAL, "editor-general", OnPage(0, true)},
+    {IDD_CHARGESPAGE, "editor-charges", OnPage(1, true), {{IDC_ENTRY_BUTTON, "&Change"}}},
+    {IDD_FRAMESPAGE, "editor-frames", OnPage(2, true), {{IDC_ENTRY_BUTTON, "&Change"}}},
+    {IDD_EXCEPTIONSPAGE, "editor-exceptions", OnPage(3, true), {{IDC_ENTRY_BUTTON, "&Change"}}},
+    {IDD_COPYDAYS, "editor-copy", OnPage(1, true, [](HWND page) { Press(page, IDC_CH_COPY); })},
+    {IDD_ISPFILE_IMPORTPANEL, "isp-file-import-panel", FilePanel(RunImport)},
+    {IDD_ISPFILE_EXPORTPANEL, "isp-file-export-panel",
+     FilePanel([] { ExportTariffFile(nullptr, TariffRecord{}, false); })},
+    {IDD_IMPORT, "import-isp-or-phone", Import(true)},
+    {IDD_DISCLAIMER, "disclaimer", Import(false)},
+    {IDD_TELEPHONY, "monitor-telephony", OnPage(2, false, [](HWND page) { Configure(page, IDC_MON_TELEPHONY); })},
+    {IDD_RASOPTIONS, "monitor-ras", OnPage(2, false, [](HWND page) { Configure(page, IDC_MON_RAS); })},
 };
 
 // Every dialog template the program has needs its row.
@@ -265,7 +227,10 @@ void CheckOpenDialog(HWND d, const TemplateRow& row, Seen& seen)
             EXPECT_TRUE(next && ClassOf(next) != "Static") << "\"" << text << "\" labels no control";
         }
     }
-    EXPECT_EQ(defaultButton, row.defaultButton);
+    // Enter is OK (Cancel where there is none); pages, panels and the main
+    // window have no default.
+    const bool none = (GetWindowLongA(d, GWL_STYLE) & WS_CHILD) || d == MainWindow;
+    EXPECT_EQ(defaultButton, none ? 0 : GetDlgItem(d, IDOK) ? IDOK : IDCANCEL);
     for (std::size_t i = 0; i < stops.size(); ++i)
         EXPECT_EQ(GetNextDlgTabItem(d, stops[i], FALSE), stops[(i + 1) % stops.size()])
             << "after control " << GetDlgCtrlID(stops[i]);
@@ -278,18 +243,14 @@ TEST_P(TemplateRows, OpenAsTheProgramOpensThem)
     PinClock(testsupport::LocalInstant(2026, 3, 20, 12));
     WriteIni("[Global]\r\nActiveIDs=1,2\r\nDefaultISP=2\r\n[ISP1]\r\nDescription=Demon Internet\r\n"
              "[ISP2]\r\nDescription=Zetnet\r\n");
-    ASSERT_EQ(RecordSessionEvent(1, SESSION_START, 0, testsupport::LocalInstant(2026, 3, 2, 17)), 0);
-    ASSERT_EQ(RecordSessionEvent(1, SESSION_END, 0, testsupport::LocalInstant(2026, 3, 2, 18)), 0);
+    ASSERT_NO_FATAL_FAILURE(WriteMarchSessions());
     OpenMainWindow();
     bool checked = false;
     const Step check = [&](HWND d) {
         checked = true;
         CheckOpenDialog(d, row, seen);
     };
-    if (row.open)
-        row.open(window, check);
-    else
-        check(window);
+    row.open(check);
     EXPECT_TRUE(checked);
     EXPECT_TRUE(testsupport::RecordedErrors().empty());
 }
