@@ -23,58 +23,42 @@ const char* const ReportedText = "MyISP\n"
 
 } // namespace
 
-TEST(TariffReport, GoldenLayout)
+TEST(TariffReport, GoldenLayoutAndTollFreeRemainder)
 {
     EXPECT_EQ(FormatTariffReport(ReportedTariff()), ReportedText);
-}
-
-TEST(TariffReport, TollFreeRemainderAndFormatCharacters)
-{
     TariffRecord r = ReportedTariff();
     r.TollFree = 1;
     r.Remainder = 0.0;
     r.RemainderTime = 0;
     r.NumFrames = 1;
     r.FrameNames = {"%s%n%d"};  // plain text, never a format
-    std::string text = FormatTariffReport(r);
+    const std::string text = FormatTariffReport(r);
     EXPECT_EQ(text.substr(0, text.find('\n')), "MyISP (Toll-free)");
-    EXPECT_NE(text.find("\n%s%n%d                  \t01:02:05\t6.20\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n%s%n%d                  \t01:02:05\t6.20\nTotal"), std::string::npos) << text;
     EXPECT_NE(text.find("\nRemainder\t\t\t00:00:00\t0.00\n"), std::string::npos) << text;
 }
 
-class ReportFileTest : public testsupport::ProgramDirTest {
-protected:
-    const TariffTable table{{ReportedTariff(), ReportedTariff("Second", 7)}, ReportedTariff("Phone", 0)};
-    std::filesystem::path path;
-    void SetUp() override
-    {
-        ProgramDirTest::SetUp();
-        path = File("report.txt");
-    }
-};
+using ReportFileTest = testsupport::ProgramDirTest;
 
-TEST_F(ReportFileTest, ChoicesSelectTheReports)
+TEST_F(ReportFileTest, SavesTheChosenReportsOrReportsTheFailure)
 {
+    const TariffTable table{{ReportedTariff(), ReportedTariff("Second", 7)}, ReportedTariff("Phone", 0)};
+    const std::string path = File("report.txt").string();
     const struct { UsageReportChoice choice; std::vector<std::string> names; } cases[] = {
         {{true, {}, true}, {"MyISP", "Second", "Phone"}},
         {{false, {7}, false}, {"Second"}},  // by number, not position
         {{false, {}, true}, {"Phone"}},
     };
     for (const auto& c : cases) {
-        ASSERT_EQ(SaveUsageReportFile(path.string(), false, table, c.choice), 0);
+        ASSERT_EQ(SaveUsageReportFile(path, false, table, c.choice), 0);
         EXPECT_EQ(ReportNames(testsupport::ReadText(path)), c.names);
     }
-    // Appending keeps what the file held.
-    ASSERT_EQ(SaveUsageReportFile(path.string(), true, table, {false, {1}, false}), 0);
+    ASSERT_EQ(SaveUsageReportFile(path, true, table, {false, {1}, false}), 0);
     EXPECT_EQ(testsupport::ReadText(path), std::string("Phone") + (ReportedText + 5) + ReportedText);
     EXPECT_TRUE(testsupport::RecordedCodes().empty());
-}
 
-TEST_F(ReportFileTest, FailuresAreReported)
-{
-    testsupport::WriteFileBytes(path, "old\n");
-    EXPECT_EQ(SaveUsageReportFile(path.string(), true, table, {false, {3}, true}), -1);  // no ISP 3
-    EXPECT_EQ(testsupport::ReadText(path), "old\n");
+    EXPECT_EQ(SaveUsageReportFile(path, true, table, {false, {3}, true}), -1);  // no ISP 3
+    EXPECT_EQ(testsupport::ReadText(path), std::string("Phone") + (ReportedText + 5) + ReportedText);
     const auto missing = Dir() / "no-such-folder" / "report.txt";
     EXPECT_EQ(SaveUsageReportFile(missing.string(), false, table, {}), -1);
     EXPECT_FALSE(std::filesystem::exists(missing));

@@ -58,13 +58,11 @@ inline TariffRecord ReportedTariff(const char* description = "MyISP", std::int32
     r.Description = description;
     r.NumFrames = 3;
     r.FrameNames = {"Peak", "A_name_of_thirty_characters___", "Exactly_twenty_four_char"};
-    r.FrameCharges = {0.1, 0.05, 0.01};
     r.FrameTime = {3725, 360000, 0};
     r.FrameCost = {6.2, 0.124, 0.0};
-    LocalTime& start = r.PeriodStart.localTime;
-    LocalTime& end = r.PeriodEnd.localTime;
-    start.tm_year = 126, start.tm_mon = 2, start.tm_mday = 16;
-    end.tm_year = 126, end.tm_mon = 3, end.tm_mday = 5;
+    r.PeriodStart.localTime.tm_year = r.PeriodEnd.localTime.tm_year = 126;
+    r.PeriodStart.localTime.tm_mon = 2, r.PeriodStart.localTime.tm_mday = 16;
+    r.PeriodEnd.localTime.tm_mon = 3, r.PeriodEnd.localTime.tm_mday = 5;
     r.TotalFrameCost = 6.324;
     r.PrepaidUsed = 1.0;
     r.Remainder = -7.5;

@@ -1,8 +1,6 @@
-// The printed report's layout: the text area and columns from the margins,
-// what each row of a tariff block holds and where it goes, and where pages
-// begin and end.
+// The printed report's layout: the text area from the margins, what each row
+// of a tariff block holds and where it goes, and where pages begin and end.
 
-#include <algorithm>
 #include <string>
 
 #include "charging/printlayout.h"
@@ -12,46 +10,74 @@ namespace {
 
 // 8 by 10.5 inches printable at 600 dpi; 50-dot characters, 100-dot body
 // lines and 120-dot heading lines.
-PrinterMetrics Letter()
+PrinterMetrics Letter(int pageHeight = 6300)
 {
     PrinterMetrics m;
     m.dpiAcross = m.dpiDown = 600;
     m.pageWidth = 4800;
-    m.pageHeight = 6300;
+    m.pageHeight = pageHeight;
     m.charWidth = 50;
     m.bodyLine = 100;
     m.headingLine = 120;
     return m;
 }
 
-std::string Dump(const PrintOp& op)
+std::string Span(int from, int to)
 {
-    switch (op.kind) {
-    case PrintOpKind::BeginPage: return op.blockStart ? "begin block page" : "begin page";
-    case PrintOpKind::EndPage: return "end page";
-    case PrintOpKind::HeadingFont: return "heading font";
-    case PrintOpKind::BodyFont: return "body font";
-    case PrintOpKind::RestoreFont: return "restore font";
-    case PrintOpKind::Rule:
-        return "rule " + std::to_string(op.x1) + "-" + std::to_string(op.x2) + " at " + std::to_string(op.y1);
-    case PrintOpKind::Text: break;
-    }
-    return std::string(op.align == PrintAlign::Left ? "L " : "R ") + std::to_string(op.x1) + " " + std::to_string(op.y1) +
-           " " + std::to_string(op.x2) + " " + std::to_string(op.y2) + " " + op.text;
+    return std::to_string(from) + "-" + std::to_string(to);
 }
 
+// One line per operation, the texts of one line joined: "y1-y2 L|R x1-x2 text...".
 std::vector<std::string> Dumped(const std::vector<PrintOp>& ops)
 {
+    // In the order of PrintOpKind.
+    const char* const kinds[] = {"begin page", "end page", "heading font", "body font", "restore font"};
     std::vector<std::string> out;
-    for (const PrintOp& op : ops)
-        out.push_back(Dump(op));
+    const PrintOp* last = nullptr;
+    for (const PrintOp& op : ops) {
+        if (op.kind == PrintOpKind::Rule) {
+            out.push_back("rule " + Span(op.x1, op.x2) + " at " + std::to_string(op.y1));
+        } else if (op.kind != PrintOpKind::Text) {
+            out.push_back(kinds[static_cast<int>(op.kind)] + std::string(op.blockStart ? " (a block's first)" : ""));
+        } else {
+            if (!last || last->kind != PrintOpKind::Text || last->y1 != op.y1 || last->y2 != op.y2)
+                out.push_back(Span(op.y1, op.y2));
+            out.back() += (op.align == PrintAlign::Left ? " L" : " R") + Span(op.x1, op.x2) + " " + op.text;
+        }
+        last = &op;
+    }
     return out;
 }
 
-std::vector<PrintOp> Layout(const PrinterSettings& settings, const TariffTable& table,
-                            const PrinterMetrics& metrics = Letter())
+// The pages, "B(" a block's first and "P(" a page break, each block's heading
+// and its y; "!" marks what is drawn outside a page or below its text area.
+std::string Pages(const std::vector<PrintOp>& ops, int bottom)
 {
-    PageLayout layout = MeasurePageLayout(settings, metrics);
+    std::string s;
+    bool open = false, heading = false;
+    for (const PrintOp& op : ops) {
+        if (op.kind == PrintOpKind::BeginPage) {
+            s += std::string(open ? "!" : "") + (op.blockStart ? "B(" : "P(");
+            open = true;
+        } else if (op.kind == PrintOpKind::EndPage) {
+            s += open ? " ) " : "!";
+            open = false;
+        } else if (!open || op.y2 > bottom) {
+            s += " !" + op.text;
+        }
+        if (op.kind == PrintOpKind::HeadingFont) {
+            heading = true;
+        } else if (op.kind == PrintOpKind::Text && heading) {
+            s += " " + op.text + "@" + std::to_string(op.y1);
+            heading = false;
+        }
+    }
+    return s + (open ? "!" : "");
+}
+
+std::vector<PrintOp> Layout(const PrinterSettings& settings, const TariffTable& table, int pageHeight = 6300)
+{
+    PageLayout layout = MeasurePageLayout(settings, Letter(pageHeight));
     return LayoutUsageReport(layout, settings, table);
 }
 
@@ -64,37 +90,15 @@ TariffTable Table(int isps)
     return table;
 }
 
-int Count(const std::vector<PrintOp>& ops, PrintOpKind kind)
+TEST(PrintLayout, TextAreaAndColumnsFromTruncatedMargins)
 {
-    return static_cast<int>(std::count_if(ops.begin(), ops.end(), [&](const PrintOp& op) { return op.kind == kind; }));
-}
-
-TEST(PrintLayout, TextAreaAndColumnsFromTheMargins)
-{
-    struct Case {
-        double left, right, top, bottom;
-        int l, r, t, b;
-    } cases[] = {
-        {1.0, 1.0, 1.0, 1.0, 600, 4200, 600, 5700},
-        {0.99999, 0.5, 0.0, 2.25, 599, 4500, 0, 4950},  // truncated, never rounded
-    };
-    for (const Case& c : cases) {
-        PrinterSettings s;
-        s.leftMargin = c.left, s.rightMargin = c.right, s.topMargin = c.top, s.bottomMargin = c.bottom;
-        const PageLayout layout = MeasurePageLayout(s, Letter());
-        EXPECT_EQ(layout.left, c.l);
-        EXPECT_EQ(layout.right, c.r);
-        EXPECT_EQ(layout.top, c.t);
-        EXPECT_EQ(layout.bottom, c.b);
-    }
-    // q = 900: names from 600 to 2400 less two characters, times end at
-    // 3300 less two, costs at 4200.
-    const PageLayout layout = MeasurePageLayout(PrinterSettings{}, Letter());
-    const int columns[3][2] = {{600, 2300}, {2400, 3200}, {3300, 4200}};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(layout.columns[i].left, columns[i][0]) << i;
-        EXPECT_EQ(layout.columns[i].right, columns[i][1]) << i;
-    }
+    PrinterSettings s;
+    s.leftMargin = 0.99999, s.rightMargin = 0.5, s.topMargin = 0.0, s.bottomMargin = 2.25;
+    const PageLayout l = MeasurePageLayout(s, Letter());
+    // q = 975: the first two columns end two characters before the next.
+    EXPECT_EQ(Span(l.left, l.right) + " " + Span(l.top, l.bottom) + " " + Span(l.columns[0].left, l.columns[0].right) +
+                  " " + Span(l.columns[1].left, l.columns[1].right) + " " + Span(l.columns[2].left, l.columns[2].right),
+              "599-4500 0-4950 599-2449 2549-3424 3524-4500");
 }
 
 TEST(PrintLayout, OneBlockRowByRow)
@@ -104,129 +108,51 @@ TEST(PrintLayout, OneBlockRowByRow)
     TariffTable table = Table(1);
     table.Isps[0].Description = "Fast & Cheap";
     const std::vector<std::string> expected = {
-        "begin block page",
+        "begin page (a block's first)",
         "heading font",
-        "L 600 600 4200 720 Fast & Cheap",
-        "L 600 720 4200 820 Period: 2026/03/16 to 2026/04/05 (YYYY/MM/DD)",
+        "600-720 L600-4200 Fast & Cheap",
+        "720-820 L600-4200 Period: 2026/03/16 to 2026/04/05 (YYYY/MM/DD)",
         "body font",
         "rule 600-4200 at 820",
-        "R 2400 1020 3200 1120 Time",
-        "R 3300 1020 4200 1120 Cost",
-        "L 600 1120 2300 1220 Peak",
-        "R 2400 1120 3200 1220 01:02:05",
-        "R 3300 1120 4200 1220 6.20",
-        "L 600 1220 2300 1320 A_name_of_thirty_characters___",
-        "R 2400 1220 3200 1320 100:00:00",
-        "R 3300 1220 4200 1320 0.12",
-        "L 600 1320 2300 1420 Exactly_twenty_four_char",
-        "R 2400 1320 3200 1420 00:00:00",
-        "R 3300 1320 4200 1420 0.00",
-        "L 600 1520 2300 1620 Total frame cost",
-        "R 3300 1520 4200 1620 6.32",
-        "L 600 1620 2300 1720 Less: prepaid",
-        "R 3300 1620 4200 1720 1.00",
-        "L 600 1720 2300 1820 Excess",
-        "R 2400 1720 3200 1820 02:30:00",
-        "R 3300 1720 4200 1820 7.50",
-        "L 600 1820 2300 1920 Add: monthly/weekly fee",
-        "R 3300 1820 4200 1920 19.95",
-        "L 600 1920 2300 2020 Amount payable",
-        "R 3300 1920 4200 2020 27.45",
-        "L 600 2120 2300 2220 Number of connections",
-        "R 3300 2120 4200 2220 12",
-        "L 600 2220 2300 2320 Last session",
-        "R 3300 2220 4200 2320 01:00:00",
+        "1020-1120 R2400-3200 Time R3300-4200 Cost",
+        "1120-1220 L600-2300 Peak R2400-3200 01:02:05 R3300-4200 6.20",
+        "1220-1320 L600-2300 A_name_of_thirty_characters___ R2400-3200 100:00:00 R3300-4200 0.12",
+        "1320-1420 L600-2300 Exactly_twenty_four_char R2400-3200 00:00:00 R3300-4200 0.00",
+        "1520-1620 L600-2300 Total frame cost R3300-4200 6.32",
+        "1620-1720 L600-2300 Less: prepaid R3300-4200 1.00",
+        "1720-1820 L600-2300 Excess R2400-3200 02:30:00 R3300-4200 7.50",
+        "1820-1920 L600-2300 Add: monthly/weekly fee R3300-4200 19.95",
+        "1920-2020 L600-2300 Amount payable R3300-4200 27.45",
+        "2120-2220 L600-2300 Number of connections R3300-4200 12",
+        "2220-2320 L600-2300 Last session R3300-4200 01:00:00",
         "restore font",
         "end page",
     };
     EXPECT_EQ(Dumped(Layout(settings, table)), expected);
 }
 
-// Begin and end alternate, every block begins a page when it must, and no
-// text passes the bottom of the text area.
-void ExpectWellFormedPages(const std::vector<PrintOp>& ops, int bottom)
-{
-    bool open = false;
-    for (const PrintOp& op : ops) {
-        if (op.kind == PrintOpKind::BeginPage) {
-            EXPECT_FALSE(open) << "page begun twice";
-            open = true;
-        } else if (op.kind == PrintOpKind::EndPage) {
-            EXPECT_TRUE(open) << "page ended twice";
-            open = false;
-        } else {
-            EXPECT_TRUE(open) << "drawing outside a page: " << Dump(op);
-            EXPECT_LE(op.y2, bottom) << Dump(op);
-        }
-    }
-    EXPECT_FALSE(open) << "last page left open";
-}
-
+// A block is 2020 dots high, its headings and first four rows 640; the text
+// area starts at 600 and ends 600 above the page's bottom.
 TEST(PrintLayout, PageBreaks)
 {
-    struct Case {
+    const struct {
         const char* name;
-        int separatePage, printPhone, isps;
-        int pageHeight;
-        int blockPages, pages;
+        int separatePage, printPhone, isps, pageHeight;
+        const char* pages;
     } cases[] = {
-        {"separate pages", 1, 1, 3, 6300, 4, 4},
-        {"shared pages", 0, 1, 3, 6300, 1, 2},
-        {"phone left out", 0, 0, 1, 6300, 1, 1},
-        // 1.5 blocks to a page: blocks move on and rows break mid-block.
-        {"short pages", 0, 1, 3, 4200, 1, 3},
-        {"one block a page", 0, 1, 0, 600 + 2020 + 600, 1, 1},
+        {"separate pages", 1, 1, 3, 6300, "B( ISP 1@600 ) B( ISP 2@600 ) B( ISP 3@600 ) B( Phone company@600 ) "},
+        {"shared pages", 0, 1, 3, 6300, "B( ISP 1@600 ISP 2@2620 ISP 3@4640 ) P( Phone company@1600 ) "},
+        {"rows move on mid-block", 0, 1, 3, 4200, "B( ISP 1@600 ISP 2@2620 ) P( ISP 3@1700 ) P( Phone company@600 ) "},
+        {"a block filling the page", 0, 1, 0, 600 + 2020 + 600, "B( Phone company@600 ) "},
+        {"no room for the head", 0, 0, 2, 600 + 2020 + 540 + 600, "B( ISP 1@600 ) P( ISP 2@600 ) "},
+        {"room for the head", 0, 0, 2, 600 + 2020 + 640 + 600, "B( ISP 1@600 ISP 2@2620 ) P( ) "},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
         PrinterSettings settings;
         settings.separatePage = c.separatePage;
         settings.printPhone = c.printPhone;
-        PrinterMetrics metrics = Letter();
-        metrics.pageHeight = c.pageHeight;
-        const TariffTable table = Table(c.isps);
-        const std::vector<PrintOp> ops = Layout(settings, table, metrics);
-        ExpectWellFormedPages(ops, metrics.pageHeight - 600);
-        EXPECT_EQ(Count(ops, PrintOpKind::BeginPage), c.pages);
-        EXPECT_EQ(static_cast<int>(std::count_if(ops.begin(), ops.end(), [](const PrintOp& op) { return op.blockStart; })),
-                  c.blockPages);
-        // Every block's heading, in table order, the Phone block last.
-        std::vector<std::string> headings;
-        bool heading = false;
-        for (const PrintOp& op : ops) {
-            if (op.kind == PrintOpKind::HeadingFont)
-                heading = true;
-            else if (op.kind == PrintOpKind::Text && heading)
-                headings.push_back(op.text), heading = false;
-        }
-        std::vector<std::string> expected;
-        for (const TariffRecord& r : table.Isps)
-            expected.push_back(r.Description);
-        if (c.printPhone)
-            expected.push_back("Phone company");
-        EXPECT_EQ(headings, expected);
+        EXPECT_EQ(Pages(Layout(settings, Table(c.isps), c.pageHeight), c.pageHeight - 600), c.pages) << c.name;
     }
-}
-
-TEST(PrintLayout, BlockMovesOnWhenItsHeadSoonWouldNotFit)
-{
-    // Room below the first block for two headings and three body lines only.
-    PrinterSettings settings;
-    settings.printPhone = 0;
-    PrinterMetrics metrics = Letter();
-    const int blockHeight = 2320 + 300 - 600;  // y after one block, from the top
-    metrics.pageHeight = 600 + blockHeight + 2 * 120 + 3 * 100 + 600;
-    const std::vector<PrintOp> ops = Layout(settings, Table(2), metrics);
-    auto second = std::find_if(ops.begin(), ops.end(), [](const PrintOp& op) { return op.text == "ISP 2"; });
-    ASSERT_NE(second, ops.end());
-    EXPECT_EQ(second->y1, 600);
-    EXPECT_EQ(Count(ops, PrintOpKind::BeginPage), 2);
-    // One body line more and it begins below the first block.
-    metrics.pageHeight += 100;
-    const std::vector<PrintOp> fits = Layout(settings, Table(2), metrics);
-    second = std::find_if(fits.begin(), fits.end(), [](const PrintOp& op) { return op.text == "ISP 2"; });
-    ASSERT_NE(second, fits.end());
-    EXPECT_EQ(second->y1, 2620);
 }
 
 } // namespace
