@@ -1,7 +1,8 @@
 // The ISP page's working copy: what New, Edit, Delete, Set as default,
-// Import, OK and Cancel do to the list and to tolvane.ini.
+// Import, Export, OK and Cancel do to the list and to tolvane.ini.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "tariffedit/ispworkingcopy.h"
 
 using testsupport::RecordedCodes;
+using Codes = std::vector<ErrorCode>;
 
 namespace {
 
@@ -25,17 +27,19 @@ protected:
         OpenIspPage(page, Now());
         testsupport::ClearRecordedErrors();
     }
-    std::vector<std::string> Texts() const
+    // Each line as "text=id", then the selected line, "*" when "Set as default" is checked.
+    std::string Lines() const
     {
-        std::vector<std::string> texts;
+        std::string s;
         for (const IspLine& line : page.lines)
-            texts.push_back(line.text + "=" + std::to_string(line.id));
-        return texts;
+            s += line.text + "=" + std::to_string(line.id) + " ";
+        return s + std::to_string(page.selected) + (page.defaultChecked ? "*" : "");
     }
-    std::string Global(const char* key)
+    // ActiveIDs, ReservedIDs and DefaultISP.
+    std::string Global()
     {
         ProfileFlush(IniFilePath);
-        return IniValue("Global", key);
+        return IniValues("Global", {"ActiveIDs", "ReservedIDs", "DefaultISP"});
     }
     IspPageState page;
 };
@@ -49,104 +53,92 @@ void Editor(void* owner, TariffRecord& record, bool& changed, const char*)
     }
 }
 
+TariffRecord Named(const char* description)
+{
+    TariffRecord r;
+    r.Description = description;
+    return r;
+}
+
+TEST_F(IspPageTest, OperationsWithoutASuitableLineAreRefusedAndChangeNothing)
+{
+    using Op = std::function<void(IspPageState&)>;
+    const Op edit = [](IspPageState& p) { IspPageEdit(p, Editor, const_cast<char*>("Never")); };
+    const Op remove = [](IspPageState& p) { IspPageDelete(p); };
+    const Op setDefault = [](IspPageState& p) { IspPageSetDefault(p, true); };
+    const Op replace = [](IspPageState& p) { IspPageImported(p, Named("X"), true, false, nullptr, nullptr); };
+    const Op exportIt = [](IspPageState& p) {
+        bool phone = false;
+        EXPECT_EQ(IspPageExportRecord(p, phone), nullptr);
+    };
+    const struct { int line; Op op; ErrorCode error; } cases[] = {
+        {-1, edit, 1025},       {-1, remove, 1013},  {0, remove, 1012},  {-1, setDefault, 1026},
+        {0, setDefault, 1014},  {-1, replace, 1062}, {0, replace, 1063}, {-1, exportIt, 1061},
+    };
+    for (const auto& c : cases) {
+        Open("ActiveIDs=1,2\r\nDefaultISP=1\r\n");
+        SelectIspLine(page, c.line);
+        const std::string before = Lines();
+        c.op(page);
+        EXPECT_EQ(RecordedCodes(), Codes{c.error});
+        EXPECT_EQ(Lines(), before) << c.error;
+        EXPECT_FALSE(page.changed) << c.error;
+    }
+}
+
 TEST_F(IspPageTest, OpensWithThePhoneLineFirstAndTheDefaultSelected)
 {
     Open("ActiveIDs=1,3\r\nDefaultISP=3\r\n", "[ISP3]\r\nDescription=Demon\r\n");
     EXPECT_TRUE(page.loaded);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"Phone=0", "ISP1=1", "Demon=3"}));
-    EXPECT_EQ(page.selected, 2);
-    EXPECT_TRUE(page.defaultChecked);
-
+    EXPECT_EQ(Lines(), "Phone=0 ISP1=1 Demon=3 2*");
     Open("ActiveIDs=1,3\r\nDefaultISP=7\r\n");  // a default not in the list
-    EXPECT_EQ(page.selected, 1);
-    EXPECT_FALSE(page.defaultChecked);
+    EXPECT_EQ(Lines(), "Phone=0 ISP1=1 ISP3=3 1");
 }
 
 TEST_F(IspPageTest, NewKeepsTheRecordAfterCancelAndCancellingTheSheetFreesItsNumber)
 {
     Open("ActiveIDs=1\r\nReservedIDs=2\r\n");
     IspPageNew(page, Now(), Editor, nullptr);
-    EXPECT_EQ(Texts().back(), "ISP3=3");
-    EXPECT_EQ(page.selected, 2);
     EXPECT_EQ(page.table.Isps.back().SecsPerUnit, 60);
-    EXPECT_EQ(Global("ActiveIDs"), "1,3");  // taken at once
+    EXPECT_EQ(Global(), "1,3|2|<none>");  // taken at once
     IspPageNew(page, Now(), Editor, const_cast<char*>("Zen"));
-    EXPECT_EQ(Texts().back(), "Zen=4");
+    EXPECT_EQ(Lines(), "Phone=0 ISP1=1 ISP3=3 Zen=4 3");
     EXPECT_TRUE(page.changed);
 
     IspPageCancel(page);
-    EXPECT_EQ(Global("ActiveIDs"), "1");
-    EXPECT_EQ(Global("ReservedIDs"), "2");
+    EXPECT_EQ(Global(), "1|2|<none>");
     EXPECT_EQ(IniValue("ISP4", "Description"), "<none>");
 }
 
-TEST_F(IspPageTest, EditReplacesTheLineOnlyWhenTheEditorWroteIntoTheRecord)
+TEST_F(IspPageTest, EditDeleteAndTheDefaultAreSavedByOk)
 {
-    Open("ActiveIDs=1,2\r\n");
-    page.selected = -1;
-    IspPageEdit(page, Editor, const_cast<char*>("Never"));
-    EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{1025});
+    Open("ActiveIDs=1,2,3\r\nDefaultISP=3\r\n");
     SelectIspLine(page, 0);
     IspPageEdit(page, Editor, nullptr);
     EXPECT_FALSE(page.changed);
-    IspPageEdit(page, Editor, const_cast<char*>("BT"));
+    IspPageEdit(page, Editor, const_cast<char*>("BT"));  // only an editor that wrote replaces the line
     EXPECT_EQ(page.table.Phone.Description, "BT");
-    EXPECT_EQ(Texts()[0], "BT=0");
-    EXPECT_TRUE(page.changed);
-}
-
-TEST_F(IspPageTest, DeleteKeepsThePhoneEntryAndMovesTheSelectionAsTheListShrinks)
-{
-    Open("ActiveIDs=1,2,3\r\nDefaultISP=3\r\n");
-    page.selected = -1;
-    IspPageDelete(page);
-    SelectIspLine(page, 0);
-    IspPageDelete(page);
-    EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{1013, 1012}));
-
     SelectIspLine(page, 3);  // the last line, the default ISP
     IspPageDelete(page);
-    EXPECT_EQ(page.selected, 2);
-    EXPECT_EQ(page.defaultIsp, 0);
-    EXPECT_FALSE(page.defaultChecked);
+    EXPECT_EQ(Lines(), "BT=0 ISP1=1 ISP2=2 2");
     SelectIspLine(page, 1);
     IspPageDelete(page);
-    EXPECT_EQ(page.selected, 1);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"Phone=0", "ISP2=2"}));
-    IspPageDelete(page);
-    EXPECT_EQ(Texts(), std::vector<std::string>{"Phone=0"});
-    EXPECT_EQ(page.selected, 0);
-
+    EXPECT_EQ(Lines(), "BT=0 ISP2=2 1");
+    IspPageSetDefault(page, true);
+    EXPECT_EQ(Lines(), "BT=0 ISP2=2 1*");
     ASSERT_EQ(IspPageApply(page), 0);
-    EXPECT_EQ(Global("ActiveIDs"), "<none>");
-    EXPECT_EQ(Global("ReservedIDs"), "1,2,3");
-    EXPECT_EQ(Global("DefaultISP"), "<none>");
     EXPECT_FALSE(page.changed);
-}
-
-TEST_F(IspPageTest, SetAsDefaultRefusesThePhoneEntryAndUncheckingClearsTheDefault)
-{
-    Open("ActiveIDs=1,2\r\nDefaultISP=1\r\n");
-    page.selected = -1;
-    IspPageSetDefault(page, true);
-    SelectIspLine(page, 0);
-    IspPageSetDefault(page, true);
-    EXPECT_FALSE(page.defaultChecked);
-    EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{1026, 1014}));
-    EXPECT_FALSE(page.changed);
-
-    SelectIspLine(page, 2);
-    IspPageSetDefault(page, true);
-    EXPECT_EQ(page.defaultIsp, 2);
-    ASSERT_EQ(IspPageApply(page), 0);
-    EXPECT_EQ(Global("DefaultISP"), "2");
+    EXPECT_EQ(Global(), "2|1,3|2");
 
     OpenIspPage(page, Now());
     IspPageSetDefault(page, false);
+    SelectIspLine(page, 0);
     SelectIspLine(page, 1);
-    EXPECT_FALSE(page.defaultChecked);
+    EXPECT_EQ(Lines(), "BT=0 ISP2=2 1");
+    IspPageDelete(page);
+    EXPECT_EQ(Lines(), "BT=0 0");
     ASSERT_EQ(IspPageApply(page), 0);
-    EXPECT_EQ(Global("DefaultISP"), "<none>");
+    EXPECT_EQ(Global(), "<none>|1,3,2|<none>");
 }
 
 TEST_F(IspPageTest, AFailedSaveKeepsTheWorkingCopyForAnotherTry)
@@ -162,6 +154,7 @@ TEST_F(IspPageTest, AFailedSaveKeepsTheWorkingCopyForAnotherTry)
     SetFileOps(&full);
     EXPECT_EQ(IspPageApply(page), -1);
     SetFileOps(saved);
+    EXPECT_EQ(RecordedCodes(), Codes{115});
     EXPECT_TRUE(page.changed);
     ASSERT_EQ(page.table.Isps.size(), 2u);
     ASSERT_EQ(IspPageApply(page), 0);
@@ -172,18 +165,13 @@ TEST_F(IspPageTest, AFailedSaveKeepsTheWorkingCopyForAnotherTry)
 TEST_F(IspPageTest, ImportReplacesThePhoneEntryOrTheSelectedIspOrAppends)
 {
     Open("ActiveIDs=1\r\n");
-    const auto named = [](const char* name) { TariffRecord r; r.Description = name; return r; };
-    IspPageImported(page, named("Other"), false, true, [](void*) { return false; }, nullptr);
-    IspPageImported(page, named("Telco"), false, true, [](void*) { return true; }, nullptr);
-    IspPageImported(page, named("X"), true, false, nullptr, nullptr);  // Replace on the Phone line
-    page.selected = -1;
-    IspPageImported(page, named("X"), true, false, nullptr, nullptr);
-    EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{1063, 1062}));
+    IspPageImported(page, Named("Other"), false, true, [](void*) { return false; }, nullptr);
+    IspPageImported(page, Named("Telco"), false, true, [](void*) { return true; }, nullptr);
     SelectIspLine(page, 1);
-    IspPageImported(page, named("Demon"), true, false, nullptr, nullptr);
-    IspPageImported(page, named("Zen"), false, false, nullptr, nullptr);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"Telco=0", "Demon=1", "Zen=2"}));
-    EXPECT_EQ(Global("ActiveIDs"), "1,2");
+    IspPageImported(page, Named("Demon"), true, false, nullptr, nullptr);
+    IspPageImported(page, Named("Zen"), false, false, nullptr, nullptr);
+    EXPECT_EQ(Lines(), "Telco=0 Demon=1 Zen=2 2");
+    EXPECT_EQ(Global(), "1,2|<none>|<none>");
 }
 
 } // namespace
