@@ -4,7 +4,6 @@
 #include <functional>
 
 #include "core/support.h"
-#include "core/tariff_support.h"
 #include "platform/clock.h"
 #include "platform/localtime.h"
 #include "platform/profile.h"
@@ -157,6 +156,18 @@ TEST_F(TariffStoreTest, SchedulesAreReadSortedAndTruncatedAtTheFirstBadEntry)
     }
 }
 
+// Every stored field of the two tariffs is the same (the totals are not compared).
+void ExpectSameTariff(const TariffRecord& a, const TariffRecord& b)
+{
+#define SAME(field) EXPECT_EQ(a.field, b.field) << #field
+    SAME(Id); SAME(Description); SAME(RasName); SAME(SecsPerUnit); SAME(Rounding); SAME(AccumulateBeforeRounding);
+    SAME(PeriodToBill); SAME(BillingDate); SAME(PeriodicFee); SAME(PrepaidMethod); SAME(PrepaidCharge);
+    SAME(PrepaidFrame); SAME(OffsetsConnectCharge); SAME(DefaultFrame); SAME(NumFrames); SAME(FrameCharges);
+    SAME(FrameNames); SAME(Schedules); SAME(NumExceptions); SAME(DayExceptions); SAME(FrameForExceptions);
+    SAME(ConnectCharge); SAME(MinCharge); SAME(TollFree); SAME(PeriodStart); SAME(PeriodEnd);
+#undef SAME
+}
+
 // A table written through one backend reads back identically through the
 // other; a longer schedule and a RasName saved before must not come back.
 void RoundTrip(const ProfileBackend& writer, const ProfileBackend& reader)
@@ -181,9 +192,9 @@ void RoundTrip(const ProfileBackend& writer, const ProfileBackend& reader)
     TariffTable back;
     ASSERT_EQ(LoadTariffTable(Now(), back), 0);
     ASSERT_EQ(back.Isps.size(), 2u);
-    tarifftest::ExpectSameTariff(back.Isps[0], table.Isps[0]);
-    tarifftest::ExpectSameTariff(back.Isps[1], zetnet);
-    tarifftest::ExpectSameTariff(back.Phone, table.Phone);
+    ExpectSameTariff(back.Isps[0], table.Isps[0]);
+    ExpectSameTariff(back.Isps[1], zetnet);
+    ExpectSameTariff(back.Phone, table.Phone);
     EXPECT_TRUE(RecordedCodes().empty());
 }
 
