@@ -100,17 +100,12 @@ TEST_F(IspFileTest, VersionCheckAndMinVersionOfExports)
         Write(c.minVersion ? std::string("[Import]\r\nMinVersion=") + c.minVersion + "\r\n" : "");
         testsupport::ClearRecordedErrors();
         EXPECT_EQ(CheckIspFileVersion(path), c.accepted ? 0 : -1);
-        EXPECT_EQ(WriteIspFileEntry(path, "d", Exported("X"), false), c.accepted ? 0 : -1);
+        EXPECT_EQ(WriteIspFileEntry(path, "d", Exported("X"), false), c.accepted ? 0 : -1);  // nothing written
         EXPECT_EQ(Get("Import", {"MinVersion", "LastISP"}), c.afterExport + std::string(c.accepted ? "|1" : "|-"));
-        if (!c.accepted) {
-            ASSERT_EQ(RecordedCodes(), (std::vector<ErrorCode>{1011, 1011}));
-            EXPECT_NE(testsupport::RecordedErrors()[0].text.find(path), std::string::npos);
-        }
+        EXPECT_EQ(RecordedCodes(), (c.accepted ? std::vector<ErrorCode>{} : std::vector<ErrorCode>{1011, 1011}));
     }
 }
 
-// Only entries that exist and are counted are listed, sorted by name with
-// case ignored; one without a Description is named after its number.
 TEST_F(IspFileTest, ListsOnlyWhatExistsEvenInHostileFiles)
 {
     const std::string longLine(1 << 20, 'x');  // the benchmark reads 10 MB lines

@@ -99,14 +99,23 @@ TEST_F(IspPageTest, OpensWithThePhoneLineFirstAndTheDefaultSelected)
     EXPECT_EQ(Lines(), "Phone=0 ISP1=1 ISP3=3 1");
 }
 
-TEST_F(IspPageTest, NewKeepsTheRecordAfterCancelAndCancellingTheSheetFreesItsNumber)
+// New keeps its record even when the editor is cancelled; an import replaces
+// the Phone entry (after Yes) or the selected ISP, or is appended; Cancel of
+// the sheet frees every number they took.
+TEST_F(IspPageTest, NewAndImportAddToTheListAndCancelFreesTheirNumbers)
 {
     Open("ActiveIDs=1\r\nReservedIDs=2\r\n");
     IspPageNew(page, Now(), Editor, nullptr);
     EXPECT_EQ(page.table.Isps.back().SecsPerUnit, 60);
     EXPECT_EQ(Global(), "1,3|2|<none>");  // taken at once
     IspPageNew(page, Now(), Editor, const_cast<char*>("Zen"));
-    EXPECT_EQ(Lines(), "Phone=0 ISP1=1 ISP3=3 Zen=4 3");
+    IspPageImported(page, Named("Other"), false, true, [](void*) { return false; }, nullptr);
+    IspPageImported(page, Named("Telco"), false, true, [](void*) { return true; }, nullptr);
+    SelectIspLine(page, 1);
+    IspPageImported(page, Named("Demon"), true, false, nullptr, nullptr);
+    IspPageImported(page, Named("Beta"), false, false, nullptr, nullptr);
+    EXPECT_EQ(Lines(), "Telco=0 Demon=1 ISP3=3 Zen=4 Beta=5 4");
+    EXPECT_EQ(Global(), "1,3,4,5|2|<none>");
     EXPECT_TRUE(page.changed);
 
     IspPageCancel(page);
@@ -152,30 +161,18 @@ TEST_F(IspPageTest, AFailedSaveKeepsTheWorkingCopyForAnotherTry)
     SetProfileBackend(&IniProfileBackend);
     Open("ActiveIDs=1\r\n");
     IspPageNew(page, Now(), Editor, const_cast<char*>("Zen"));
-    const FileOps* saved = &CurrentFileOps();
-    FileOps full = *saved;
+    const FileOps& saved = CurrentFileOps();
+    FileOps full = saved;
     full.writeAll = [](std::FILE*, const void*, std::size_t) { return -1; };
     SetFileOps(&full);
     EXPECT_EQ(IspPageApply(page), -1);
-    SetFileOps(saved);
+    SetFileOps(&saved);
     EXPECT_EQ(RecordedCodes(), Codes{115});
     EXPECT_TRUE(page.changed);
     ASSERT_EQ(page.table.Isps.size(), 2u);
     ASSERT_EQ(IspPageApply(page), 0);
     EXPECT_EQ(IniValue("ISP2", "Description"), "Zen");
     SetProfileBackend(&savedBackend);
-}
-
-TEST_F(IspPageTest, ImportReplacesThePhoneEntryOrTheSelectedIspOrAppends)
-{
-    Open("ActiveIDs=1\r\n");
-    IspPageImported(page, Named("Other"), false, true, [](void*) { return false; }, nullptr);
-    IspPageImported(page, Named("Telco"), false, true, [](void*) { return true; }, nullptr);
-    SelectIspLine(page, 1);
-    IspPageImported(page, Named("Demon"), true, false, nullptr, nullptr);
-    IspPageImported(page, Named("Zen"), false, false, nullptr, nullptr);
-    EXPECT_EQ(Lines(), "Telco=0 Demon=1 Zen=2 2");
-    EXPECT_EQ(Global(), "1,2|<none>|<none>");
 }
 
 bool Yes(void*)
