@@ -14,6 +14,7 @@
 #include "platform/fileops.h"
 #include "platform/profile.h"
 #include "startup/locations.h"
+#include "tariff/tariffstore.h"
 #include "tariffedit/ispworkingcopy.h"
 #include "tariffedit/tariffeditor.h"
 
@@ -166,8 +167,9 @@ TEST_F(IspPageTest, AFailedSaveKeepsTheWorkingCopyForAnotherTry)
     full.writeAll = [](std::FILE*, const void*, std::size_t) { return -1; };
     SetFileOps(&full);
     EXPECT_EQ(IspPageApply(page), -1);
+    EXPECT_EQ(SaveTariff(page.table.Isps[1], "ISP2", IniFilePath), -1);  // as an export saves its entry
     SetFileOps(&saved);
-    EXPECT_EQ(RecordedCodes(), Codes{115});
+    EXPECT_EQ(RecordedCodes(), (Codes{115, 115}));
     EXPECT_TRUE(page.changed);
     ASSERT_EQ(page.table.Isps.size(), 2u);
     ASSERT_EQ(IspPageApply(page), 0);

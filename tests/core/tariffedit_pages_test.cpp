@@ -268,9 +268,10 @@ TEST_F(EditorPagesTest, SchedulesAddKeepPendingAndCopyEachDayItsOwn)
     ChargesSelectDay(charges, context.frames, 1);
     ChargesDelete(charges, context.frames);  // asks nothing
     EXPECT_TRUE(charges.days[1].empty());
-    EXPECT_EQ(charges.days[2], record.Schedules[0]);
     ASSERT_EQ(ChargesCopy(charges, context.frames, CopyForm{1, 0, {}}), 0);  // Monday from Sunday
     EXPECT_EQ(charges.rows, record.Schedules[0]);
+    ASSERT_EQ(ChargesFields(charges, context, FIELDS_STORE), 0);  // every day stored, not only Monday
+    EXPECT_EQ(record.Schedules[2], record.Schedules[0]);
     EXPECT_FALSE(CopyTargetEnabled(CopyForm{1, 0, {}}, 3, 4));
 }
 
