@@ -13,18 +13,12 @@ struct Ymd {
     int year, month, day;  // month 1-12
 };
 
-TariffRecord Period(int periodToBill, int billingDate)
+TariffRecord PeriodAt(int periodToBill, int billingDate, const LocalTime& reference)
 {
     TariffRecord r;
     r.PeriodToBill = periodToBill;
     r.BillingDate = billingDate;
-    return r;
-}
-
-TariffRecord PeriodAt(int periodToBill, int billingDate, std::int64_t reference)
-{
-    TariffRecord r = Period(periodToBill, billingDate);
-    EXPECT_EQ(ComputeBillingPeriod(r, ToLocalTime(reference)), 0);
+    EXPECT_EQ(ComputeBillingPeriod(r, reference), 0);
     return r;
 }
 
@@ -33,14 +27,13 @@ TariffRecord PeriodAt(int periodToBill, int billingDate, std::int64_t reference)
 // and end exactly next to it.
 void ExpectPeriod(const TariffRecord& r, Ymd first, Ymd last)
 {
-    EXPECT_EQ(r.PeriodStart.time, LocalInstant(first.year, first.month, first.day, 0, 0, 0))
-        << "start " << FormatLocalTime("%Y-%m-%d %H:%M:%S", r.PeriodStart.localTime);
-    EXPECT_EQ(r.PeriodEnd.time, LocalInstant(last.year, last.month, last.day, 23, 59, 59))
-        << "end " << FormatLocalTime("%Y-%m-%d %H:%M:%S", r.PeriodEnd.localTime);
+    EXPECT_EQ(r.PeriodStart.time, LocalInstant(first.year, first.month, first.day, 0, 0, 0));
+    EXPECT_EQ(r.PeriodEnd.time, LocalInstant(last.year, last.month, last.day, 23, 59, 59));
     EXPECT_EQ(ToLocalTime(r.PeriodStart.time), r.PeriodStart.localTime);
     EXPECT_EQ(ToLocalTime(r.PeriodEnd.time), r.PeriodEnd.localTime);
-    EXPECT_EQ(PeriodAt(r.PeriodToBill, r.BillingDate, r.PeriodStart.time - 1).PeriodEnd.time, r.PeriodStart.time - 1);
-    EXPECT_EQ(PeriodAt(r.PeriodToBill, r.BillingDate, r.PeriodEnd.time + 1).PeriodStart.time, r.PeriodEnd.time + 1);
+    const auto around = [&](std::int64_t t) { return PeriodAt(r.PeriodToBill, r.BillingDate, ToLocalTime(t)); };
+    EXPECT_EQ(around(r.PeriodStart.time - 1).PeriodEnd.time, r.PeriodStart.time - 1);
+    EXPECT_EQ(around(r.PeriodEnd.time + 1).PeriodStart.time, r.PeriodEnd.time + 1);
 }
 
 struct PeriodCase {
@@ -83,7 +76,7 @@ void RunPeriodTable()
         // The first and the last second of the reference day.
         for (int second : {0, 86399}) {
             const std::int64_t ref = LocalInstant(c.reference.year, c.reference.month, c.reference.day) + second;
-            ExpectPeriod(PeriodAt(c.periodToBill, c.billingDate, ref), c.first, c.last);
+            ExpectPeriod(PeriodAt(c.periodToBill, c.billingDate, ToLocalTime(ref)), c.first, c.last);
         }
     }
 }
@@ -103,22 +96,16 @@ TEST(BillingPeriod, ReferenceDatesInNewYork)
 // name the right day: weekly periods must not trust tm_wday.
 TEST(BillingPeriod, UnnormalisedReferenceFields)
 {
-    LocalTime wednesday;
+    LocalTime wednesday;  // 4 March 2026, tm_wday left at Sunday
     wednesday.tm_year = 126;
     wednesday.tm_mon = 2;
     wednesday.tm_mday = 4;
-    wednesday.tm_wday = 0;
-    TariffRecord r = Period(PERIOD_WEEKLY, 0);
-    ComputeBillingPeriod(r, wednesday);
-    ExpectPeriod(r, {2026, 3, 1}, {2026, 3, 7});
-
+    ExpectPeriod(PeriodAt(PERIOD_WEEKLY, 0, wednesday), {2026, 3, 1}, {2026, 3, 7});
     LocalTime pastMidnight = wednesday;  // day 0 of April, hour 27: 1 April 03:00
     pastMidnight.tm_mday = 0;
     pastMidnight.tm_mon = 3;
     pastMidnight.tm_hour = 27;
-    r = Period(PERIOD_MONTHLY, 30);
-    ComputeBillingPeriod(r, pastMidnight);
-    ExpectPeriod(r, {2026, 3, 31}, {2026, 4, 30});
+    ExpectPeriod(PeriodAt(PERIOD_MONTHLY, 30, pastMidnight), {2026, 3, 31}, {2026, 4, 30});
 }
 
 // Brazil used to start summer time at midnight, so 00:00:00 of that day did
@@ -126,13 +113,10 @@ TEST(BillingPeriod, UnnormalisedReferenceFields)
 TEST(BillingPeriod, DayWithoutMidnight)
 {
     TOLVANE_REQUIRE_TZ("America/Sao_Paulo");
-    const TariffRecord r = PeriodAt(PERIOD_MONTHLY, 3, LocalInstant(2018, 11, 10, 12));  // 4 Nov had no 00:00
-    EXPECT_EQ(r.PeriodStart.localTime.tm_mday, 4);
-    EXPECT_EQ(r.PeriodStart.localTime.tm_mon, 10);
-    EXPECT_EQ(r.PeriodStart.localTime.tm_hour, 1);
-    EXPECT_EQ(r.PeriodEnd.localTime.tm_mday, 3);
-    EXPECT_EQ(r.PeriodEnd.localTime.tm_mon, 11);
-    EXPECT_EQ(PeriodAt(PERIOD_MONTHLY, 3, r.PeriodStart.time - 1).PeriodEnd.time + 1, r.PeriodStart.time);
+    const TariffRecord r = PeriodAt(PERIOD_MONTHLY, 3, ToLocalTime(LocalInstant(2018, 11, 10, 12)));
+    EXPECT_EQ(FormatLocalTime("%Y-%m-%d %H:%M:%S", r.PeriodStart.localTime) + " " +
+                  FormatLocalTime("%Y-%m-%d", r.PeriodEnd.localTime), "2018-11-04 01:00:00 2018-12-03");
+    EXPECT_EQ(PeriodAt(PERIOD_MONTHLY, 3, ToLocalTime(r.PeriodStart.time - 1)).PeriodEnd.time + 1, r.PeriodStart.time);
 }
 
 } // namespace
