@@ -1,6 +1,6 @@
-// Helpers shared by the log maintenance tests: building logs from records
-// and reading them back.
+// Session logs built from records and read back, for the log tests.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -11,14 +11,15 @@
 
 namespace logmaint {
 
-inline SessionRecord Start(std::int32_t isp, std::int64_t t)
-{
-    return MakeSessionRecord(isp, SESSION_START, 0, t);
-}
+inline SessionRecord Start(std::int32_t isp, std::int64_t t) { return MakeSessionRecord(isp, SESSION_START, 0, t); }
+inline SessionRecord End(std::int32_t isp, std::int64_t t) { return MakeSessionRecord(isp, SESSION_END, 0, t); }
 
-inline SessionRecord End(std::int32_t isp, std::int64_t t)
+// A record whose magic is wrong.
+inline SessionRecord Bad(std::int32_t isp, std::int64_t t)
 {
-    return MakeSessionRecord(isp, SESSION_END, 0, t);
+    SessionRecord r = Start(isp, t);
+    r.magic = 0x1234;
+    return r;
 }
 
 inline std::string RecordBytes(const SessionRecord& r)
@@ -28,31 +29,19 @@ inline std::string RecordBytes(const SessionRecord& r)
     return std::string(reinterpret_cast<const char*>(raw), sizeof raw);
 }
 
-inline std::string HeaderBytes(const SessionLogHeader& header = SessionLogHeader{})
-{
-    unsigned char raw[SESSION_HEADER_SIZE];
-    EncodeSessionLogHeader(header, raw);
-    return std::string(reinterpret_cast<const char*>(raw), sizeof raw);
-}
-
-// A header with other versions and sizes than this program writes.
-inline std::string HeaderBytes(std::int32_t recordSize, std::vector<std::int32_t> writer = {2, 1, 4, 0},
+// The header this program writes, or one with other sizes and versions.
+inline std::string HeaderBytes(std::int32_t recordSize = SESSION_RECORD_SIZE,
+                               std::vector<std::int32_t> writer = {2, 1, 4, 0},
                                std::vector<std::int32_t> reader = {1, 90, 0, 0}, std::int32_t headerSize = 54)
 {
     SessionLogHeader h;
-    for (int i = 0; i < 4; ++i)
-        h.writerVersion[i] = writer[i], h.readerVersion[i] = reader[i];
+    std::copy(writer.begin(), writer.end(), h.writerVersion);
+    std::copy(reader.begin(), reader.end(), h.readerVersion);
     h.headerSize = headerSize;
     h.recordSize = recordSize;
-    return HeaderBytes(h);
-}
-
-// A record whose magic is wrong.
-inline SessionRecord Bad(std::int32_t isp, std::int64_t t)
-{
-    SessionRecord r = Start(isp, t);
-    r.magic = 0x1234;
-    return r;
+    unsigned char raw[SESSION_HEADER_SIZE];
+    EncodeSessionLogHeader(h, raw);
+    return std::string(reinterpret_cast<const char*>(raw), sizeof raw);
 }
 
 // A log as this program creates it: the standard header, then the records.
@@ -74,23 +63,21 @@ inline std::vector<SessionRecord> ReadRecords(const std::filesystem::path& path)
 {
     std::string bytes = testsupport::ReadFileBytes(path);
     std::vector<SessionRecord> records;
-    for (std::size_t at = SESSION_HEADER_SIZE; at + SESSION_RECORD_SIZE <= bytes.size(); at += SESSION_RECORD_SIZE) {
-        SessionRecord r;
-        DecodeSessionRecord(reinterpret_cast<const unsigned char*>(bytes.data() + at), r);
-        records.push_back(r);
-    }
+    for (std::size_t at = SESSION_HEADER_SIZE; at + SESSION_RECORD_SIZE <= bytes.size(); at += SESSION_RECORD_SIZE)
+        DecodeSessionRecord(reinterpret_cast<const unsigned char*>(bytes.data() + at), records.emplace_back());
     return records;
 }
 
-// Names in the directory other than the program's own files.
+// Names in the directory other than the program's own files, sorted.
 inline std::vector<std::string> StrayFiles(const std::filesystem::path& dir)
 {
     std::vector<std::string> stray;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        std::string name = entry.path().filename().string();
-        if (name != "tolvane.log" && name != "tolvane.bak" && name != "tolvane.ini" && name != "tolvane.err")
-            stray.push_back(name);
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        stray.push_back(entry.path().filename().string());
+    std::erase_if(stray, [](const std::string& n) {
+        return n == "tolvane.log" || n == "tolvane.bak" || n == "tolvane.ini" || n == "tolvane.err";
+    });
+    std::sort(stray.begin(), stray.end());
     return stray;
 }
 

@@ -1,14 +1,11 @@
 #include "support.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#ifdef _WIN32
-#include <process.h>
-#define getpid _getpid
-#else
-#include <unistd.h>
-#endif
 
 #include "platform/clock.h"
 #include "platform/localtime.h"
@@ -23,11 +20,6 @@ namespace testsupport {
 
 namespace {
 std::vector<ShownError> recorded;
-
-void RecordingPresenter(const char* text, const char* caption, ErrorCode code)
-{
-    recorded.push_back({code, text, caption});
-}
 } // namespace
 
 std::vector<ShownError>& RecordedErrors() { return recorded; }
@@ -37,8 +29,7 @@ void ClearRecordedErrors() { recorded.clear(); }
 std::vector<ErrorCode> RecordedCodes()
 {
     std::vector<ErrorCode> codes;
-    for (const ShownError& e : recorded)
-        codes.push_back(e.code);
+    std::ranges::transform(recorded, std::back_inserter(codes), &ShownError::code);
     return codes;
 }
 
@@ -57,8 +48,7 @@ std::string ReadText(const std::filesystem::path& path)
 
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 void ProgramDirTest::WriteIni(const std::string& text) const
@@ -84,9 +74,7 @@ void ProgramDirTest::SetUp()
 {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& c : name)
-        if (c == '/' || c == '\\')
-            c = '_';
+    std::ranges::replace_if(name, [](char c) { return c == '/' || c == '\\'; }, '_');
     // The process id keeps two checkouts running the same test apart.
     dir_ = std::filesystem::temp_directory_path() / "tolvane-tests" / (name + "-" + std::to_string(getpid()));
     std::filesystem::remove_all(dir_);
@@ -107,17 +95,15 @@ void ProgramDirTest::TearDown()
 
 ScopedTimeZone::ScopedTimeZone(const char* tz)
 {
-    if (const char* old = std::getenv("TZ")) {
-        hadSaved_ = true;
+    if (const char* old = std::getenv("TZ"))
         saved_ = old;
-    }
     ok_ = SetTimeZoneForTesting(tz);
 }
 
 ScopedTimeZone::~ScopedTimeZone()
 {
     if (ok_)
-        SetTimeZoneForTesting(hadSaved_ ? saved_.c_str() : "UTC");
+        SetTimeZoneForTesting(saved_ ? saved_->c_str() : "UTC");
 }
 
 std::int64_t LocalInstant(int year, int month, int day, int hour, int minute, int second)
@@ -133,7 +119,9 @@ int main(int argc, char** argv)
     InstallWin32Seams();
 #endif
     SetTimeZoneForTesting("UTC");
-    SetErrorPresenter(testsupport::RecordingPresenter);
+    SetErrorPresenter([](const char* text, const char* caption, ErrorCode code) {
+        testsupport::RecordedErrors().push_back({code, text, caption});
+    });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

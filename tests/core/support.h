@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,10 +19,9 @@ struct ShownError {
     std::string caption;
 };
 
-// Errors shown through ShowError since the last Clear().
+// Errors shown through ShowError since the last clear, and their codes.
 std::vector<ShownError>& RecordedErrors();
 void ClearRecordedErrors();
-// The codes of the recorded errors, in order.
 std::vector<ErrorCode> RecordedCodes();
 
 std::string ReadFileBytes(const std::filesystem::path& path);
@@ -55,8 +55,7 @@ public:
     bool ok() const { return ok_; }
 
 private:
-    std::string saved_;
-    bool hadSaved_ = false;
+    std::optional<std::string> saved_;
     bool ok_ = false;
 };
 
