@@ -1,5 +1,6 @@
 // Main window rules: closing, the tray tooltip and the report date.
 #include <cstdlib>
+#include <tuple>
 
 #include "monitor/mainrules.h"
 #include "monitor/monitorstate.h"
@@ -26,22 +27,17 @@ TEST(MainWindowClosing, FollowsConfirmExitAndWhereTheWindowGoes)
     for (const auto& c : cases)
         EXPECT_EQ(DecideClose(c.monitoring, c.confirmExit, c.icon), c.expected)
             << c.monitoring << "/" << c.confirmExit << "/" << c.icon;
-    EXPECT_EQ(AfterConfirmExit(0), CLOSE_MINIMISE);
-    EXPECT_EQ(AfterConfirmExit(1), CLOSE_STOP_AND_DESTROY);
-    EXPECT_EQ(AfterConfirmExit(-1), CLOSE_NOTHING);
-    EXPECT_STREQ(ExitButtonText(true, EXIT_MINIMIZE_IN_TRAY), "C&lose");
-    EXPECT_STREQ(ExitButtonText(false, EXIT_MINIMIZE_IN_TRAY), "E&xit");
-    EXPECT_STREQ(ExitButtonText(true, EXIT_CONFIRM), "E&xit");
+    EXPECT_EQ(std::tuple(AfterConfirmExit(0), AfterConfirmExit(1), AfterConfirmExit(-1)),
+              std::tuple(CLOSE_MINIMISE, CLOSE_STOP_AND_DESTROY, CLOSE_NOTHING));
+    EXPECT_EQ(std::string(ExitButtonText(true, EXIT_MINIMIZE_IN_TRAY)) + ExitButtonText(false, EXIT_MINIMIZE_IN_TRAY) +
+                  ExitButtonText(true, EXIT_CONFIRM),
+              "C&loseE&xitE&xit");
 }
 
 TEST(OnlineTooltip, NameAndTimeOnlineWithinSixtyThreeCharacters)
 {
     const std::string sixty(60, 'n'), long54(54, 'n');
-    const struct {
-        std::string description;
-        std::int64_t online;  // seconds since the connection
-        std::string expected;
-    } rows[] = {
+    const struct { std::string description; std::int64_t online; std::string expected; } rows[] = {
         {"Demon", 100000, "Demon 27:46:40"}, {"Demon", -30, "Demon 00:00:00"},  // clock set back below the start
         {"", 65, "Tolvane (online) 00:01:05"},   {sixty, 3599, long54 + " 00:59:59"},
         {sixty, 360000, (long54 + " 100:00:00").substr(0, 63)},  // the end is cut off
@@ -50,7 +46,7 @@ TEST(OnlineTooltip, NameAndTimeOnlineWithinSixtyThreeCharacters)
         EXPECT_EQ(OnlineTooltip(c.description, 1700000000 + c.online, 1700000000), c.expected);
 }
 
-class EnterDateTest : public testsupport::ProgramDirTest {};
+using EnterDateTest = testsupport::ProgramDirTest;
 
 TEST_F(EnterDateTest, ProposedDateFollowsPreviousDefault)
 {
