@@ -45,16 +45,15 @@ TEST_F(FileLocationsTest, FilesLiveBesideTheProgramWhoseFolderIsMadeIfMissing)
     EXPECT_EQ(dir + " " + JoinPath(dir, "tolvane.ini") + " " + JoinPath(dir, "tolvane.log") + " " +
                   JoinPath(dir, "tolvane.bak") + " " + JoinPath(dir, "tolvane.err") + " " + dir + "/tolvanew.hlp",
               paths());
-    ASSERT_EQ(0, SetUpFileLocations("C:\\tolvane.exe"));
-    EXPECT_EQ(Sep("C: C:|tolvane.ini C:|tolvane.log C:|tolvane.bak C:|tolvane.err C:\\tolvanew.hlp"), paths());
-    ASSERT_EQ(0, SetUpFileLocations("tolvane.exe"));
-    EXPECT_EQ(" tolvane.ini tolvane.log tolvane.bak tolvane.err tolvanew.hlp", paths());
-
     testsupport::WriteFileBytes(File("plainfile"), "x");
     const std::string blocked = (Dir() / "plainfile" / "sub").string();
     EXPECT_EQ(-1, SetUpFileLocations(blocked + "/tolvane.exe"));
     ASSERT_EQ(std::vector<ErrorCode>{111}, testsupport::RecordedCodes());
     EXPECT_EQ("Unable to create directory " + blocked + ".", testsupport::RecordedErrors()[0].text);
+    ASSERT_EQ(0, SetUpFileLocations("C:\\tolvane.exe"));
+    EXPECT_EQ(Sep("C: C:|tolvane.ini C:|tolvane.log C:|tolvane.bak C:|tolvane.err C:\\tolvanew.hlp"), paths());
+    ASSERT_EQ(0, SetUpFileLocations("tolvane.exe"));
+    EXPECT_EQ(" tolvane.ini tolvane.log tolvane.bak tolvane.err tolvanew.hlp", paths());
 }
 
 TEST_F(FileLocationsTest, GlobalDeleteSettingsReadLeniently)

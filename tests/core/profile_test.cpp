@@ -179,14 +179,15 @@ TEST_F(PortableProfileFile, AFailedWriteLeavesTheOldFileWhole)
     const std::string file = File("tolvane.ini").string();
     const std::string original = "[Global]\r\nActiveIDs=1,2\r\n[ISP1]\r\nDescription=One\r\n";
     const FileOps* saved = &CurrentFileOps();
-    FileOps fullDisk = *saved, noRename = *saved;
+    FileOps fullDisk = *saved, noFlush = *saved, noRename = *saved;
     fullDisk.writeAll = [](std::FILE* f, const void* data, std::size_t size) {
         std::fwrite(data, 1, size / 2, f);
         errno = ENOSPC;
         return -1;
     };
+    noFlush.flushToDisk = [](std::FILE*) { return -1; };
     noRename.replaceFile = [](const char*, const char*) { return -1; };
-    for (const FileOps* failing : {&fullDisk, &noRename}) {
+    for (const FileOps* failing : {&fullDisk, &noFlush, &noRename}) {
         WriteFileBytes(file, original);
         ProfileFlush(file);
         SetFileOps(failing);
