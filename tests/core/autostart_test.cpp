@@ -7,24 +7,22 @@
 
 namespace {
 
-// Two Run keys, each able to refuse one kind of access.
+using Values = std::map<std::string, std::string>;
+
+// A Run key; each call may fail with the code given. The user's key exists
+// only once it holds a value or was created.
 struct FakeKey {
-    std::map<std::string, std::string> values;
+    Values values;
+    long openRead = 0, openWrite = 0, query = 0, set = 0;
     bool exists = true;
-    long readDenied = 0, writeDenied = 0;  // results of opening for reading, for writing
-    long setFails = 0, queryFails = 0;
-    int writeOpens = 0;
 };
 
 FakeKey Keys[2];  // machine, user
 std::string ModulePath;
 
-long Open(RunKey root, void** key, bool write)
+FakeKey& KeyOf(RunKey root)
 {
-    FakeKey& k = Keys[root == RunKey::Machine ? 0 : 1];
-    *key = &k;
-    k.writeOpens += write;
-    return !k.exists ? AUTOSTART_FILE_NOT_FOUND : write ? k.writeDenied : k.readDenied;
+    return Keys[root == RunKey::Machine ? 0 : 1];
 }
 
 FakeKey& Of(void* key)
@@ -32,141 +30,108 @@ FakeKey& Of(void* key)
     return *static_cast<FakeKey*>(key);
 }
 
+long Open(RunKey root, void** key, long FakeKey::*fault)
+{
+    *key = &KeyOf(root);
+    return !KeyOf(root).exists ? AUTOSTART_FILE_NOT_FOUND : KeyOf(root).*fault;
+}
+
 const AutostartRegistry Fake = {
-    [](RunKey root, void** key) { return Open(root, key, false); },
-    [](RunKey root, void** key) { return Open(root, key, true); },
+    [](RunKey root, void** key) { return Open(root, key, &FakeKey::openRead); },
+    [](RunKey root, void** key) { return Open(root, key, &FakeKey::openWrite); },
     [](RunKey root, void** key) {
-        Keys[root == RunKey::Machine ? 0 : 1].exists = true;
-        return Open(root, key, true);
+        KeyOf(root).exists = true;
+        return Open(root, key, &FakeKey::openWrite);
     },
     [](void* key, const char* name, std::size_t size) -> long {
         auto found = Of(key).values.find(name);
-        return Of(key).queryFails              ? Of(key).queryFails
+        return Of(key).query                   ? Of(key).query
                : found == Of(key).values.end() ? AUTOSTART_FILE_NOT_FOUND
                : found->second.size() + 1 > size ? AUTOSTART_MORE_DATA
                                                  : 0;
     },
     [](void* key, const char* name, const std::string& data) {
-        return Of(key).setFails ? Of(key).setFails : (Of(key).values[name] = data, 0L);
+        return Of(key).set ? Of(key).set : (Of(key).values[name] = data, 0L);
     },
     [](void* key, const char* name) { return Of(key).values.erase(name) ? 0L : AUTOSTART_FILE_NOT_FOUND; },
     [](void*) {},
     [] { return ModulePath; },
 };
 
-class AutostartTest : public testsupport::ProgramDirTest {
-protected:
-    void SetUp() override
-    {
-        ProgramDirTest::SetUp();
-        Keys[0] = Keys[1] = FakeKey{};
-        ModulePath = "C:\\Program Files\\Tolvane\\tolvane.exe";
-        SetAutostartRegistry(&Fake);
-    }
-    void TearDown() override
-    {
-        SetAutostartRegistry(nullptr);
-        ProgramDirTest::TearDown();
-    }
-    FakeKey& Machine() { return Keys[0]; }
-    FakeKey& User() { return Keys[1]; }
-    std::string ErrorLog() { return testsupport::ReadFileBytes(ErrorLogPath); }
-};
+using AutostartTest = testsupport::ProgramDirTest;
+
+// The error log's messages, without their times.
+std::string Logged()
+{
+    const std::string log = testsupport::ReadText(ErrorLogPath);
+    std::string out;
+    for (std::size_t at = log.find(" Error "); at != std::string::npos; at = log.find(" Error ", at + 1))
+        out += log.substr(at + 7, log.find('\n', at) - at - 7) + "|";
+    return out;
+}
 
 const char* const OURS = "\"C:\\Program Files\\Tolvane\\tolvane.exe\" -m";
+const Values OLD = {{"Tolvane", "\"C:\\old\\tolvane.exe\" -m"}};
+const Values HELD = {{"Tolvane", OURS}};
 
-TEST_F(AutostartTest, RegisteredWhenEitherKeyHoldsTheValue)
+TEST_F(AutostartTest, EachActionOnBothKeys)
 {
+    enum Act { Check, Register, Unregister };
+    const Values LONG = {{"Tolvane", std::string(700, 'x')}};
+    const long DENIED = AUTOSTART_ACCESS_DENIED;
     const struct {
-        bool machine, user;
-        std::size_t length;  // 700: longer than the query buffer
-        bool expected;
-    } cases[] = {{false, false, 10, false}, {true, false, 10, true}, {false, true, 10, true}, {true, false, 700, true}};
-    for (const auto& c : cases) {
-        Machine() = User() = FakeKey{};
-        if (c.machine)
-            Machine().values["Tolvane"] = std::string(c.length, 'x');
-        if (c.user)
-            User().values["Tolvane"] = std::string(c.length, 'x');
-        EXPECT_EQ(c.expected, IsAutostartRegistered()) << c.machine << c.user << c.length;
-    }
-    EXPECT_EQ("", ErrorLog());
-}
-
-TEST_F(AutostartTest, ReadFailuresAreLoggedAndCountAsNotRegistered)
-{
-    Machine().readDenied = AUTOSTART_ACCESS_DENIED;
-    User().exists = false;  // a user without a Run key is no failure
-    EXPECT_FALSE(IsAutostartRegistered());
-    Machine().readDenied = 0;
-    Machine().queryFails = 1010;
-    EXPECT_FALSE(IsAutostartRegistered());
-    const std::string log = ErrorLog();
-    EXPECT_NE(std::string::npos, log.find("Unable to open key: access denied (code 5)."));
-    EXPECT_NE(std::string::npos, log.find("Unable to query registry key: code 1010."));
-    EXPECT_EQ(std::string::npos, log.find("code 2."));
-}
-
-TEST_F(AutostartTest, RegisteringWritesTheMachineKeyElseTheUserKey)
-{
-    const struct {
-        long createDenied, setFails;
-        const char* logged;  // empty: nothing, and the machine key holds the value
+        Act act;
+        Values machine, user;
+        long FakeKey::*fault;  // on the machine key
+        long code;
+        bool registered;  // afterwards
+        Values machineAfter, userAfter;
+        const char* logged;
     } cases[] = {
-        {0, 0, ""},
-        {AUTOSTART_ACCESS_DENIED, 0, "Unable to create key: access denied (code 5)."},
-        {0, 87, "Unable to set registry key: code 87."},
+        {Check, LONG, {}, nullptr, 0, true, LONG, {}, ""},  // longer than the query buffer
+        // A user without a Run key is no failure.
+        {Check, HELD, {}, &FakeKey::openRead, DENIED, false, HELD, {},
+         "1202: Unable to open key: access denied (code 5).|"},
+        {Check, HELD, {}, &FakeKey::query, 1010, false, HELD, {}, "1201: Unable to query registry key: code 1010.|"},
+        // The machine key, else the user's; never both, or Windows starts both.
+        {Register, {}, OLD, nullptr, 0, true, HELD, {}, ""},
+        {Register, {}, OLD, &FakeKey::openWrite, DENIED, true, {}, HELD,
+         "1202: Unable to create key: access denied (code 5).|"},
+        {Register, {}, OLD, &FakeKey::set, 87, true, {}, HELD, "1201: Unable to set registry key: code 87.|"},
+        {Unregister, {{"Tolvane", OURS}, {"Other", "o.exe"}}, HELD, nullptr, 0, false, {{"Other", "o.exe"}}, {}, ""},
+        // A standard user cannot open the machine key for writing: only a
+        // key holding the value is opened, and one that stays is logged.
+        {Unregister, {}, HELD, &FakeKey::openWrite, DENIED, false, {}, {}, ""},
+        {Unregister, HELD, HELD, &FakeKey::openWrite, DENIED, true, HELD, {},
+         "1202: Unable to open key: access denied (code 5).|"},
     };
+    SetAutostartRegistry(&Fake);
+    ModulePath = "C:\\Program Files\\Tolvane\\tolvane.exe";
     for (const auto& c : cases) {
-        Machine() = User() = FakeKey{};
-        User().values["Tolvane"] = "\"C:\\old\\tolvane.exe\" -m";
-        Machine().writeDenied = c.createDenied;
-        Machine().setFails = c.setFails;
+        SCOPED_TRACE(testing::Message() << "row " << &c - cases);
+        Keys[0] = Keys[1] = {};
+        Keys[0].values = c.machine;
+        if (c.fault)
+            Keys[0].*c.fault = c.code;
+        Keys[1].values = c.user;
+        Keys[1].exists = !c.user.empty();
         testsupport::WriteFileBytes(ErrorLogPath, "");
-        RegisterAutostart();
-        const bool toUser = *c.logged != 0;
-        EXPECT_EQ(!toUser, Machine().values.count("Tolvane") == 1) << c.logged;
-        ASSERT_EQ(toUser, User().values.count("Tolvane") == 1) << c.logged;
-        EXPECT_EQ(OURS, (toUser ? User() : Machine()).values["Tolvane"]) << c.logged;
-        EXPECT_TRUE(IsAutostartRegistered());
-        EXPECT_EQ(toUser, ErrorLog().find(c.logged) != std::string::npos && !ErrorLog().empty()) << ErrorLog();
+        if (c.act == Register)
+            RegisterAutostart();
+        else if (c.act == Unregister)
+            UnregisterAutostart();
+        EXPECT_EQ(c.registered, IsAutostartRegistered());
+        EXPECT_EQ(c.machineAfter, Keys[0].values);
+        EXPECT_EQ(c.userAfter, Keys[1].values);
+        EXPECT_EQ(c.logged, Logged());
     }
-}
-
-TEST_F(AutostartTest, TheValueNamesTheProgramAsTypedWhenItsFileIsUnknown)
-{
+    // Without the running program's file, the program as typed.
     ModulePath.clear();
     ProgramPath = "D:\\My Tools\\tolvane.exe";
+    Keys[0] = Keys[1] = {};
     RegisterAutostart();
-    EXPECT_EQ("\"D:\\My Tools\\tolvane.exe\" -m", Machine().values["Tolvane"]);
-}
-
-TEST_F(AutostartTest, UnregisteringRemovesBothAndOpensOnlyKeysHoldingTheValue)
-{
-    Machine().values["Tolvane"] = OURS;
-    User().values["Tolvane"] = OURS;
-    Machine().values["Other"] = "other.exe";
-    UnregisterAutostart();
-    EXPECT_FALSE(IsAutostartRegistered());
-    EXPECT_EQ(1u, Machine().values.count("Other"));
-
-    // A standard user cannot open the machine key for writing: with nothing
-    // there, unchecking the box tries nothing and logs nothing.
-    Machine() = User() = FakeKey{};
-    Machine().writeDenied = AUTOSTART_ACCESS_DENIED;
-    UnregisterAutostart();
-    EXPECT_EQ(0, Machine().writeOpens);
-    EXPECT_EQ(0, User().writeOpens);
-    EXPECT_EQ("", ErrorLog());
-
-    // A machine value the user may not remove stays, is logged, and the
-    // box goes on saying so.
-    Machine().values["Tolvane"] = OURS;
-    User().values["Tolvane"] = OURS;
-    UnregisterAutostart();
-    EXPECT_TRUE(User().values.empty());
-    EXPECT_TRUE(IsAutostartRegistered());
-    EXPECT_NE(std::string::npos, ErrorLog().find("Unable to open key: access denied (code 5)."));
+    EXPECT_EQ((Values{{"Tolvane", "\"D:\\My Tools\\tolvane.exe\" -m"}}), Keys[0].values);
+    SetAutostartRegistry(nullptr);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Where the program keeps its files, and the [Global] deletion settings.
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "startup/locations.h"
 #include "support.h"
@@ -30,33 +31,29 @@ TEST(JoinPath, AddsOneSeparatorOnlyWhereNeeded)
     }
 }
 
-class FileLocationsTest : public testsupport::ProgramDirTest {};
+using FileLocationsTest = testsupport::ProgramDirTest;
 
 TEST_F(FileLocationsTest, FilesLiveBesideTheProgramWhoseFolderIsMadeIfMissing)
 {
+    const auto paths = [] {
+        return ProgramDirectory + " " + IniFilePath + " " + LogFilePath + " " + BackupFilePath + " " + ErrorLogPath +
+               " " + HelpFilePath;
+    };
     const std::string dir = (Dir() / "Program Files").string();
     ASSERT_EQ(0, SetUpFileLocations(dir + "/tolvane.exe"));
-    EXPECT_EQ(dir, ProgramDirectory);
-    EXPECT_TRUE(std::filesystem::is_directory(dir));  // created when missing
-    EXPECT_EQ(JoinPath(dir, "tolvane.ini"), IniFilePath);
-    EXPECT_EQ(JoinPath(dir, "tolvane.log"), LogFilePath);
-    EXPECT_EQ(JoinPath(dir, "tolvane.bak"), BackupFilePath);
-    EXPECT_EQ(JoinPath(dir, "tolvane.err"), ErrorLogPath);
-    EXPECT_EQ(dir + "/tolvanew.hlp", HelpFilePath);
+    EXPECT_TRUE(std::filesystem::is_directory(dir));
+    EXPECT_EQ(dir + " " + JoinPath(dir, "tolvane.ini") + " " + JoinPath(dir, "tolvane.log") + " " +
+                  JoinPath(dir, "tolvane.bak") + " " + JoinPath(dir, "tolvane.err") + " " + dir + "/tolvanew.hlp",
+              paths());
     testsupport::WriteFileBytes(File("plainfile"), "x");
     const std::string blocked = (Dir() / "plainfile" / "sub").string();
     EXPECT_EQ(-1, SetUpFileLocations(blocked + "/tolvane.exe"));
     ASSERT_EQ(std::vector<ErrorCode>{111}, testsupport::RecordedCodes());
     EXPECT_EQ("Unable to create directory " + blocked + ".", testsupport::RecordedErrors()[0].text);
-
     ASSERT_EQ(0, SetUpFileLocations("C:\\tolvane.exe"));
-    EXPECT_EQ("C:", ProgramDirectory);
-    EXPECT_EQ(Sep("C:|tolvane.ini"), IniFilePath);
-    EXPECT_EQ("C:\\tolvanew.hlp", HelpFilePath);
+    EXPECT_EQ(Sep("C: C:|tolvane.ini C:|tolvane.log C:|tolvane.bak C:|tolvane.err C:\\tolvanew.hlp"), paths());
     ASSERT_EQ(0, SetUpFileLocations("tolvane.exe"));
-    EXPECT_EQ("", ProgramDirectory);
-    EXPECT_EQ("tolvane.ini", IniFilePath);
-    EXPECT_EQ("tolvanew.hlp", HelpFilePath);
+    EXPECT_EQ(" tolvane.ini tolvane.log tolvane.bak tolvane.err tolvanew.hlp", paths());
 }
 
 TEST_F(FileLocationsTest, GlobalDeleteSettingsReadLeniently)
@@ -70,17 +67,15 @@ TEST_F(FileLocationsTest, GlobalDeleteSettingsReadLeniently)
     for (const auto& c : cases) {
         testsupport::WriteFileBytes(IniFilePath, std::string("[Global]\r\n") + c.keys);
         LoadGlobalDeleteSettings();
-        EXPECT_EQ(c.confirm, ConfirmDelete) << c.keys;
-        EXPECT_EQ(c.backup, BackupOnDelete) << c.keys;
-        EXPECT_EQ(c.hack, HackFlags) << c.keys;
+        EXPECT_EQ(std::tuple(c.confirm, c.backup, c.hack), std::tuple(ConfirmDelete, BackupOnDelete, HackFlags))
+            << c.keys;
     }
     ConfirmDelete = 0;
-    BackupOnDelete = 1;
     SaveGlobalDeleteSettings();
     ConfirmDelete = BackupOnDelete = 5;
     LoadGlobalDeleteSettings();
-    EXPECT_EQ(0, ConfirmDelete);
-    EXPECT_EQ(1, BackupOnDelete);
+    EXPECT_EQ(std::pair(0, 1), std::pair(ConfirmDelete, BackupOnDelete));
+    ConfirmDelete = 1;
     HackFlags = 0;
 }
 
