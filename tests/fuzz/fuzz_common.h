@@ -1,5 +1,5 @@
-// Shared set-up for the fuzz targets: a private program directory and a
-// silent error presenter.
+// Shared by the fuzz targets: a private program folder with a silent error
+// presenter, the input written into it, and the check that stops a run.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -34,6 +34,14 @@ inline void WriteFile(const std::filesystem::path& path, const std::uint8_t* dat
             std::fwrite(data, 1, size, f);
         std::fclose(f);
     }
+}
+
+// A broken promise of the code under test: the fuzzer (or the replay under
+// the sanitizers) reports the input that broke it.
+inline void Require(bool holds)
+{
+    if (!holds)
+        __builtin_trap();
 }
 
 } // namespace fuzzsupport
