@@ -2,8 +2,8 @@
 // presenter, the input written into it, and the check that stops a run.
 #pragma once
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <unistd.h>
@@ -29,11 +29,7 @@ inline const std::filesystem::path& Directory()
 
 inline void WriteFile(const std::filesystem::path& path, const std::uint8_t* data, std::size_t size)
 {
-    if (std::FILE* f = std::fopen(path.string().c_str(), "wb")) {
-        if (size)
-            std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size));
 }
 
 // A broken promise of the code under test: the fuzzer (or the replay under
