@@ -179,39 +179,21 @@ TEST_F(ProgramTest, AnIspMadeInTheOptionsSheetIsReportedOnAndPrinted)
     ExitCopy(copy, window);
 }
 
-// ---- The fake rasapi32.dll loaded the way the program loads it: beside the
-// exe, with the prefix told to prefer it.
-
-// Wine takes WINEDLLOVERRIDES from the environment it was started with,
-// not from a Windows child's: a child started here gets its overrides from
-// the prefix's per-program key instead, which is the same switch.
-void PreferLibraryBeside(bool ras)
+// The fake rasapi32.dll is loaded the way the program loads it: from beside
+// the exe. Wine takes WINEDLLOVERRIDES from the environment it was started
+// with, not from a Windows child's: a child started here gets its overrides
+// from the prefix's per-program key instead, which is the same switch. The
+// key stays: without a library beside the exe, Wine's own is taken.
+TEST_F(ProgramTest, AMonitoredRasSessionIsLoggedAtItsInstantsPlusTheDelay)
 {
+    constexpr int Delay = 30;
+    CopyIn(FAKE_RAS_DLL, "rasapi32.dll");
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\tolvane.exe\\DllOverrides", 0, nullptr,
                               0, KEY_SET_VALUE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    if (ras)
-        RegSetValueExA(key, "rasapi32", 0, REG_SZ, reinterpret_cast<const BYTE*>("native"), 7);
-    else
-        RegDeleteValueA(key, "rasapi32");
+    RegSetValueExA(key, "rasapi32", 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"), 15);
     RegCloseKey(key);
-}
-
-class FakeLibraryTest : public e2e::ProgramFolder {
-protected:
-    void TearDown() override
-    {
-        PreferLibraryBeside(false);
-        ProgramFolder::TearDown();
-    }
-};
-
-TEST_F(FakeLibraryTest, AMonitoredRasSessionIsLoggedAtItsInstantsPlusTheDelay)
-{
-    constexpr int Delay = 30;
-    CopyIn(FAKE_RAS_DLL, "rasapi32.dll");
-    PreferLibraryBeside(true);
     // The connections become `text`; returns once the polling thread has
     // acted on them: a poll that began after the change has ended, and the
     // next one started after the thread posted what it found.
