@@ -7,17 +7,8 @@
 
 namespace e2e {
 
-Process Start(const std::string& exe, const std::string& args, const std::string& folder,
-              const std::vector<std::string>& environment)
+Process Start(const std::string& exe, const std::string& args, const std::string& folder)
 {
-    // The child inherits these; this process puts its own values back.
-    std::vector<std::pair<std::string, std::string>> saved;
-    for (const std::string& entry : environment) {
-        const std::string name = entry.substr(0, entry.find('='));
-        char value[4096] = {};
-        saved.push_back({name, GetEnvironmentVariableA(name.c_str(), value, sizeof value) ? value : ""});
-        SetEnvironmentVariableA(name.c_str(), entry.c_str() + name.size() + 1);
-    }
     std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -28,8 +19,6 @@ Process Start(const std::string& exe, const std::string& args, const std::string
         CloseHandle(info.hThread);
         process = {std::shared_ptr<void>(info.hProcess, CloseHandle), info.dwProcessId};
     }
-    for (const auto& [name, value] : saved)
-        SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
     return process;
 }
 
@@ -105,11 +94,10 @@ void PrintTo(const MessageBoxSeen& box, std::ostream* os)
     *os << "[" << box.caption << ": " << box.text << "]";
 }
 
-RunResult RunAnsweringBoxes(const std::string& exe, const std::string& args, const std::string& folder,
-                            const std::vector<std::string>& environment)
+RunResult RunAnsweringBoxes(const std::string& exe, const std::string& args, const std::string& folder)
 {
     RunResult result;
-    const Process process = Start(exe, args, folder, environment);
+    const Process process = Start(exe, args, folder);
     std::vector<HWND> answered;  // pressed already, perhaps still closing
     for (const DWORD start = GetTickCount(); process.handle && GetTickCount() - start < 30000;) {
         if ((result.exited = WaitForExit(process, 50, result.exitCode)))
@@ -181,10 +169,9 @@ void ProgramFolder::Write(const char* name, const std::string& text) const
     }));
 }
 
-Process ProgramFolder::StartWithWindow(const std::string& args, HWND& window,
-                                       const std::vector<std::string>& environment)
+Process ProgramFolder::StartWithWindow(const std::string& args, HWND& window)
 {
-    Process process = Start(exe, args, folder, environment);
+    Process process = Start(exe, args, folder);
     window = nullptr;
     WaitUntil(process.handle ? 30000 : 0, [&] {
         const std::vector<HWND> top = ProcessWindows(process.id, "KRTolvane");

@@ -22,10 +22,8 @@ struct Process {
     DWORD id = 0;
 };
 
-// Starts "exe args" in the folder; the environment entries ("NAME=value")
-// are the child's on top of this process's.
-Process Start(const std::string& exe, const std::string& args, const std::string& folder,
-              const std::vector<std::string>& environment = {});
+// Starts "exe args" in the folder, with this process's environment.
+Process Start(const std::string& exe, const std::string& args, const std::string& folder);
 // Waits for the process to end; false on timeout.
 bool WaitForExit(const Process& process, DWORD timeoutMs, DWORD& exitCode);
 // Ends a copy that hung (only ever one this test started).
@@ -47,8 +45,7 @@ struct RunResult {
     DWORD exitCode = 0;
     std::vector<MessageBoxSeen> boxes;
 };
-RunResult RunAnsweringBoxes(const std::string& exe, const std::string& args, const std::string& folder,
-                            const std::vector<std::string>& environment = {});
+RunResult RunAnsweringBoxes(const std::string& exe, const std::string& args, const std::string& folder);
 
 std::string ReadBytes(const std::string& path);
 // The log's records; fails the test on a partial or damaged record.
@@ -71,7 +68,7 @@ protected:
     std::vector<SessionRecord> Records() const { return ReadRecords(Path("tolvane.log")); }
     // Starts the program and waits for its main window: top-level, or,
     // while monitoring keeps it out of sight, a child of the parking window.
-    Process StartWithWindow(const std::string& args, HWND& window, const std::vector<std::string>& environment = {});
+    Process StartWithWindow(const std::string& args, HWND& window);
     // Presses Exit and expects the copy to end with 0, having logged no error.
     void ExitCopy(const Process& process, HWND window);
 

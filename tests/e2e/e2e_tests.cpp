@@ -40,10 +40,7 @@ protected:
         // A known default ISP, so events without -i have a known number.
         Write("tolvane.ini", "[Global]\r\nActiveIDs=7,3\r\nDefaultISP=7\r\n");
     }
-    e2e::RunResult Run(const std::string& args, const std::vector<std::string>& environment = {})
-    {
-        return e2e::RunAnsweringBoxes(exe, args, folder, environment);
-    }
+    e2e::RunResult Run(const std::string& args) { return e2e::RunAnsweringBoxes(exe, args, folder); }
     std::vector<Event> Events() const
     {
         std::vector<Event> events;
@@ -73,14 +70,15 @@ TEST_F(ProgramTest, CommandLineEventsTheirBoxesExitCodesAndTimeZone)
         {"-x -b", {unknown}, 0, {{SESSION_START, DefaultIsp}}},  // a bad option before the event is ignored
         {"-b -x", {unknown}, 1, {}},
     };
+    // Wine copies the Linux TZ into the program's environment, where the C
+    // runtime would take it over the Windows zone ("XYZ-13" reads as 13
+    // hours east of UTC). The program must follow the zone Windows reports.
+    SetEnvironmentVariableA("TZ", "XYZ-13");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
         DeleteFileA(Path("tolvane.log").c_str());
         const std::time_t before = std::time(nullptr);
-        // Wine copies the Linux TZ into the program's environment, where the
-        // C runtime would take it over the Windows zone ("XYZ-13" reads as 13
-        // hours east of UTC). The program must follow the zone Windows reports.
-        const e2e::RunResult result = Run(c.args, {"TZ=XYZ-13"});
+        const e2e::RunResult result = Run(c.args);
         ASSERT_TRUE(result.exited) << "still running; boxes seen: " << testing::PrintToString(result.boxes);
         EXPECT_EQ(result.boxes, c.boxes);
         EXPECT_EQ(result.exitCode, c.exitCode);
@@ -93,6 +91,7 @@ TEST_F(ProgramTest, CommandLineEventsTheirBoxesExitCodesAndTimeZone)
         // Errors met while parsing come before the file locations: never logged.
         EXPECT_FALSE(Exists("tolvane.err"));
     }
+    SetEnvironmentVariableA("TZ", nullptr);
 }
 
 TEST_F(ProgramTest, OneCopyAtATime)
@@ -209,7 +208,8 @@ TEST_F(ProgramTest, AMonitoredRasSessionIsLoggedAtItsInstantsPlusTheDelay)
                          "[Monitor]\r\nType=1\r\nRasLatency=50\r\nRasPrompt=0\r\nShowLog=0\r\nConfirmExit=0\r\nDelay=" +
                              std::to_string(Delay) + "\r\n");
     HWND window = nullptr;
-    e2e::Process program = StartWithWindow("-m", window, {"TOLVANE_FAKE_RAS=" + Path("ras.txt")});
+    SetEnvironmentVariableA("TOLVANE_FAKE_RAS", Path("ras.txt").c_str());  // where the fake reads the connections
+    e2e::Process program = StartWithWindow("-m", window);
     ASSERT_NE(window, nullptr);
     connections("Stranger 2000\r\n");
     connections("");
