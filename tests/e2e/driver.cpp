@@ -1,30 +1,14 @@
 #include "driver.h"
 
 #include <algorithm>
-#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 namespace e2e {
 
-std::string WindowsPath(const std::string& path)
+Process Start(const std::string& exe, const std::string& args, const std::string& folder)
 {
-    std::string out = (path.empty() || path[0] != '/' ? "" : "Z:") + path;
-    std::replace(out.begin(), out.end(), '/', '\\');
-    return out;
-}
-
-Process Start(const std::string& exe, const std::string& args, const std::string& folder,
-              const std::vector<std::string>& environment)
-{
-    // The child inherits these; this process puts its own values back.
-    std::vector<std::pair<std::string, std::string>> saved;
-    for (const std::string& entry : environment) {
-        const std::string name = entry.substr(0, entry.find('='));
-        char value[4096] = {};
-        saved.push_back({name, GetEnvironmentVariableA(name.c_str(), value, sizeof value) ? value : ""});
-        SetEnvironmentVariableA(name.c_str(), entry.c_str() + name.size() + 1);
-    }
     std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -35,8 +19,6 @@ Process Start(const std::string& exe, const std::string& args, const std::string
         CloseHandle(info.hThread);
         process = {std::shared_ptr<void>(info.hProcess, CloseHandle), info.dwProcessId};
     }
-    for (const auto& [name, value] : saved)
-        SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
     return process;
 }
 
@@ -72,58 +54,59 @@ std::string WindowText(HWND window)
 // Top-level windows of the process with that class, visible or not.
 std::vector<HWND> ProcessWindows(DWORD processId, const char* className)
 {
-    struct Find {
-        DWORD processId;
-        const char* className;
-        std::vector<HWND> found;
-    } find{processId, className, {}};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) WINAPI -> BOOL {
-            auto& f = *reinterpret_cast<Find*>(parameter);
-            DWORD owner = 0;
-            char name[64] = {};
-            GetWindowThreadProcessId(window, &owner);
-            GetClassNameA(window, name, sizeof name);
-            if (owner == f.processId && std::strcmp(name, f.className) == 0)
-                f.found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    return find.found;
+    std::vector<HWND> found;
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, className, nullptr)) != nullptr;) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId)
+            found.push_back(window);
+    }
+    return found;
+}
+
+std::vector<HWND> VisibleDialogs(const Process& process)
+{
+    std::vector<HWND> dialogs = ProcessWindows(process.id, "#32770");
+    std::erase_if(dialogs, [](HWND dialog) { return !IsWindowVisible(dialog); });
+    return dialogs;
+}
+
+MessageBoxSeen Seen(HWND box)
+{
+    return {WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))};
 }
 
 }  // namespace
+
+HWND WaitForDialog(const Process& process, const char* caption)
+{
+    HWND found = nullptr;
+    WaitUntil(30000, [&] {
+        for (HWND dialog : VisibleDialogs(process))
+            found = WindowText(dialog) == caption ? dialog : found;
+        return found != nullptr;
+    });
+    return found;
+}
 
 void PrintTo(const MessageBoxSeen& box, std::ostream* os)
 {
     *os << "[" << box.caption << ": " << box.text << "]";
 }
 
-std::vector<MessageBoxSeen> BoxesOf(const Process& process)
-{
-    std::vector<MessageBoxSeen> boxes;
-    for (HWND box : ProcessWindows(process.id, "#32770"))
-        if (IsWindowVisible(box))
-            boxes.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))});
-    return boxes;
-}
-
-RunResult RunAnsweringBoxes(const std::string& exe, const std::string& args, const std::string& folder,
-                            const std::vector<std::string>& environment)
+RunResult RunAnsweringBoxes(const std::string& exe, const std::string& args, const std::string& folder)
 {
     RunResult result;
-    const Process process = Start(exe, args, folder, environment);
-    if (!process.Started())
-        return result;
+    const Process process = Start(exe, args, folder);
     std::vector<HWND> answered;  // pressed already, perhaps still closing
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < 30000;) {
+    for (const DWORD start = GetTickCount(); process.handle && GetTickCount() - start < 30000;) {
         if ((result.exited = WaitForExit(process, 50, result.exitCode)))
             return result;
-        for (HWND box : ProcessWindows(process.id, "#32770")) {
-            if (!IsWindowVisible(box) || std::find(answered.begin(), answered.end(), box) != answered.end())
+        for (HWND box : VisibleDialogs(process)) {
+            if (std::find(answered.begin(), answered.end(), box) != answered.end())
                 continue;
             answered.push_back(box);
-            result.boxes.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))});
+            result.boxes.push_back(Seen(box));
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
         }
     }
@@ -165,19 +148,15 @@ void ProgramFolder::SetUp()
 
 void ProgramFolder::TearDown()
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileA(Path(found.cFileName).c_str());
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
-    RemoveDirectoryA(folder.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 void ProgramFolder::CopyIn(const char* source, const char* name) const
 {
-    ASSERT_TRUE(CopyFileA(WindowsPath(source).c_str(), Path(name).c_str(), FALSE)) << source;
+    std::string windows = std::string(source[0] == '/' ? "Z:" : "") + source;
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    ASSERT_TRUE(CopyFileA(windows.c_str(), Path(name).c_str(), FALSE)) << source;
 }
 
 void ProgramFolder::Write(const char* name, const std::string& text) const
@@ -190,12 +169,11 @@ void ProgramFolder::Write(const char* name, const std::string& text) const
     }));
 }
 
-Process ProgramFolder::StartWithWindow(const std::string& args, HWND& window,
-                                       const std::vector<std::string>& environment)
+Process ProgramFolder::StartWithWindow(const std::string& args, HWND& window)
 {
-    Process process = Start(exe, args, folder, environment);
+    Process process = Start(exe, args, folder);
     window = nullptr;
-    WaitUntil(process.Started() ? 30000 : 0, [&] {
+    WaitUntil(process.handle ? 30000 : 0, [&] {
         const std::vector<HWND> top = ProcessWindows(process.id, "KRTolvane");
         for (HWND parking : top.empty() ? ProcessWindows(process.id, "KRTolvaneH") : std::vector<HWND>{})
             window = window ? window : FindWindowExA(parking, nullptr, "KRTolvane", nullptr);
@@ -219,6 +197,7 @@ void ProgramFolder::ExitCopy(const Process& process, HWND window)
         ADD_FAILURE() << "the copy did not end after Exit";
     }
     EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(Exists("tolvane.err")) << Read("tolvane.err");
 }
 
 }  // namespace e2e

@@ -15,26 +15,22 @@
 
 namespace e2e {
 
-// A path as Windows sees it: a Linux path becomes one on drive Z:.
-std::string WindowsPath(const std::string& path);
-
 // A started copy of a program (no handle when it did not start); the
 // handle closes with the last copy of this.
 struct Process {
     std::shared_ptr<void> handle;
     DWORD id = 0;
-    bool Started() const { return handle != nullptr; }
 };
 
-// Starts "exe args" in the folder; the environment entries ("NAME=value")
-// are the child's on top of this process's.
-Process Start(const std::string& exe, const std::string& args, const std::string& folder,
-              const std::vector<std::string>& environment = {});
+// Starts "exe args" in the folder, with this process's environment.
+Process Start(const std::string& exe, const std::string& args, const std::string& folder);
 // Waits for the process to end; false on timeout.
 bool WaitForExit(const Process& process, DWORD timeoutMs, DWORD& exitCode);
 // Ends a copy that hung (only ever one this test started).
 void Kill(const Process& process);
 bool WaitUntil(DWORD timeoutMs, const std::function<bool()>& condition);
+// The process's visible top-level dialog with that caption, once it shows (null after 30 seconds).
+HWND WaitForDialog(const Process& process, const char* caption);
 
 struct MessageBoxSeen {
     std::string caption;
@@ -42,8 +38,6 @@ struct MessageBoxSeen {
     friend bool operator==(const MessageBoxSeen&, const MessageBoxSeen&) = default;
 };
 void PrintTo(const MessageBoxSeen& box, std::ostream* os);
-// The message boxes the copy shows now.
-std::vector<MessageBoxSeen> BoxesOf(const Process& process);
 
 // Runs a copy to its end, reading and pressing every message box it shows.
 struct RunResult {
@@ -51,8 +45,7 @@ struct RunResult {
     DWORD exitCode = 0;
     std::vector<MessageBoxSeen> boxes;
 };
-RunResult RunAnsweringBoxes(const std::string& exe, const std::string& args, const std::string& folder,
-                            const std::vector<std::string>& environment = {});
+RunResult RunAnsweringBoxes(const std::string& exe, const std::string& args, const std::string& folder);
 
 std::string ReadBytes(const std::string& path);
 // The log's records; fails the test on a partial or damaged record.
@@ -66,6 +59,7 @@ protected:
     void TearDown() override;
 
     std::string Path(const char* name) const { return folder + "\\" + name; }
+    // A file of the build (a Linux path) copied into the folder.
     void CopyIn(const char* source, const char* name) const;
     // Written beside and renamed over, so that a reader never sees half a file.
     void Write(const char* name, const std::string& text) const;
@@ -74,8 +68,8 @@ protected:
     std::vector<SessionRecord> Records() const { return ReadRecords(Path("tolvane.log")); }
     // Starts the program and waits for its main window: top-level, or,
     // while monitoring keeps it out of sight, a child of the parking window.
-    Process StartWithWindow(const std::string& args, HWND& window, const std::vector<std::string>& environment = {});
-    // Presses Exit and expects the copy to end with 0.
+    Process StartWithWindow(const std::string& args, HWND& window);
+    // Presses Exit and expects the copy to end with 0, having logged no error.
     void ExitCopy(const Process& process, HWND window);
 
     std::string folder;

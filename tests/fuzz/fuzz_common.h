@@ -1,9 +1,9 @@
-// Shared set-up for the fuzz targets: a private program directory and a
-// silent error presenter.
+// Shared by the fuzz targets: a private program folder with a silent error
+// presenter, the input written into it, and the check that stops a run.
 #pragma once
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <unistd.h>
@@ -29,11 +29,15 @@ inline const std::filesystem::path& Directory()
 
 inline void WriteFile(const std::filesystem::path& path, const std::uint8_t* data, std::size_t size)
 {
-    if (std::FILE* f = std::fopen(path.string().c_str(), "wb")) {
-        if (size)
-            std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size));
+}
+
+// A broken promise of the code under test: the fuzzer (or the replay under
+// the sanitizers) reports the input that broke it.
+inline void Require(bool holds)
+{
+    if (!holds)
+        __builtin_trap();
 }
 
 } // namespace fuzzsupport

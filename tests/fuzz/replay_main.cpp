@@ -1,5 +1,5 @@
-// Replays every file of a corpus folder through a fuzz target's entry point,
-// so the fuzzers' findings stay covered by the ordinary test run.
+// Replays every file of the corpus folders through a fuzz target's entry
+// point, so the fuzzers' findings stay covered by the ordinary test run.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -12,18 +12,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 int main(int argc, char** argv)
 {
     int replayed = 0;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::filesystem::exists(argv[i]))
-            continue;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[i])) {
-            if (!entry.is_regular_file())
-                continue;
-            std::ifstream in(entry.path(), std::ios::binary);
-            std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-            ++replayed;
-        }
-    }
+    for (int i = 1; i < argc; ++i)
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[i]))
+            if (entry.is_regular_file()) {
+                std::ifstream in(entry.path(), std::ios::binary);
+                const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+                LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+                ++replayed;
+            }
     std::printf("replayed %d inputs\n", replayed);
     return replayed > 0 ? 0 : 1;
 }
