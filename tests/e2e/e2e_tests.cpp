@@ -178,21 +178,45 @@ TEST_F(ProgramTest, AnIspMadeInTheOptionsSheetIsReportedOnAndPrinted)
     ExitCopy(copy, window);
 }
 
-// The fake rasapi32.dll is loaded the way the program loads it: from beside
-// the exe. Wine takes WINEDLLOVERRIDES from the environment it was started
-// with, not from a Windows child's: a child started here gets its overrides
-// from the prefix's per-program key instead, which is the same switch. The
-// key stays: without a library beside the exe, Wine's own is taken.
-TEST_F(ProgramTest, AMonitoredRasSessionIsLoggedAtItsInstantsPlusTheDelay)
+// The fake rasapi32.dll and TAPI32.DLL are loaded the way the program loads
+// them: from beside the exe. Wine takes WINEDLLOVERRIDES from the
+// environment it was started with, not from a Windows child's: a child
+// started here gets its overrides from the prefix's per-program key
+// instead, which is the same switch. The key stays: without a library
+// beside the exe, Wine's own is taken.
+void PreferLibraryBesideTheExe(const char* dll)
 {
-    constexpr int Delay = 30;
-    CopyIn(FAKE_RAS_DLL, "rasapi32.dll");
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\tolvane.exe\\DllOverrides", 0, nullptr,
                               0, KEY_SET_VALUE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    RegSetValueExA(key, "rasapi32", 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"), 15);
+    RegSetValueExA(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"), 15);
     RegCloseKey(key);
+}
+
+// What the line monitor does with Telephony's answers is tested in-process;
+// here only that the library beside the exe is found and bound.
+TEST_F(ProgramTest, TelephonyIsBoundFromTheLibraryBesideTheExe)
+{
+    CopyIn(FAKE_TAPI_DLL, "TAPI32.DLL");
+    PreferLibraryBesideTheExe("tapi32");
+    Write("tolvane.ini", "[Global]\r\nActiveIDs=7\r\n[Monitor]\r\nType=0\r\nConfirmExit=0\r\n");
+    HWND window = nullptr;
+    e2e::Process program = StartWithWindow("-m", window);
+    ASSERT_NE(window, nullptr);
+    char text[64] = {};
+    EXPECT_TRUE(e2e::WaitUntil(30000, [&] {
+        SendMessageA(GetDlgItem(window, IDC_MONITOR), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+        return std::string(text) == "Stop &Monitoring";
+    })) << text;
+    ExitCopy(program, window);
+}
+
+TEST_F(ProgramTest, AMonitoredRasSessionIsLoggedAtItsInstantsPlusTheDelay)
+{
+    constexpr int Delay = 30;
+    CopyIn(FAKE_RAS_DLL, "rasapi32.dll");
+    PreferLibraryBesideTheExe("rasapi32");
     // The connections become `text`; returns once the polling thread has
     // acted on them: a poll that began after the change has ended, and the
     // next one started after the thread posted what it found.

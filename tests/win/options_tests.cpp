@@ -83,11 +83,13 @@ protected:
 TEST_F(OptionsTest, ARefusedPageKeepsTheUserOnItAndOkStoresTheShownPagesOnly)
 {
     OpenMainWindow();
+    WithHelpFile();
     int shownFirst = -1, afterRefusal = -1;
     bool openAfterOk = false;
     Then([&](HWND sheet) {
         shownFirst = PageIndex(sheet);
         ShowPage(sheet, PRINT);
+        PressSheetButton(sheet, PSBTN_HELP);
         SetText(CurrentPage(sheet), IDC_PRN_LEFT, "-1");
         ShowPage(sheet, GENERAL);
         afterRefusal = PageIndex(sheet);
@@ -99,6 +101,8 @@ TEST_F(OptionsTest, ARefusedPageKeepsTheUserOnItAndOkStoresTheShownPagesOnly)
     Command(IDC_OPTIONS);
     EXPECT_EQ(std::tuple(shownFirst, afterRefusal, openAfterOk), std::tuple(GENERAL, PRINT, true));
     EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{1024, 1024}));
+    ASSERT_EQ(seen.help.size(), 1u);
+    EXPECT_EQ(seen.help[0].second, 509u) << "Help gives the shown page's topic";
     EXPECT_EQ(IniValue("Printer", "LeftMargin"), "2.000000");
     EXPECT_EQ(IniValues("Monitor", {"Type", "AlertOnConnect"}), "1|<none>") << "a page never shown stores nothing";
 
