@@ -1,13 +1,14 @@
 // A stand-in rasapi32.dll for tests: the active connections are the lines of
-// the file named by TOLVANE_FAKE_RAS, "entry-name state" each (state in hex,
-// 2000 = connected), read afresh by every enumeration, so a test changes the
-// connections by rewriting the file. No file: no connections. Every
-// enumeration adds a byte to that name plus ".polls", so a test can wait
-// until a change has been seen.
+// the file named by TOLVANE_FAKE_RAS, "entry-name state" each (the name
+// without blanks, the state in hex, 2000 = connected), read afresh by every
+// enumeration, so a test changes the connections by rewriting the file. No
+// file: no connections. Every enumeration adds a byte to that name plus
+// ".polls", so a test can wait until a change has been seen.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -23,25 +24,19 @@ void ReadEntries()
     char path[MAX_PATH] = {};
     if (!GetEnvironmentVariableA("TOLVANE_FAKE_RAS", path, sizeof path))
         return entries.clear();
-    if (FILE* polls = std::fopen((std::string(path) + ".polls").c_str(), "ab")) {
-        std::fputc('.', polls);
-        std::fclose(polls);
-    }
+    std::ofstream(std::string(path) + ".polls", std::ios::app) << '.';
     // The test replaces the file by renaming a new one over it; should an
     // open still fail in between, the last list stands.
-    FILE* file = std::fopen(path, "r");
+    std::ifstream file(path);
     if (!file)
         return;
     entries.clear();
-    for (char line[512]; std::fgets(line, sizeof line, file);)
-        if (char* space = std::strrchr(line, ' ')) {
-            *space = '\0';
-            entries.push_back({line, static_cast<DWORD>(std::strtoul(space + 1, nullptr, 16))});
-        }
-    std::fclose(file);
+    std::string name;
+    for (DWORD state = 0; file >> name >> std::hex >> state;)
+        entries.push_back({name, state});
 }
 
-} // namespace
+}  // namespace
 
 extern "C" __declspec(dllexport) DWORD WINAPI RasEnumConnectionsA(void* buffer, DWORD* bytes, DWORD* count)
 {

@@ -5,7 +5,6 @@
 #include <prsht.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -28,44 +27,35 @@ std::vector<std::string> titles;
 Fixture* fixture = nullptr;
 ErrorPresenter savedPresenter = nullptr;
 const ProfileBackend* savedProfile = nullptr;
-constexpr UINT_PTR STEP_TIMER = 0x5EE;
+constexpr UINT_PTR STEP_TIMER = 0x5EE, LEFT_OPEN_TIMER = 0x5EF;
 
 bool IsList(HWND dialog, int id) { return ClassOf(GetDlgItem(dialog, id)) == "ListBox"; }
 
-void EndLeftOpen(HWND dialog)
+// Runs the next step on a dialog that initialised. A dialog with no step
+// left, or one that its step left open, fails the test and is ended.
+void CALLBACK StepTimer(HWND dialog, UINT, UINT_PTR id, DWORD)
 {
+    KillTimer(dialog, id);
+    if (id == STEP_TIMER && !steps.empty()) {
+        if (!IsWindowVisible(dialog))
+            ShowWindow(dialog, SW_SHOWNORMAL);
+        UpdateWindow(dialog);
+        Step step = std::move(steps.front());
+        steps.pop_front();
+        step(dialog);
+        // A property sheet ends only once its own loop sees the pressed
+        // button, and then goes with this timer.
+        if (IsOpen(dialog))
+            SetTimer(dialog, LEFT_OPEN_TIMER, 0, StepTimer);
+        return;
+    }
+    if (id == LEFT_OPEN_TIMER && !IsOpen(dialog))
+        return;
+    ADD_FAILURE() << (id == STEP_TIMER ? "unexpected dialog \"" : "a step left \"") << Text(dialog) << "\" open";
     if (CurrentPage(dialog))
         PressSheetButton(dialog, PSBTN_CANCEL);
     if (IsOpen(dialog))
         EndDialog(dialog, 0x5A5A);
-}
-
-void CALLBACK FailIfStillOpen(HWND dialog, UINT, UINT_PTR id, DWORD)
-{
-    KillTimer(dialog, id);
-    if (IsOpen(dialog)) {
-        ADD_FAILURE() << "a step left \"" << Text(dialog) << "\" open";
-        EndLeftOpen(dialog);
-    }
-}
-
-void CALLBACK RunStep(HWND dialog, UINT, UINT_PTR id, DWORD)
-{
-    KillTimer(dialog, id);
-    if (steps.empty()) {
-        ADD_FAILURE() << "unexpected dialog \"" << Text(dialog) << "\"";
-        return EndLeftOpen(dialog);
-    }
-    if (!IsWindowVisible(dialog))
-        ShowWindow(dialog, SW_SHOWNORMAL);
-    UpdateWindow(dialog);
-    Step step = std::move(steps.front());
-    steps.pop_front();
-    step(dialog);
-    // A property sheet ends only once its own loop sees the pressed button,
-    // and then goes with this timer; anything still there was left open.
-    if (IsOpen(dialog))
-        SetTimer(dialog, STEP_TIMER, 0, FailIfStillOpen);
 }
 
 LRESULT CALLBACK DialogHook(int code, WPARAM wParam, LPARAM lParam)
@@ -74,7 +64,7 @@ LRESULT CALLBACK DialogHook(int code, WPARAM wParam, LPARAM lParam)
     if (code == HC_ACTION && m->message == WM_INITDIALOG && !(GetWindowLongA(m->hwnd, GWL_STYLE) & WS_CHILD) &&
         ClassOf(m->hwnd) != "KRTolvane") {
         titles.push_back(Text(m->hwnd));
-        SetTimer(m->hwnd, STEP_TIMER, 0, RunStep);
+        SetTimer(m->hwnd, STEP_TIMER, 0, StepTimer);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -219,22 +209,21 @@ std::string Selection(HWND dialog, int id)
 std::vector<std::vector<std::string>> ListViewRows(HWND dialog, int id)
 {
     HWND list = GetDlgItem(dialog, id);
-    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    std::vector<std::vector<std::string>> rows(static_cast<std::size_t>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        for (int sub = 0; sub < static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)); ++sub) {
+    std::vector<std::vector<std::string>> rows(static_cast<std::size_t>(ListView_GetItemCount(list)));
+    for (int i = 0, columns = Header_GetItemCount(ListView_GetHeader(list)); i < static_cast<int>(rows.size()); ++i)
+        for (int column = 0; column < columns; ++column) {
             char text[256] = {};
-            LVITEMA item{};
-            item.iSubItem = sub;
-            item.pszText = text;
-            item.cchTextMax = sizeof text;
-            SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-            rows[i].push_back(text);
+            ListView_GetItemText(list, i, column, text, sizeof text);
+            rows[static_cast<std::size_t>(i)].push_back(text);
         }
     return rows;
 }
 
-void ShowPage(HWND sheet, int index) { SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0); }
+HWND ShowPage(HWND sheet, int index)
+{
+    SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    return CurrentPage(sheet);
+}
 
 void PressSheetButton(HWND sheet, int button)
 {
@@ -252,68 +241,6 @@ HWND CurrentPage(HWND sheet)
                : nullptr;
 }
 
-// ---- Layout
-
-namespace {
-
-void ExpectFits(HDC dc, HWND control, const std::string& text)
-{
-    if (text.empty())
-        return;
-    SCOPED_TRACE("\"" + text + "\"");
-    RECT r, need = {0, 0, 0, 0};
-    GetWindowRect(control, &r);
-    const LONG width = r.right - r.left, height = r.bottom - r.top, style = GetWindowLongA(control, GWL_STYLE);
-    const std::string cls = ClassOf(control);
-    if (cls == "Static") {
-        const LONG type = style & SS_TYPEMASK;
-        if (type > SS_RIGHT && type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP)
-            return;  // icons, frames, pictures
-        need.right = width;
-        DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | (type <= SS_RIGHT ? DT_WORDBREAK : DT_SINGLELINE));
-        EXPECT_LE(need.right, width) << "text needs " << need.right << " px";
-        EXPECT_LE(need.bottom, height) << "text needs " << need.bottom << " px of height";
-    } else if (cls == "Button") {
-        // Room a button takes beside its text.
-        const LONG type = style & BS_TYPEMASK;
-        const bool box = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
-                         type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE;
-        const LONG margin = type == BS_GROUPBOX ? 20 : box ? GetSystemMetrics(SM_CXMENUCHECK) + 6 : 8;
-        need.right = width - margin;
-        DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | ((style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE));
-        EXPECT_LE(need.right + margin, width) << "text needs " << need.right << " px";
-        EXPECT_TRUE(type == BS_GROUPBOX || need.bottom <= height) << "text needs " << need.bottom << " px of height";
-    } else if (cls == "ComboBox") {
-        DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_SINGLELINE);
-        EXPECT_LE(need.right + GetSystemMetrics(SM_CXVSCROLL) + 8, width) << "item needs " << need.right << " px";
-    }
-}
-
-}  // namespace
-
-void ExpectLayout(HWND dialog, const std::vector<std::pair<int, std::string>>& extraTexts)
-{
-    SCOPED_TRACE("dialog \"" + Text(dialog) + "\"");
-    HDC dc = GetDC(dialog);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
-    RECT client, r;
-    GetClientRect(dialog, &client);
-    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        SCOPED_TRACE("control " + std::to_string(static_cast<short>(GetDlgCtrlID(c))));
-        GetWindowRect(c, &r);
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
-            << "outside the dialog";
-        for (const std::string& text : ClassOf(c) == "ComboBox" ? Items(dialog, GetDlgCtrlID(c))
-                                                                : std::vector<std::string>{Text(c)})
-            ExpectFits(dc, c, text);
-    }
-    for (const auto& [id, text] : extraTexts)
-        ExpectFits(dc, GetDlgItem(dialog, id), text);
-    SelectObject(dc, old);
-    ReleaseDC(dialog, dc);
-}
-
 // ---- Pictures
 
 void Picture(HWND window, const std::string& name)
@@ -321,7 +248,6 @@ void Picture(HWND window, const std::string& name)
     const char* folder = std::getenv("TOLVANE_ARTIFACTS");
     if (!folder || !*folder)
         return;
-    const std::string path = std::string(folder[0] == '/' ? "Z:" : "") + folder + "\\" + name + ".bmp";
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
     for (int i = 0; i < 10; ++i, Sleep(30))
@@ -330,25 +256,23 @@ void Picture(HWND window, const std::string& name)
     RECT r;
     GetWindowRect(window, &r);
     BITMAPINFOHEADER info{sizeof info, r.right - r.left, r.bottom - r.top, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
+    const DWORD size = ((static_cast<DWORD>(info.biWidth) * 3 + 3) & ~3u) * static_cast<DWORD>(info.biHeight);
+    const BITMAPFILEHEADER file{0x4D42, offset + size, 0, 0, offset};
+    std::string bytes = std::string(reinterpret_cast<const char*>(&file), sizeof file) +
+                        std::string(reinterpret_cast<const char*>(&info), sizeof info) + std::string(size, '\0');
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, info.biWidth, info.biHeight);
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, info.biWidth, info.biHeight, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const DWORD size = ((static_cast<DWORD>(info.biWidth) * 3 + 3) & ~3u) * static_cast<DWORD>(info.biHeight);
-    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
-    BITMAPFILEHEADER file{0x4D42, offset + size, 0, 0, offset};
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    EXPECT_TRUE(out && std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info, sizeof info, 1, out) == 1 &&
-                std::fwrite(bits, 1, size, out) == size)
-        << "picture " << path;
-    if (out)
-        std::fclose(out);
     SelectObject(memory, old);
+    EXPECT_EQ(GetDIBits(memory, bitmap, 0, static_cast<UINT>(info.biHeight), bytes.data() + offset,
+                        reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS),
+              info.biHeight);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    testsupport::WriteFileBytes(std::string(folder[0] == '/' ? "Z:" : "") + folder + "\\" + name + ".bmp", bytes);
     SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 

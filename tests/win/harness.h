@@ -64,16 +64,11 @@ std::vector<std::vector<std::string>> ListViewRows(HWND dialog, int id);
 void ChooseFile(HWND fileDialog, const std::string& path);
 HWND FileDialogPanel(HWND fileDialog);
 
-// Property sheets: the page shown, a sheet button pressed (PSBTN_OK, ...),
-// the current page (null for a dialog that is no sheet).
-void ShowPage(HWND sheet, int index);
+// Property sheets: a page shown (and returned), a sheet button pressed
+// (PSBTN_OK, ...), the current page (null for a dialog that is no sheet).
+HWND ShowPage(HWND sheet, int index);
 void PressSheetButton(HWND sheet, int button);
 HWND CurrentPage(HWND sheet);
-
-// Every control lies inside the dialog, and every text of a static, button,
-// check box, radio or group box fits its control at the dialog's font (the
-// widest item for combo boxes); extraTexts are texts controls take later.
-void ExpectLayout(HWND dialog, const std::vector<std::pair<int, std::string>>& extraTexts = {});
 
 // With TOLVANE_ARTIFACTS naming a folder, the window's picture as NAME.bmp
 // there (ctest turns them into PNG files).

@@ -23,74 +23,20 @@ int PageIndex(HWND sheet)
     return static_cast<int>(SendMessageA(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(CurrentPage(sheet)), 0));
 }
 
-// ---- The Run value, read straight from the registry.
-std::string RunValue(HKEY root)
-{
-    char data[1024] = "";
-    DWORD size = sizeof data;
-    if (RegGetValueA(root, AUTOSTART_RUN_KEY, AUTOSTART_VALUE_NAME, RRF_RT_REG_SZ, nullptr, data, &size) != 0)
-        return "";
-    return data;
-}
-
-// The real registry, except that the machine-wide Run key cannot be made
-// or written, as for a standard user.
-AutostartRegistry machineDenied;
-const AutostartRegistry* realRegistry = nullptr;
-
-class OptionsTest : public Fixture {
-protected:
-    void SetUp() override
-    {
-        Fixture::SetUp();
-        savedRegistry = CurrentAutostartRegistry();
-        SetAutostartRegistry(nullptr);
-        InstallWin32AutostartRegistry();
-        realRegistry = CurrentAutostartRegistry();
-        machineDenied = *realRegistry;
-        machineDenied.create = [](RunKey root, void** key) -> long {
-            return root == RunKey::Machine ? AUTOSTART_ACCESS_DENIED : realRegistry->create(root, key);
-        };
-        line = &ScriptTelephony();
-        line->devices = 2;
-        WriteIni("[Global]\r\nActiveIDs=1\r\n[Monitor]\r\nType=1\r\n");
-    }
-    void TearDown() override
-    {
-        SetAutostartRegistry(realRegistry);
-        UnregisterAutostart();
-        SetAutostartRegistry(savedRegistry);
-        Fixture::TearDown();
-    }
-    // Opens the sheet on the Monitor page, clicks the box as the user
-    // would and presses OK; the box as it opened.
-    bool ToggleAutostart()
-    {
-        bool was = false;
-        Then([&](HWND sheet) {
-            ShowPage(sheet, MONITOR);
-            was = Checked(CurrentPage(sheet), IDC_MON_AUTOSTART);
-            Click(CurrentPage(sheet), IDC_MON_AUTOSTART);
-            PressSheetButton(sheet, PSBTN_OK);
-        });
-        ShowOptionsSheet(nullptr);
-        return was;
-    }
-    const AutostartRegistry* savedRegistry = nullptr;
-    LineScript* line = nullptr;
-};
+using OptionsTest = Fixture;
+const char* const MonitorIni = "[Global]\r\nActiveIDs=1\r\n[Monitor]\r\nType=1\r\n";
 
 TEST_F(OptionsTest, ARefusedPageKeepsTheUserOnItAndOkStoresTheShownPagesOnly)
 {
+    WriteIni(MonitorIni);
     OpenMainWindow();
     WithHelpFile();
     int shownFirst = -1, afterRefusal = -1;
     bool openAfterOk = false;
     Then([&](HWND sheet) {
         shownFirst = PageIndex(sheet);
-        ShowPage(sheet, PRINT);
+        SetText(ShowPage(sheet, PRINT), IDC_PRN_LEFT, "-1");
         PressSheetButton(sheet, PSBTN_HELP);
-        SetText(CurrentPage(sheet), IDC_PRN_LEFT, "-1");
         ShowPage(sheet, GENERAL);
         afterRefusal = PageIndex(sheet);
         PressSheetButton(sheet, PSBTN_OK);
@@ -105,26 +51,28 @@ TEST_F(OptionsTest, ARefusedPageKeepsTheUserOnItAndOkStoresTheShownPagesOnly)
     EXPECT_EQ(seen.help[0].second, 509u) << "Help gives the shown page's topic";
     EXPECT_EQ(IniValue("Printer", "LeftMargin"), "2.000000");
     EXPECT_EQ(IniValues("Monitor", {"Type", "AlertOnConnect"}), "1|<none>") << "a page never shown stores nothing";
-
 }
 
 TEST_F(OptionsTest, TheModemChosenInTheTelephonyDialogOutlivesACancelledSheet)
 {
+    WriteIni(MonitorIni);
+    LineScript& line = ScriptTelephony();
+    line.devices = 2;
     std::vector<std::vector<std::string>> listed;
     bool openAfterOk = false;
     answer = IDCANCEL;  // to the warning about having no modem
     Then([](HWND sheet) {
-        ShowPage(sheet, MONITOR);
-        Click(CurrentPage(sheet), IDC_MON_TELEPHONY);
-        Press(CurrentPage(sheet), IDC_MON_CONFIGURE);
+        HWND page = ShowPage(sheet, MONITOR);
+        Click(page, IDC_MON_TELEPHONY);
+        Press(page, IDC_MON_CONFIGURE);
         PressSheetButton(sheet, PSBTN_CANCEL);
     });
     Then([&](HWND dialog) {
         // Telephony asks its users to start again as devices come and go.
         listed.push_back(Items(dialog, IDC_TEL_MODEM));
         for (DWORD count : {0u, 2u}) {
-            line->devices = count;
-            line->callback(0, LINE_LINEDEVSTATE_MESSAGE, 0, LINEDEVSTATE_REINIT_VALUE, 0, 0);
+            line.devices = count;
+            line.callback(0, LINE_LINEDEVSTATE_MESSAGE, 0, LINEDEVSTATE_REINIT_VALUE, 0, 0);
             Pump();
             listed.push_back(Items(dialog, IDC_TEL_MODEM));
             if (count == 0) {
@@ -144,20 +92,55 @@ TEST_F(OptionsTest, TheModemChosenInTheTelephonyDialogOutlivesACancelledSheet)
     EXPECT_EQ(IniValues("Monitor", {"Device", "PermanentLineID", "Type"}), "1|501|1") << "the sheet stored nothing";
 }
 
+// The Run value, read straight from the registry.
+std::string RunValue(HKEY root)
+{
+    char data[1024] = "";
+    DWORD size = sizeof data;
+    return RegGetValueA(root, AUTOSTART_RUN_KEY, AUTOSTART_VALUE_NAME, RRF_RT_REG_SZ, nullptr, data, &size) ? "" : data;
+}
+
+const AutostartRegistry* realRegistry = nullptr;
+
 TEST_F(OptionsTest, StartWithWindowsWritesTheMachineKeyElseTheUsersAndUncheckingRemovesBoth)
 {
+    const AutostartRegistry* saved = CurrentAutostartRegistry();
+    SetAutostartRegistry(nullptr);
+    InstallWin32AutostartRegistry();
+    realRegistry = CurrentAutostartRegistry();
+    // The real registry, except that the machine-wide Run key cannot be
+    // made or written, as for a standard user.
+    AutostartRegistry machineDenied = *realRegistry;
+    machineDenied.create = [](RunKey root, void** key) -> long {
+        return root == RunKey::Machine ? AUTOSTART_ACCESS_DENIED : realRegistry->create(root, key);
+    };
+    // The sheet on the Monitor page, the box clicked and OK; the box as it opened.
+    const auto toggle = [] {
+        bool was = false;
+        Then([&](HWND sheet) {
+            HWND page = ShowPage(sheet, MONITOR);
+            was = Checked(page, IDC_MON_AUTOSTART);
+            Click(page, IDC_MON_AUTOSTART);
+            PressSheetButton(sheet, PSBTN_OK);
+        });
+        ShowOptionsSheet(nullptr);
+        return was;
+    };
     const std::string value = AutostartValue(realRegistry->programFile());
     for (const AutostartRegistry* registry : {realRegistry, static_cast<const AutostartRegistry*>(&machineDenied)}) {
         const bool denied = registry == &machineDenied;
         SCOPED_TRACE(denied ? "machine key denied" : "machine key writable");
         SetAutostartRegistry(registry);
-        EXPECT_FALSE(ToggleAutostart());
+        EXPECT_FALSE(toggle());
         EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), denied ? "" : value);
         EXPECT_EQ(RunValue(HKEY_CURRENT_USER), denied ? value : "");
-        EXPECT_TRUE(ToggleAutostart()) << "the box shows the start Windows will make";
+        EXPECT_TRUE(toggle()) << "the box shows the start Windows will make";
         EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE) + RunValue(HKEY_CURRENT_USER), "");
     }
     EXPECT_TRUE(RecordedCodes().empty());
+    SetAutostartRegistry(realRegistry);
+    UnregisterAutostart();
+    SetAutostartRegistry(saved);
 }
 
 }  // namespace
