@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "monitor/win32/linemonitor.h"
 #include "monitor/win32/mainwindow.h"
 #include "monitor/win32/monitorevents.h"
 #include "platform/profile.h"

@@ -1,6 +1,6 @@
 // The harness of the Win32 tests: scripted modal dialogs, one set of
-// control helpers, one layout check, one picture switch, and the fixture
-// that puts every seam back between tests.
+// control helpers, one picture switch, and the fixture that puts every seam
+// back between tests.
 #pragma once
 #include <windows.h>
 
@@ -116,7 +116,6 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    std::string Ini() const { return testsupport::ReadFileBytes(IniFilePath); }
     std::vector<SessionRecord> Records() const { return logmaint::ReadRecords(LogFilePath); }
     // Two sessions of March 2026: ISP 1 on Monday the 2nd from 17:30 to
     // 18:30, ISP 2 from the 9th for 100 hours.

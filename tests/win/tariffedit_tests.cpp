@@ -2,13 +2,11 @@
 // through all four pages lands in tolvane.ini as the loader reads it, and
 // entries still pending in a page at OK are kept or refused.
 #include <windows.h>
-#include <commctrl.h>
 #include <prsht.h>
 
 #include "dialogs/win32/dialogframework.h"
 #include "dialogs/win32/optionssheet.h"
 #include "harness.h"
-#include "resource.h"
 
 namespace {
 
@@ -111,8 +109,7 @@ TEST_F(TariffEditTest, ATariffIsSavedAsTypedAndPendingEntriesAtOkAreCheckedAndKe
     EXPECT_EQ(targetsEnabled, (std::vector<bool>{false, true, true, true, true, true, true}));
     EXPECT_TRUE(openAfterRefusal);
     EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{1059, 1038}));
-    ASSERT_EQ(seen.questions.size(), 1u);
-    EXPECT_EQ(seen.questions[0].caption, "Frame Name Error");
+    EXPECT_EQ(seen.questions.size() == 1 ? seen.questions[0].caption : "", "Frame Name Error");
     EXPECT_EQ(IniValue("Global", "ActiveIDs"), "1,2");
     EXPECT_EQ(IniValues("ISP2", {"Description", "SecsPerUnit", "Rounding", "BillingDate", "PeriodicFee",
                                  "PrepaidCharge", "PrepaidMethod", "PrepaidFrame", "RasName"}),
