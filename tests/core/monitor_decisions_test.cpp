@@ -64,14 +64,11 @@ TEST(ModemNames, FromTheCapabilities)
 
 TEST(ConnectionMadeTime, FieldsAndTheirChecksInOrder)
 {
-    EXPECT_EQ(ReadTimeField(""), 0);
-    EXPECT_EQ(ReadTimeField("07"), 7);
+    EXPECT_EQ(std::vector({ReadTimeField(""), ReadTimeField("07")}), std::vector({0, 7}));
     EXPECT_GT(ReadTimeField("99999999999999"), 59);  // bounded, still out of range
-    EXPECT_EQ(CheckSpecifiedTime(0, 0, 0), 0);
-    EXPECT_EQ(CheckSpecifiedTime(23, 59, 59), 0);
-    EXPECT_EQ(CheckSpecifiedTime(24, 99, 99), 1006);
-    EXPECT_EQ(CheckSpecifiedTime(12, 60, 99), 1007);
-    EXPECT_EQ(CheckSpecifiedTime(12, 0, 60), 1008);
+    EXPECT_EQ(std::vector({CheckSpecifiedTime(0, 0, 0), CheckSpecifiedTime(23, 59, 59), CheckSpecifiedTime(24, 99, 99),
+                           CheckSpecifiedTime(12, 60, 99), CheckSpecifiedTime(12, 0, 60)}),
+              std::vector({0, 0, 1006, 1007, 1008}));
 }
 
 TEST(ConnectionMadeTime, SpecifiedTimeIsTakenForTodayAndShownWithTwoDigits)
@@ -90,18 +87,10 @@ TEST(ConnectionMadeTime, SpecifiedTimeIsTakenForTodayAndShownWithTwoDigits)
 
 using Names = std::vector<std::string>;
 
-std::vector<std::string> Describe(const std::vector<RasChange>& changes)
-{
-    std::vector<std::string> out;
-    for (const RasChange& c : changes)
-        out.push_back((c.connected ? "+" : "-") + c.entryName);
-    return out;
-}
-
 TEST(RasChanges, SuccessiveCyclesOfOneMonitoringRun)
 {
     // Each step is the list of connected entries one cycle sees.
-    struct Step { Names current; std::vector<std::string> expected; } steps[] = {
+    struct Step { Names current, expected; } steps[] = {
         {{"Dial Direct"}, {"+Dial Direct"}},      // already up at the first cycle
         {{"Dial Direct"}, {}},                    // nothing changed
         {{"Dial Direct", "Work"}, {"+Work"}},     // a second connection
@@ -114,23 +103,23 @@ TEST(RasChanges, SuccessiveCyclesOfOneMonitoringRun)
     };
     Names previous;
     for (const Step& s : steps) {
-        EXPECT_EQ(s.expected, Describe(DiffConnections(previous, s.current)));
+        Names changes;
+        for (const RasChange& c : DiffConnections(previous, s.current))
+            changes.push_back((c.connected ? "+" : "-") + c.entryName);
+        EXPECT_EQ(s.expected, changes);
         previous = s.current;
     }
 }
 
 TEST(RasChanges, DecisionByRasPrompt)
 {
-    const RasDecision found = RasDecision::LogFound;
-    // Rows: RasPrompt 0 to 3; columns: an ISP matched the entry, or not.
-    const RasDecision expected[4][2] = {{found, RasDecision::Ignore},
-                                        {found, RasDecision::LogDefault},
-                                        {found, RasDecision::Ask},
-                                        {RasDecision::Ask, RasDecision::Ask}};
-    for (int prompt = 0; prompt < 4; ++prompt) {
-        EXPECT_EQ(expected[prompt][0], DecideRasConnection(prompt, true)) << prompt;
-        EXPECT_EQ(expected[prompt][1], DecideRasConnection(prompt, false)) << prompt;
-    }
+    // RasPrompt 0 to 3, each with an ISP matched to the entry and without.
+    const RasDecision found = RasDecision::LogFound, ask = RasDecision::Ask;
+    std::vector<RasDecision> decisions;
+    for (int prompt = 0; prompt < 4; ++prompt)
+        for (bool matched : {true, false})
+            decisions.push_back(DecideRasConnection(prompt, matched));
+    EXPECT_EQ(decisions, std::vector({found, RasDecision::Ignore, found, RasDecision::LogDefault, found, ask, ask, ask}));
 }
 
 } // namespace

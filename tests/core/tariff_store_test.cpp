@@ -2,6 +2,7 @@
 // exceptions, whole-table round trips, the number lists and hostile files.
 
 #include <functional>
+#include <numeric>
 
 #include "core/support.h"
 #include "platform/clock.h"
@@ -159,16 +160,14 @@ TEST_F(TariffStoreTest, SchedulesAreReadSortedAndTruncatedAtTheFirstBadEntry)
     }
 }
 
-// Every stored field of the two tariffs is the same (the totals are not compared).
-void ExpectSameTariff(const TariffRecord& a, const TariffRecord& b)
+// Every stored field of a tariff (not the totals).
+auto Stored(const TariffRecord& r)
 {
-#define SAME(field) EXPECT_EQ(a.field, b.field) << #field
-    SAME(Id); SAME(Description); SAME(RasName); SAME(SecsPerUnit); SAME(Rounding); SAME(AccumulateBeforeRounding);
-    SAME(PeriodToBill); SAME(BillingDate); SAME(PeriodicFee); SAME(PrepaidMethod); SAME(PrepaidCharge);
-    SAME(PrepaidFrame); SAME(OffsetsConnectCharge); SAME(DefaultFrame); SAME(NumFrames); SAME(FrameCharges);
-    SAME(FrameNames); SAME(Schedules); SAME(NumExceptions); SAME(DayExceptions); SAME(FrameForExceptions);
-    SAME(ConnectCharge); SAME(MinCharge); SAME(TollFree); SAME(PeriodStart); SAME(PeriodEnd);
-#undef SAME
+    return std::tie(r.Id, r.Description, r.RasName, r.SecsPerUnit, r.Rounding, r.AccumulateBeforeRounding,
+                    r.PeriodToBill, r.BillingDate, r.PeriodicFee, r.PrepaidMethod, r.PrepaidCharge, r.PrepaidFrame,
+                    r.OffsetsConnectCharge, r.DefaultFrame, r.NumFrames, r.FrameCharges, r.FrameNames, r.Schedules,
+                    r.NumExceptions, r.DayExceptions, r.FrameForExceptions, r.ConnectCharge, r.MinCharge, r.TollFree,
+                    r.PeriodStart, r.PeriodEnd);
 }
 
 // A table written through one backend reads back identically through the
@@ -195,9 +194,9 @@ void RoundTrip(const ProfileBackend& writer, const ProfileBackend& reader)
     TariffTable back;
     ASSERT_EQ(LoadTariffTable(Now(), back), 0);
     ASSERT_EQ(back.Isps.size(), 2u);
-    ExpectSameTariff(back.Isps[0], table.Isps[0]);
-    ExpectSameTariff(back.Isps[1], zetnet);
-    ExpectSameTariff(back.Phone, table.Phone);
+    EXPECT_EQ(Stored(back.Isps[0]), Stored(table.Isps[0]));
+    EXPECT_EQ(Stored(back.Isps[1]), Stored(zetnet));
+    EXPECT_EQ(Stored(back.Phone), Stored(table.Phone));
     EXPECT_TRUE(RecordedCodes().empty());
 }
 
@@ -216,23 +215,19 @@ TEST_F(TariffStoreTest, TableRoundTrip)
 
 TEST_F(TariffStoreTest, TheTableFollowsActiveIDs)
 {
-    const std::pair<const char*, std::vector<std::int32_t>> cases[] = {
-        {nullptr, {1}},                 // no file: ISP 1 is created
-        {"3, 1,,x,0,-2,3", {3, 1, 3}},  // junk dropped, duplicates kept
-    };
-    for (const auto& [active, ids] : cases) {
-        std::filesystem::remove(IniFilePath);
-        ProfileFlush(IniFilePath);
-        if (active)
-            WriteIni(std::string("[Global]\r\nActiveIDs=") + active + "\r\n[ISP3]\r\nDescription=Three\r\n");
+    const auto loaded = [] {
         TariffTable t;
-        ASSERT_EQ(LoadTariffTable(Now(), t), 0);
-        std::string loaded;
+        EXPECT_EQ(LoadTariffTable(Now(), t), 0);
+        std::string ids;
         for (const TariffRecord& r : t.Isps)
-            loaded += std::to_string(r.Id) + ":" + r.Description + " ";
-        EXPECT_EQ(loaded, active ? "3:Three 1:ISP1 3:Three " : "1:ISP1 ");
-        EXPECT_EQ(Get("Global", "ActiveIDs"), active ? active : "1");
-    }
+            ids += std::to_string(r.Id) + ":" + r.Description + " ";
+        return ids;
+    };
+    EXPECT_EQ(loaded(), "1:ISP1 ");  // no file: ISP 1 is created
+    EXPECT_EQ(Get("Global", "ActiveIDs"), "1");
+    WriteIni("[Global]\r\nActiveIDs=3, 1,,x,0,-2,3\r\n[ISP3]\r\nDescription=Three\r\n");
+    EXPECT_EQ(loaded(), "3:Three 1:ISP1 3:Three ");  // junk dropped, duplicates kept
+    EXPECT_EQ(Get("Global", "ActiveIDs"), "3, 1,,x,0,-2,3");
 }
 
 TEST_F(TariffStoreTest, NumbersLeavingTheTableAreReservedForGood)
@@ -258,9 +253,8 @@ TEST_F(TariffStoreTest, NoNumberLeftIsError118)
 {
     const ProfileBackend& saved = CurrentProfileBackend();
     SetProfileBackend(&IniProfileBackend);  // Wine's profile API cuts a 185 KB value short
-    IdList all;
-    for (int i = 1; i <= MAX_ISP_ID; ++i)
-        all.push_back(i);
+    IdList all(MAX_ISP_ID);
+    std::iota(all.begin(), all.end(), 1);
     Put("Global", "ReservedIDs", FormatIdList(all).c_str());
     TariffTable t;
     EXPECT_EQ(LoadTariffTable(Now(), t), -1);

@@ -91,24 +91,16 @@ TEST_F(IspPageTest, OperationsWithoutASuitableLineAreRefusedAndChangeNothing)
     }
 }
 
-TEST_F(IspPageTest, OpensWithThePhoneLineFirstAndTheDefaultSelected)
-{
-    Open("ActiveIDs=1,3\r\nDefaultISP=3\r\n", "[ISP3]\r\nDescription=Demon\r\n");
-    EXPECT_TRUE(page.loaded);
-    EXPECT_EQ(Lines(), "Phone=0 ISP1=1 Demon=3 2*");
-    Open("ActiveIDs=1,3\r\nDefaultISP=7\r\n");  // a default not in the list
-    EXPECT_EQ(Lines(), "Phone=0 ISP1=1 ISP3=3 1");
-}
-
 // New keeps its record even when the editor is cancelled; an import replaces
 // the Phone entry (after Yes) or the selected ISP, or is appended; Cancel of
 // the sheet frees every number they took.
 TEST_F(IspPageTest, NewAndImportAddToTheListAndCancelFreesTheirNumbers)
 {
-    Open("ActiveIDs=1\r\nReservedIDs=2\r\n");
+    Open("ActiveIDs=1\r\nReservedIDs=2\r\nDefaultISP=7\r\n");
+    EXPECT_EQ(Lines(), "Phone=0 ISP1=1 1");  // a default not in the list
     IspPageNew(page, Now(), Editor, nullptr);
     EXPECT_EQ(page.table.Isps.back().SecsPerUnit, 60);
-    EXPECT_EQ(Global(), "1,3|2|<none>");  // taken at once
+    EXPECT_EQ(Global(), "1,3|2|7");  // taken at once
     IspPageNew(page, Now(), Editor, const_cast<char*>("Zen"));
     IspPageImported(page, Named("Other"), false, true, [](void*) { return false; }, nullptr);
     IspPageImported(page, Named("Telco"), false, true, [](void*) { return true; }, nullptr);
@@ -116,17 +108,19 @@ TEST_F(IspPageTest, NewAndImportAddToTheListAndCancelFreesTheirNumbers)
     IspPageImported(page, Named("Demon"), true, false, nullptr, nullptr);
     IspPageImported(page, Named("Beta"), false, false, nullptr, nullptr);
     EXPECT_EQ(Lines(), "Telco=0 Demon=1 ISP3=3 Zen=4 Beta=5 4");
-    EXPECT_EQ(Global(), "1,3,4,5|2|<none>");
+    EXPECT_EQ(Global(), "1,3,4,5|2|7");
     EXPECT_TRUE(page.changed);
 
     IspPageCancel(page);
-    EXPECT_EQ(Global(), "1|2|<none>");
+    EXPECT_EQ(Global(), "1|2|7");
     EXPECT_EQ(IniValue("ISP4", "Description"), "<none>");
 }
 
 TEST_F(IspPageTest, EditDeleteAndTheDefaultAreSavedByOk)
 {
-    Open("ActiveIDs=1,2,3\r\nDefaultISP=3\r\n");
+    Open("ActiveIDs=1,2,3\r\nDefaultISP=3\r\n", "[ISP3]\r\nDescription=Demon\r\n");
+    EXPECT_TRUE(page.loaded);
+    EXPECT_EQ(Lines(), "Phone=0 ISP1=1 ISP2=2 Demon=3 3*");  // the Phone line first, the default selected
     SelectIspLine(page, 0);
     IspPageEdit(page, Editor, nullptr);
     EXPECT_FALSE(page.changed);
@@ -217,19 +211,11 @@ void BuildDemon(void*, TariffRecord& record, bool& changed, const char*)
 
     Switch(editor, active, EDITOR_EXCEPTIONS);
     ExceptionsNew(editor.exceptions, 2026);
-    editor.exceptions.entry.day = 24;
-    editor.exceptions.entry.month = 11;  // still pending at OK, which adds it
-
-    Switch(editor, active, EDITOR_GENERAL);  // now with both frames to choose from
-    editor.general.form.prepaidFrame = 1;
-    Switch(editor, active, EDITOR_CHARGES);
-    editor.charges.form.defaultFrame = 1;
-    Switch(editor, active, EDITOR_EXCEPTIONS);
+    editor.exceptions.entry = {24, 11, "x", ADD_CAPTION};
     editor.exceptions.frame = 1;
-    editor.exceptions.entry.year = "x";  // OK checks the active page first and stores nothing while it refuses
-    ASSERT_EQ(TariffEditorOk(editor, active), -1);
+    ASSERT_EQ(TariffEditorOk(editor, active), -1);  // the active page is checked first; nothing is stored
     EXPECT_FALSE(changed);
-    editor.exceptions.entry.year = "2026";
+    editor.exceptions.entry.year = "2026";  // still pending at OK, which adds it
     ASSERT_EQ(TariffEditorOk(editor, active), 0);
 }
 
@@ -247,7 +233,7 @@ TEST_F(IspPageTest, ATariffBuiltInTheEditorIsSavedWithEveryKey)
     EXPECT_EQ(text.substr(start, text.find("\n[", start) - start + 1),
               "[ISP2]\nDescription=Demon\nRasName=DemonDial\nSecsPerUnit=30\nRounding=1\nAccumulateBeforeRounding=0\n"
               "PeriodToBill=0\nBillingDate=15\nPeriodicFee=9.990000\nPrepaidMethod=2\nPrepaidCharge=1.500000\n"
-              "PrepaidFrame=1\nOffsetsConnectCharge=1\nDefaultFrame=1\nNumFrames=2\nFrame0=0.050000,Peak\n"
+              "PrepaidFrame=0\nOffsetsConnectCharge=1\nDefaultFrame=0\nNumFrames=2\nFrame0=0.050000,Peak\n"
               "Frame1=0.010000,Off_peak\nMon0=08:00:00-18:00:00,0\nNumExceptions=1\nDayException0=2026/12/25\n"
               "FrameForExceptions=1\nConnectCharge=0.100000\nMinCharge=0.000000\nTollFree=1\n");
 }
