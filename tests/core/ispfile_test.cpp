@@ -85,17 +85,13 @@ TEST_F(IspFileTest, ExportsAppendEntriesUnderAnUpToDateHeaderAndLoadBackWithoutT
 
 TEST_F(IspFileTest, VersionCheckAndMinVersionOfExports)
 {
-    struct Case {
-        const char* minVersion;  // null: no key
-        bool accepted;
-        const char* afterExport;
-    } cases[] = {
+    const struct { const char* minVersion; bool accepted; const char* afterExport; } cases[] = {  // null: no key
         {nullptr, true, "1.91.0.1"},   {"", true, "1.91.0.1"},        {"1.5.0.0", true, "1.91.0.1"},
         {"1.91.0.1", true, "1.91.0.1"}, {"2.0.0.0", true, "2.0.0.0"},  {"2.1.4.0", true, "2.1.4.0"},
         {"2.1.4.1", false, "2.1.4.1"}, {"3", false, "3"},              {"garbage", true, "1.91.0.1"},
         {"2.x.9", true, "2.x.9"},      {"2.1.4.0.7", true, "2.1.4.0.7"}, {"99999999999.0", false, "99999999999.0"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.minVersion ? c.minVersion : "(none)");
         Write(c.minVersion ? std::string("[Import]\r\nMinVersion=") + c.minVersion + "\r\n" : "");
         testsupport::ClearRecordedErrors();
@@ -172,9 +168,7 @@ TEST_F(IspFileTest, SampleFilesImportAndCharge)
         "Z:"
 #endif
         TOLVANE_SOURCE_DIR "/import/";
-    struct Session {
-        int day, h1, m1, s1, h2, m2, s2;
-    };
+    struct Session { int day, h1, m1, s1, h2, m2, s2; };
     const struct {
         const char* file;
         const char* entry;  // the one imported

@@ -9,9 +9,7 @@ using testsupport::LocalInstant;
 
 namespace {
 
-struct Ymd {
-    int year, month, day;  // month 1-12
-};
+struct Ymd { int year, month, day; };  // month 1-12
 
 TariffRecord PeriodAt(int periodToBill, int billingDate, const LocalTime& reference)
 {
@@ -36,14 +34,8 @@ void ExpectPeriod(const TariffRecord& r, Ymd first, Ymd last)
     EXPECT_EQ(around(r.PeriodEnd.time + 1).PeriodStart.time, r.PeriodEnd.time + 1);
 }
 
-struct PeriodCase {
-    const char* what;
-    int periodToBill;
-    int billingDate;
-    Ymd reference, first, last;
-};
-
 // 2026-03-01 is a Sunday; 2024 is a leap year.
+struct PeriodCase { const char* what; int periodToBill, billingDate; Ymd reference, first, last; };
 const PeriodCase kPeriodCases[] = {
     {"weekly Sunday starts on its own day", 1, 0, {2026, 3, 1}, {2026, 3, 1}, {2026, 3, 7}},
     {"weekly Saturday ends on its own day", 1, 0, {2026, 3, 7}, {2026, 3, 1}, {2026, 3, 7}},
@@ -96,16 +88,10 @@ TEST(BillingPeriod, ReferenceDatesInNewYork)
 // name the right day: weekly periods must not trust tm_wday.
 TEST(BillingPeriod, UnnormalisedReferenceFields)
 {
-    LocalTime wednesday;  // 4 March 2026, tm_wday left at Sunday
-    wednesday.tm_year = 126;
-    wednesday.tm_mon = 2;
-    wednesday.tm_mday = 4;
-    ExpectPeriod(PeriodAt(PERIOD_WEEKLY, 0, wednesday), {2026, 3, 1}, {2026, 3, 7});
-    LocalTime pastMidnight = wednesday;  // day 0 of April, hour 27: 1 April 03:00
-    pastMidnight.tm_mday = 0;
-    pastMidnight.tm_mon = 3;
-    pastMidnight.tm_hour = 27;
-    ExpectPeriod(PeriodAt(PERIOD_MONTHLY, 30, pastMidnight), {2026, 3, 31}, {2026, 4, 30});
+    // 4 March 2026 with tm_wday left at Sunday; day 0 of April at hour 27, that is 1 April 03:00.
+    ExpectPeriod(PeriodAt(PERIOD_WEEKLY, 0, {.tm_mday = 4, .tm_mon = 2, .tm_year = 126}), {2026, 3, 1}, {2026, 3, 7});
+    ExpectPeriod(PeriodAt(PERIOD_MONTHLY, 30, {.tm_hour = 27, .tm_mday = 0, .tm_mon = 3, .tm_year = 126}),
+                 {2026, 3, 31}, {2026, 4, 30});
 }
 
 // Brazil used to start summer time at midnight, so 00:00:00 of that day did
