@@ -59,30 +59,27 @@ TEST(DialogRouting, RowsKindsAndDefaults)
 
 TEST(PageRouting, EachNotificationAndItsAnswer)
 {
-    const struct {
-        int code;
-        bool loaded, fieldsFailed;
-        PageRoute route;
-        PageAnswer answer;
-    } cases[] = {
-        {PAGE_SETACTIVE, true, false, PageRoute::Accept, {true, 0, true}},
-        {PAGE_SETACTIVE, false, false, PageRoute::Refuse, {true, -1, true}},
-        {PAGE_KILLACTIVE, true, false, PageRoute::Check, {true, 0, true}},
-        {PAGE_KILLACTIVE, true, true, PageRoute::Check, {true, 1, true}},  // stays on the page
-        {PAGE_APPLY, true, false, PageRoute::Store, {true, PAGE_APPLY_NOERROR, true}},
-        {PAGE_APPLY, true, true, PageRoute::Store, {true, PAGE_APPLY_INVALID_NOCHANGEPAGE, true}},
-        {PAGE_HELP, true, false, PageRoute::Help, {false, 0, false}},
-        {PAGE_QUERYCANCEL, true, false, PageRoute::QueryCancel, {false, 0, true}},
-        {PAGE_RESET, true, false, PageRoute::Other, {false, 0, false}},
-        {-100, true, false, PageRoute::Other, {false, 0, false}},  // a list view's notification
+    // The answer when the page's fields pass and when they fail: sets a result, the result, returns TRUE.
+    using Answer = std::tuple<bool, int, bool>;
+    const Answer none{false, 0, false};
+    const struct { int code; bool loaded; PageRoute route; Answer passed, failed; } cases[] = {
+        {PAGE_SETACTIVE, true, PageRoute::Accept, {true, 0, true}, {true, 0, true}},
+        {PAGE_SETACTIVE, false, PageRoute::Refuse, {true, -1, true}, {true, -1, true}},
+        {PAGE_KILLACTIVE, true, PageRoute::Check, {true, 0, true}, {true, 1, true}},  // 1 stays on the page
+        {PAGE_APPLY, true, PageRoute::Store, {true, PAGE_APPLY_NOERROR, true},
+         {true, PAGE_APPLY_INVALID_NOCHANGEPAGE, true}},
+        {PAGE_HELP, true, PageRoute::Help, none, none},
+        {PAGE_QUERYCANCEL, true, PageRoute::QueryCancel, {false, 0, true}, {false, 0, true}},
+        {PAGE_RESET, true, PageRoute::Other, none, none},
+        {-100, true, PageRoute::Other, none, none},  // a list view's notification
     };
     for (const auto& c : cases) {
         const PageRoute route = RoutePageNotification(c.code, c.loaded);
         EXPECT_EQ(c.route, route) << c.code << " loaded " << c.loaded;
-        const PageAnswer a = AnswerPage(route, c.fieldsFailed);
-        EXPECT_EQ(std::tuple(c.answer.setsResult, c.answer.result, c.answer.returns),
-                  std::tuple(a.setsResult, a.result, a.returns))
-            << c.code << " loaded " << c.loaded << " failed " << c.fieldsFailed;
+        for (bool failed : {false, true}) {
+            const PageAnswer a = AnswerPage(route, failed);
+            EXPECT_EQ(failed ? c.failed : c.passed, Answer(a.setsResult, a.result, a.returns)) << c.code << failed;
+        }
     }
 }
 
