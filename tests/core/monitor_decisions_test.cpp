@@ -147,9 +147,6 @@ TEST(MainWindowClosing, FollowsConfirmExitAndWhereTheWindowGoes)
             << c.monitoring << "/" << c.confirmExit << "/" << c.icon;
     EXPECT_EQ(std::tuple(AfterConfirmExit(0), AfterConfirmExit(1), AfterConfirmExit(-1)),
               std::tuple(CLOSE_MINIMISE, CLOSE_STOP_AND_DESTROY, CLOSE_NOTHING));
-    EXPECT_EQ(std::string(ExitButtonText(true, EXIT_MINIMIZE_IN_TRAY)) + ExitButtonText(false, EXIT_MINIMIZE_IN_TRAY) +
-                  ExitButtonText(true, EXIT_CONFIRM),
-              "C&loseE&xitE&xit");
 }
 
 TEST(OnlineTooltip, NameAndTimeOnlineWithinSixtyThreeCharacters)

@@ -96,11 +96,7 @@ TEST_F(TariffStoreTest, BadValuesTakeTheirKeysDefault)
 {
     for (const KeyCase& c : kKeyCases) {
         WriteIni(std::string("[ISP1]\r\n") + c.lines + "\r\n");
-        TariffRecord r = Load();
-        EXPECT_DOUBLE_EQ(c.field(r), c.expected) << c.lines;
-        const auto frames = static_cast<std::size_t>(r.NumFrames);  // the totals each frame needs, all zero
-        EXPECT_TRUE(r.FrameNames.size() == frames && r.FrameCost == std::vector<double>(frames) &&
-                    r.FrameTime == std::vector<std::int32_t>(frames)) << c.lines;
+        EXPECT_DOUBLE_EQ(c.field(Load()), c.expected) << c.lines;
     }
     EXPECT_TRUE(RecordedCodes().empty());
 }
@@ -216,28 +212,22 @@ TEST_F(TariffStoreTest, TableRoundTrip)
     SetProfileBackend(&saved);
 }
 
-TEST_F(TariffStoreTest, TheTableFollowsActiveIDs)
+TEST_F(TariffStoreTest, TheTableFollowsActiveIDsAndNumbersLeavingItAreReservedForGood)
 {
-    const auto loaded = [] {
-        TariffTable t;
+    TariffTable t;
+    const auto loaded = [&] {  // the ISPs loaded, then ActiveIDs
         EXPECT_EQ(LoadTariffTable(Now(), t), 0);
         std::string ids;
         for (const TariffRecord& r : t.Isps)
             ids += std::to_string(r.Id) + ":" + r.Description + " ";
-        return ids;
+        return ids + Get("Global", "ActiveIDs");
     };
-    EXPECT_EQ(loaded(), "1:ISP1 ");  // no file: ISP 1 is created
-    EXPECT_EQ(Get("Global", "ActiveIDs"), "1");
+    EXPECT_EQ(loaded(), "1:ISP1 1");  // no file: ISP 1 is created
     WriteIni("[Global]\r\nActiveIDs=3, 1,,x,0,-2,3\r\n[ISP3]\r\nDescription=Three\r\n");
-    EXPECT_EQ(loaded(), "3:Three 1:ISP1 3:Three ");  // junk dropped, duplicates kept
-    EXPECT_EQ(Get("Global", "ActiveIDs"), "3, 1,,x,0,-2,3");
-}
+    EXPECT_EQ(loaded(), "3:Three 1:ISP1 3:Three 3, 1,,x,0,-2,3");  // junk dropped, duplicates kept
 
-TEST_F(TariffStoreTest, NumbersLeavingTheTableAreReservedForGood)
-{
     WriteIni("[Global]\r\nActiveIDs=1,2,4\r\nReservedIDs=3,7\r\n");
-    TariffTable t;
-    ASSERT_EQ(LoadTariffTable(Now(), t), 0);
+    loaded();
     t.Isps.erase(t.Isps.begin() + 1);
     TariffRecord fresh;
     ASSERT_EQ(CreateIspTariff(fresh, ToLocalTime(Now())), 0);  // the lowest number never used
