@@ -73,9 +73,8 @@ TEST_F(MonitorPageTest, CheckAndStore)
     for (const auto& c : cases) {
         Settings("Device=4000000000\r\nPermanentLineID=99\r\nPrompt=7\r\nTrackInbound=1\r\nRasPrompt=7\r\nUseTray=0\r\n"
                  "AlertSound=old.wav\r\n");
-        MonitorForm form;
-        form.alert = 2, form.alertSound = "C:\\ding.wav", form.promptDefault = 1, form.iconWhenMonitoring = 2;
-        form.confirmExit = 0, form.type = 0, form.delayText = "15", form.showLog = false;
+        MonitorForm form{.alert = 2, .alertSound = "C:\\ding.wav", .promptDefault = 1, .iconWhenMonitoring = 2,
+                         .confirmExit = 0, .type = 0, .delayText = "15", .showLog = false};
         c.change(form);
         EXPECT_EQ(c.error ? -1 : 0, MonitorPageFields(form, c.mode)) << c.keys;
         EXPECT_EQ(c.error ? std::vector<ErrorCode>{c.error} : std::vector<ErrorCode>{}, RecordedCodes());

@@ -21,14 +21,12 @@ struct BackendCase {
     const ProfileBackend* backend;
 };
 
-std::vector<BackendCase> Backends()
-{
+const BackendCase kBackends[] = {
+    {"Portable", &IniProfileBackend},
 #ifdef _WIN32
-    return {{"Portable", &IniProfileBackend}, {"Win32", &Win32Profile()}};
-#else
-    return {{"Portable", &IniProfileBackend}};
+    {"Win32", &Win32Profile()},
 #endif
-}
+};
 
 enum class Bom { Utf16LE, Utf16BE, Utf8 };
 
@@ -166,7 +164,7 @@ TEST_P(ProfileConformance, AWriteChangesOnlyItsLine)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, ProfileConformance, ::testing::ValuesIn(Backends()),
+INSTANTIATE_TEST_SUITE_P(Backends, ProfileConformance, ::testing::ValuesIn(kBackends),
                          [](const ::testing::TestParamInfo<BackendCase>& info) { return info.param.name; });
 
 using PortableProfileFile = testsupport::ProgramDirTest;

@@ -63,13 +63,11 @@ protected:
 // passes), storing passes silently and puts the default in place.
 TEST_F(EditorPagesTest, FormRulesReportWhenCheckingAndTakeDefaultsWhenStoring)
 {
-    using General = std::function<void(IspGeneralForm&)>;
-    using Charges = std::function<void(ChargesForm&)>;
     const TariffRecord& r = record;
     const struct {
         const char* name;
-        General general;
-        Charges charges;
+        std::function<void(IspGeneralForm&)> general;
+        std::function<void(ChargesForm&)> charges;
         ErrorCode error;
         std::function<bool()> stored;
     } cases[] = {
@@ -221,9 +219,8 @@ TEST_F(EditorPagesTest, GeneralGroupsFollowTheChoices)
 
 TEST_F(EditorPagesTest, ADeletedFramesPositionGoesToTheNextFrameAndPositionsBeyondToTheFirst)
 {
-    record.DefaultFrame = 2;
+    record.DefaultFrame = record.PrepaidFrame = 2;
     record.PrepaidMethod = PREPAID_DAILY_IN_FRAME;
-    record.PrepaidFrame = 2;
     record.FrameForExceptions = 1;
     record.Schedules[1] = {{8, 0, 0, 9, 0, 0, 1}, {9, 0, 0, 10, 0, 0, 2}};
     record.Schedules[2] = {{8, 0, 0, 9, 0, 0, 2}};
@@ -239,8 +236,8 @@ TEST_F(EditorPagesTest, ADeletedFramesPositionGoesToTheNextFrameAndPositionsBeyo
     ExceptionsPageActivated(exceptions, context.frames);
     EXPECT_EQ(std::vector<int>({general.form.prepaidFrame, charges.form.defaultFrame, exceptions.frame}),
               std::vector<int>({0, 0, 1}));
-    EXPECT_EQ(ScheduleRowTexts(charges.rows[0], context.frames).frame, "Night");
-    EXPECT_EQ(ScheduleRowTexts(charges.rows[1], context.frames).frame, "Peak");
+    EXPECT_EQ(ScheduleRowTexts(charges.rows[0], context.frames).frame + " " +
+                  ScheduleRowTexts(charges.rows[1], context.frames).frame, "Night Peak");
 
     ASSERT_EQ(IspGeneralFields(general.form, context, FIELDS_STORE), 0);
     ASSERT_EQ(ChargesFields(charges, context, FIELDS_STORE), 0);
