@@ -25,21 +25,7 @@ protected:
     {
         ProgramDirTest::SetUp();
         PinClock(LocalInstant(2026, 4, 20, 12));
-        path = File("tariffs.ISP").string();
-    }
-    void Write(const std::string& text) const
-    {
-        testsupport::WriteFileBytes(path, text);
-        ProfileFlush(path);
-    }
-    // The keys of a section joined by '|', "-" for a missing one.
-    std::string Get(const char* section, const std::vector<const char*>& keys) const
-    {
-        ProfileFlush(path);
-        std::string values;
-        for (const char* key : keys)
-            values += (values.empty() ? "" : "|") + ProfileGetString(path, section, key, "-");
-        return values;
+        path = IniFilePath;  // any name will do: the settings file's helpers write and read it
     }
     std::vector<std::string> Names(bool phone) const
     {
@@ -68,11 +54,11 @@ TEST_F(IspFileTest, ExportsAppendEntriesUnderAnUpToDateHeaderAndLoadBackWithoutT
     ASSERT_EQ(WriteIspFileEntry(path, "Two tariffs", Exported("Second"), false), 0);
     ASSERT_EQ(WriteIspFileEntry(path, "", Exported("Carrier"), true), 0);  // the empty box replaces the text
 
-    EXPECT_EQ(Get("Import", {"LastISP", "LastPhone", "CreatedByVersion", "LastUpdatedByVersion",
+    EXPECT_EQ(IniValues("Import", {"LastISP", "LastPhone", "CreatedByVersion", "LastUpdatedByVersion",
                              "LastUpdatedByPlatform", "MinVersion", "FileDescription"}),
               "2|1|1.95.0.0|2.1.4.0|Win32|1.91.0.1|");
     for (const char* section : {"ImportISP1", "ImportISP2", "ImportPhone1"})
-        EXPECT_EQ(Get(section, {"RasName", "ConnectCharge"}), "-|0.050000") << section;
+        EXPECT_EQ(IniValues(section, {"RasName", "ConnectCharge"}), "<none>|0.050000") << section;
 
     TariffRecord loaded;
     ASSERT_EQ(LoadIspFileEntry(loaded, path, 2, false, ToLocalTime(Now())), 0);
@@ -92,11 +78,12 @@ TEST_F(IspFileTest, VersionCheckAndMinVersionOfExports)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.minVersion ? c.minVersion : "(none)");
-        Write(c.minVersion ? std::string("[Import]\r\nMinVersion=") + c.minVersion + "\r\n" : "");
+        WriteIni(c.minVersion ? std::string("[Import]\r\nMinVersion=") + c.minVersion + "\r\n" : "");
         testsupport::ClearRecordedErrors();
         EXPECT_EQ(CheckIspFileVersion(path), c.accepted ? 0 : -1);
         EXPECT_EQ(WriteIspFileEntry(path, "d", Exported("X"), false), c.accepted ? 0 : -1);  // nothing written
-        EXPECT_EQ(Get("Import", {"MinVersion", "LastISP"}), c.afterExport + std::string(c.accepted ? "|1" : "|-"));
+        EXPECT_EQ(IniValues("Import", {"MinVersion", "LastISP"}),
+                  c.afterExport + std::string(c.accepted ? "|1" : "|<none>"));
         EXPECT_EQ(RecordedCodes(), (c.accepted ? std::vector<ErrorCode>{} : std::vector<ErrorCode>{1011, 1011}));
     }
 }
@@ -118,12 +105,12 @@ TEST_F(IspFileTest, ListsOnlyWhatExistsEvenInHostileFiles)
         {std::string("\x00\xff[\x01]\r\n=\xfe\r\n[Import\r\nLastISP=1\r\n\x80\x81", 22), {}},
     };
     for (const auto& [text, isps] : cases) {
-        Write(text);
+        WriteIni(text);
         EXPECT_EQ(Names(false), isps) << text.substr(0, 60);
         EXPECT_TRUE(Names(true).empty());  // LastPhone missing, or past what exists
         EXPECT_LE(ReadIspFileDescription(path).size(), 1023u);
     }
-    Write("[Import]\r\nLastPhone=1\r\n[ImportPhone1]\r\nSecsPerUnit=30\r\n");
+    WriteIni("[Import]\r\nLastPhone=1\r\n[ImportPhone1]\r\nSecsPerUnit=30\r\n");
     EXPECT_EQ(Names(true), std::vector<std::string>{"Phone1#1"});
     TariffRecord r;  // without a Description it imports with the section's name
     ASSERT_EQ(LoadIspFileEntry(r, path, 1, true, ToLocalTime(Now())), 0);
@@ -140,7 +127,7 @@ TEST_F(IspFileTest, DisclaimerText)
         {"NumLines=2000000000\r\nLine1=first\r\nLine3=third\r\n", "first\r\n\r\nthird\r\n"},
     };
     for (const auto& [keys, expected] : cases) {
-        Write(std::string("[Import]\r\nLastISP=0\r\n[Disclaimer]\r\n") + keys);
+        WriteIni(std::string("[Import]\r\nLastISP=0\r\n[Disclaimer]\r\n") + keys);
         std::string text;
         EXPECT_EQ(BuildDisclaimer(path, text), expected != nullptr) << keys;
         EXPECT_EQ(text, expected ? expected : "") << keys;

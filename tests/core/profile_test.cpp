@@ -5,6 +5,7 @@
 
 #include "platform/fileops.h"
 #include "platform/profile.h"
+#include "startup/locations.h"
 #include "support.h"
 
 #ifdef _WIN32
@@ -54,7 +55,7 @@ protected:
     {
         ProgramDirTest::SetUp();
         SetProfileBackend(GetParam().backend);
-        file = File("settings.ini").string();
+        file = IniFilePath;  // written and flushed by WriteIni
     }
     void TearDown() override
     {
@@ -63,11 +64,6 @@ protected:
         ProgramDirTest::TearDown();
     }
     std::string Get(const char* section, const char* key) { return ProfileGetString(file, section, key, "<def>"); }
-    void Replace(const std::string& bytes)
-    {
-        WriteFileBytes(file, bytes);
-        ProfileFlush(file);
-    }
     std::string file;
 };
 
@@ -98,7 +94,7 @@ TEST_P(ProfileConformance, ReadsAsWindowsReads)
     const std::pair<const char*, const char*> keys[] = {
         {"s", "NAME"}, {"S", "tab"}, {"T", "Q"}, {"S", "a"}, {"S", "Z"}};
     for (const auto& [bytes, expected] : files) {
-        Replace(bytes);
+        WriteIni(bytes);
         std::string values, fromSection;
         for (auto [name, key] : keys) {
             ProfileSection section;
@@ -109,7 +105,7 @@ TEST_P(ProfileConformance, ReadsAsWindowsReads)
         EXPECT_EQ(std::string(expected) + "|", values) << testing::PrintToString(bytes);
         EXPECT_EQ(values, fromSection);
     }
-    Replace("[S]\r\nA=12abc\r\nB=abc\r\nC=\r\nD=-7\r\nE= 99999999999\r\n[Other]\r\n[s]\r\n");
+    WriteIni("[S]\r\nA=12abc\r\nB=abc\r\nC=\r\nD=-7\r\nE= 99999999999\r\n[Other]\r\n[s]\r\n");
     std::string ints;  // an empty value takes the default
     for (const char* key : {"A", "B", "C", "D", "E"})
         ints += std::to_string(ProfileGetInt(file, "S", key, 5)) + " ";
@@ -153,7 +149,7 @@ TEST_P(ProfileConformance, AWriteChangesOnlyItsLine)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.after));
-        Replace(c.before);
+        WriteIni(c.before);
         EXPECT_EQ(c.written, ProfileWrite(file, c.section, c.key, c.value));
         EXPECT_EQ(c.readBack, Get(c.section, c.key));
         ProfileFlush(file);
