@@ -122,11 +122,8 @@ TEST_F(TariffStoreTest, TextsFrameValuesAndExceptions)
         EXPECT_EQ(r.FrameNames, (std::vector<std::string>{"Frame0", c.name})) << c.value;  // Frame0 missing
     }
 
-    Put("ISP1", "NumExceptions", "6");
-    const char* dates[] = {"2002/12/25", "1899/12/25", "2002/13/01", "2002/2/30", nullptr, "2002-12-25"};
-    for (int i = 0; i < 6; ++i)
-        if (dates[i])
-            Put("ISP1", ("DayException" + std::to_string(i)).c_str(), dates[i]);
+    WriteIni("[ISP1]\r\nNumExceptions=6\r\nDayException0=2002/12/25\r\nDayException1=1899/12/25\r\n"
+             "DayException2=2002/13/01\r\nDayException3=2002/2/30\r\nDayException5=2002-12-25\r\n");
     EXPECT_EQ(Load().DayExceptions, (std::vector<DayExceptionEntry>{{102, 11, 25}, {}, {}, {102, 1, 30}, {}, {}}));
 }
 

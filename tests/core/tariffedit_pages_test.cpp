@@ -487,11 +487,19 @@ void BuildDemon(void*, TariffRecord& record, bool& changed, const char*)
 
     Switch(editor, active, EDITOR_EXCEPTIONS);
     ExceptionsNew(editor.exceptions, 2026);
-    editor.exceptions.entry = {24, 11, "x", ADD_CAPTION};
+    editor.exceptions.entry.day = 24;
+    editor.exceptions.entry.month = 11;  // still pending at OK, which adds it
+
+    Switch(editor, active, EDITOR_GENERAL);  // now with both frames to choose from
+    editor.general.form.prepaidFrame = 1;
+    Switch(editor, active, EDITOR_CHARGES);
+    editor.charges.form.defaultFrame = 1;
+    Switch(editor, active, EDITOR_EXCEPTIONS);
     editor.exceptions.frame = 1;
-    ASSERT_EQ(TariffEditorOk(editor, active), -1);  // the active page is checked first; nothing is stored
+    editor.exceptions.entry.year = "x";  // OK checks the active page first and stores nothing while it refuses
+    ASSERT_EQ(TariffEditorOk(editor, active), -1);
     EXPECT_FALSE(changed);
-    editor.exceptions.entry.year = "2026";  // still pending at OK, which adds it
+    editor.exceptions.entry.year = "2026";
     ASSERT_EQ(TariffEditorOk(editor, active), 0);
 }
 
@@ -509,7 +517,7 @@ TEST_F(IspPageTest, ATariffBuiltInTheEditorIsSavedWithEveryKey)
     EXPECT_EQ(text.substr(start, text.find("\n[", start) - start + 1),
               "[ISP2]\nDescription=Demon\nRasName=DemonDial\nSecsPerUnit=30\nRounding=1\nAccumulateBeforeRounding=0\n"
               "PeriodToBill=0\nBillingDate=15\nPeriodicFee=9.990000\nPrepaidMethod=2\nPrepaidCharge=1.500000\n"
-              "PrepaidFrame=0\nOffsetsConnectCharge=1\nDefaultFrame=0\nNumFrames=2\nFrame0=0.050000,Peak\n"
+              "PrepaidFrame=1\nOffsetsConnectCharge=1\nDefaultFrame=1\nNumFrames=2\nFrame0=0.050000,Peak\n"
               "Frame1=0.010000,Off_peak\nMon0=08:00:00-18:00:00,0\nNumExceptions=1\nDayException0=2026/12/25\n"
               "FrameForExceptions=1\nConnectCharge=0.100000\nMinCharge=0.000000\nTollFree=1\n");
 }
