@@ -34,12 +34,8 @@ TEST(DialogRouting, RowsKindsAndDefaults)
 {
     const DialogTable table{nullptr, 6, rows, nullptr, 1, IDC_HELPBUTTON, 612};
     const DialogTable empty{nullptr, 0, nullptr, nullptr, 0, 0, 0};
-    const struct {
-        const DialogTable& table;
-        int id, code;
-        CommandRoute route;
-        int row;  // of a handler that runs
-    } cases[] = {
+    // The table, the command, its route and the row of the handler that runs.
+    const struct { const DialogTable& table; int id, code; CommandRoute route; int row; } cases[] = {
         {table, 500, 0, CommandRoute::CallHandler, 0},  {table, 500, 5, CommandRoute::CallHandler, 0},
         {table, 501, 0, CommandRoute::CallHandler, 1},  {table, 501, 1, CommandRoute::Ignore, -1},
         {table, 502, 3, CommandRoute::CallHandler, 2},  {table, 503, 0, CommandRoute::CallHandler, 3},
@@ -95,14 +91,9 @@ const std::vector<const char*> VIEW_KEYS = {"UseTempName", "RawLogFileName", "Vi
 // the view settings only when all of them are answered.
 TEST_F(GeneralPageTest, StoreWritesEachStepAndStopsAtTheFirstProblem)
 {
-    const struct {
-        int tempFile;
-        const char* fileName;
-        int range;
-        const char* viewer;
-        ErrorCode error;  // 0: stored
-        const char* viewKeys;
-    } cases[] = {
+    // The view settings answered, the error reported (0: stored) and the view keys afterwards.
+    const struct { int tempFile; const char* fileName; int range; const char* viewer; ErrorCode error;
+                   const char* viewKeys; } cases[] = {
         {0, "kept.txt", 0, "view.exe", 0, "1|<none>|view.exe|0"},
         {1, "C:\\raw.txt", 2, "", 0, "0|C:\\raw.txt|<none>|2"},
         {1, "", 2, "view.exe", 2066, "0|old.txt|old.exe|1"},  // a named file without a name

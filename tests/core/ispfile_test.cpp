@@ -155,13 +155,9 @@ TEST_F(IspFileTest, SampleFilesImportAndCharge)
 #endif
         TOLVANE_SOURCE_DIR "/import/";
     struct Session { int day, h1, m1, s1, h2, m2, s2; };
-    const struct {
-        const char* file;
-        const char* entry;  // the one imported
-        bool phone;
-        std::vector<Session> sessions;  // in April 2026
-        const char* report;             // of the imported entry
-    } cases[] = {
+    // The file, the entry imported, its kind, the sessions in April 2026 and the entry's report.
+    const struct { const char* file; const char* entry; bool phone; std::vector<Session> sessions;
+                   const char* report; } cases[] = {
         {"Brightwave Internet.ISP", "Brightwave Pay As You Go", false,
          {{3, 9, 0, 0, 10, 0, 0}, {11, 10, 0, 0, 10, 45, 30}, {13, 17, 30, 0, 18, 30, 0}},
          "Off-peak 00:30:00 0.30, Peak 00:30:00 1.20, Weekend 01:46:00 0.53, 2.03 0.00 -2.03 03:23:00 2.03 3 01:00:00"},

@@ -26,14 +26,8 @@ TEST(CallStateDecision, EveryRuleOfTheLineMonitor)
     const CallInfoSummary incoming{true, 3, 2};
     const CallInfoSummary otherLine{true, 4, LINECALLORIGIN_OUTBOUND_VALUE};
     const CallInfoSummary unread{false, 99, 2};
-    const struct {
-        const char* what;
-        std::uint32_t state;
-        CallInfoSummary info;
-        bool online;
-        int trackInbound;
-        CallAction expected;
-    } cases[] = {
+    const struct { const char* what; std::uint32_t state; CallInfoSummary info; bool online; int trackInbound;
+                   CallAction expected; } cases[] = {
         {"outgoing call connects", CONNECTED, ours, false, 0, CallAction::Connect},
         {"already online", CONNECTED, ours, true, 0, CallAction::Nothing},
         {"incoming, not tracked", CONNECTED, incoming, false, 0, CallAction::Nothing},
@@ -185,12 +179,8 @@ TEST_F(EnterDateTest, ProposedDateFollowsPreviousDefault)
 // reported (the year as the program counts it, from 1900) and gives no date.
 TEST_F(EnterDateTest, ChosenDateIsLocalMidnightOrAReportedError)
 {
-    const struct {
-        int day, month;  // as shown: 1-31, 1-12; 0 for no choice
-        const char* year;
-        int code, expectMonth, expectDay;
-        const char* shown;
-    } cases[] = {
+    // The day and month as shown (1-31, 1-12; 0 for no choice), the year typed; the code, the date, the text shown.
+    const struct { int day, month; const char* year; int code, expectMonth, expectDay; const char* shown; } cases[] = {
         {15, 6, "2024", 0, 6, 15, nullptr},  {31, 4, "2024", 0, 4, 30, nullptr}, {29, 2, "2023", 0, 2, 28, nullptr},
         {30, 2, "2024", 0, 2, 29, nullptr},  {0, 0, "2024", 1003, 0, 0, nullptr}, {5, 0, "2024", 1004, 0, 0, nullptr},
         {5, 4, "1900", 1005, 0, 0, "Invalid year: 0."}, {5, 4, "abc", 1005, 0, 0, "Invalid year: -1900."},

@@ -48,12 +48,8 @@ protected:
 TEST_F(MonitorPageTest, CheckAndStore)
 {
     const char* const unchanged = "<none>|old.wav|<none>|<none>|<none>|<none>|<none>|<none>|4000000000|99|7|1|7|0";
-    const struct {
-        void (*change)(MonitorForm&);
-        int mode;
-        ErrorCode error;  // 0: accepted
-        const char* keys;
-    } cases[] = {
+    // The form's change, the mode, the error reported (0: accepted) and the keys afterwards.
+    const struct { void (*change)(MonitorForm&); int mode; ErrorCode error; const char* keys; } cases[] = {
         {[](MonitorForm& f) { f.alert = f.type = NONE_CHECKED; }, FIELDS_CHECK, 1016, unchanged},
         // A WAV file without its name.
         {[](MonitorForm& f) { f.alertSound.clear(); f.promptDefault = NONE_CHECKED; }, FIELDS_CHECK, 1015, unchanged},
@@ -107,13 +103,8 @@ TEST(ModemListTest, PreferredModemAndDeviceStateChanges)
     EXPECT_EQ(std::pair(1, 0), std::pair(ShowModems(modems, 2).selected, ShowModems(modems, 7).selected));
     EXPECT_EQ(std::vector<std::string>{"Modem Unavailable"}, ShowModems({}, 0).texts);
 
-    const struct {
-        std::uint32_t message;
-        std::uintptr_t p1, p2, p3;
-        std::uint32_t count;
-        DevStateAction action;
-        std::uint32_t countAfter;
-    } cases[] = {
+    const struct { std::uint32_t message; std::uintptr_t p1, p2, p3; std::uint32_t count; DevStateAction action;
+                   std::uint32_t countAfter; } cases[] = {
         {8, 0x40000, 0, 0, 2, DevStateAction::Restart, 2}, {8, 0x40000, 19, 4, 2, DevStateAction::Refill, 5},
         {8, 0x40000, 19, 1, 3, DevStateAction::Refill, 3}, {8, 0x40000, 5, 0, 2, DevStateAction::None, 2},
         {8, 0x1, 0, 0, 2, DevStateAction::None, 2},        {2, 0x40000, 0, 0, 2, DevStateAction::None, 2},
@@ -201,15 +192,9 @@ TEST_F(AutostartTest, EachActionOnBothKeys)
     const Values OLD = {{"Tolvane", "\"C:\\old\\tolvane.exe\" -m"}}, HELD = {{"Tolvane", OURS}};
     const Values LONG = {{"Tolvane", std::string(700, 'x')}};
     const long DENIED = AUTOSTART_ACCESS_DENIED;
-    const struct {
-        Act act;
-        Values machine, user;
-        long FakeKey::*fault;  // on the machine key
-        long code;
-        bool registered;  // afterwards
-        Values machineAfter, userAfter;
-        const char* logged;
-    } cases[] = {
+    // The action, the keys, a fault of the machine key and its code; registered afterwards, the keys, the log.
+    const struct { Act act; Values machine, user; long FakeKey::*fault; long code; bool registered;
+                   Values machineAfter, userAfter; const char* logged; } cases[] = {
         {Check, LONG, {}, nullptr, 0, true, LONG, {}, ""},  // longer than the query buffer
         // A user without a Run key is no failure.
         {Check, HELD, {}, &FakeKey::openRead, DENIED, false, HELD, {},

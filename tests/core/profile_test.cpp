@@ -17,10 +17,7 @@ using testsupport::WriteFileBytes;
 
 namespace {
 
-struct BackendCase {
-    const char* name;
-    const ProfileBackend* backend;
-};
+struct BackendCase { const char* name; const ProfileBackend* backend; };
 
 const BackendCase kBackends[] = {
     {"Portable", &IniProfileBackend},
@@ -127,13 +124,8 @@ TEST_P(ProfileConformance, ReadsAsWindowsReads)
 TEST_P(ProfileConformance, AWriteChangesOnlyItsLine)
 {
     const std::u16string el = u"[S]\r\nA=\u043b\r\n";
-    const struct {
-        std::string before;
-        const char *section, *key, *value;
-        bool written;
-        const char* readBack;
-        std::string after;
-    } cases[] = {
+    const struct { std::string before; const char *section, *key, *value; bool written; const char* readBack;
+                   std::string after; } cases[] = {
         {"", "S", "V", "a\r\nB=evil\rC=x\nD=y", true, "a  B=evil C=x D=y", "[S]\r\nV=a  B=evil C=x D=y\r\n"},
         {"[S]\r\nA=1\r\n", "S\r\n[T", "K", "v", false, "<def>", "[S]\r\nA=1\r\n"},
         {"[S]\r\nA=1\r\n", "S", "K\nX", "v", false, "<def>", "[S]\r\nA=1\r\n"},

@@ -68,11 +68,9 @@ TariffRecord RichTariff(std::int32_t id, const char* description)
 }
 
 #define FIELD(name) [](const TariffRecord& r) { return static_cast<double>(r.name); }
-const struct KeyCase {
-    const char* lines;  // of section ISP1
-    double expected;
-    std::function<double(const TariffRecord&)> field;
-} kKeyCases[] = {
+// The lines of section ISP1, and the value one field loads with.
+const struct KeyCase { const char* lines; double expected; std::function<double(const TariffRecord&)> field; }
+kKeyCases[] = {
     {"SecsPerUnit=0", 60, FIELD(SecsPerUnit)},
     {"Rounding=3", 0, FIELD(Rounding)}, {"Rounding=2", 2, FIELD(Rounding)},
     {"PeriodToBill=2", 0, FIELD(PeriodToBill)}, {"BillingDate=31", 0, FIELD(BillingDate)},

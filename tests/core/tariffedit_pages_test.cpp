@@ -64,13 +64,9 @@ protected:
 TEST_F(EditorPagesTest, FormRulesReportWhenCheckingAndTakeDefaultsWhenStoring)
 {
     const TariffRecord& r = record;
-    const struct {
-        const char* name;
-        std::function<void(IspGeneralForm&)> general;
-        std::function<void(ChargesForm&)> charges;
-        ErrorCode error;
-        std::function<bool()> stored;
-    } cases[] = {
+    const struct { const char* name; std::function<void(IspGeneralForm&)> general;
+                   std::function<void(ChargesForm&)> charges; ErrorCode error; std::function<bool()> stored; }
+    cases[] = {
         {"no name", [](auto& f) { f.name.clear(); }, {}, 1027, [&] { return r.Description == "Unspecified ISP"; }},
         {"no unit", [](auto& f) { f.secsPerUnit.clear(); }, {}, 1028, [&] { return r.SecsPerUnit == 60; }},
         {"negative unit", [](auto& f) { f.secsPerUnit = "-5"; }, {}, 1028, [&] { return r.SecsPerUnit == 60; }},
