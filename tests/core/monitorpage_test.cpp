@@ -143,11 +143,7 @@ using Values = std::map<std::string, std::string>;
 
 // A Run key; each call may fail with the code given. The user's key exists
 // only once it holds a value or was created.
-struct FakeKey {
-    Values values;
-    long openRead = 0, openWrite = 0, query = 0, set = 0;
-    bool exists = true;
-};
+struct FakeKey { Values values; long openRead = 0, openWrite = 0, query = 0, set = 0; bool exists = true; };
 
 FakeKey Keys[2];  // machine, user
 std::string ModulePath;
