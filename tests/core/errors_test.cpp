@@ -1,12 +1,129 @@
-// Error boxes and the error log.
+// Start-up: where the program keeps its files and the [Global] deletion
+// settings, the command line word by word, error boxes and the error log.
+#include <algorithm>
+#include <cstring>
 #include <thread>
+#include <tuple>
 
 #include "platform/clock.h"
+#include "startup/cmdline.h"
 #include "startup/errors.h"
 #include "startup/locations.h"
 #include "support.h"
 
 namespace {
+
+std::string Sep(std::string s)
+{
+    std::replace(s.begin(), s.end(), '|', PathSeparator);
+    return s;
+}
+
+TEST(JoinPath, AddsOneSeparatorOnlyWhereNeeded)
+{
+    EXPECT_EQ(Sep("C:\\dir|tolvane.ini"), JoinPath("C:\\dir", "tolvane.ini"));
+    EXPECT_EQ("/srv/x/tolvane.ini", JoinPath("/srv/x/", "tolvane.ini"));
+    EXPECT_EQ("C:\\dir\\tolvane.ini", JoinPath("C:\\dir\\", "tolvane.ini"));
+    EXPECT_EQ("tolvane.ini", JoinPath("", "tolvane.ini"));
+    // The in-place form never writes past its capacity.
+    const std::pair<const char*, const char*> cases[] = {
+        {"abcdefgh", "abcdefgh|12"}, {"abcdefghij", "abcdefghij|"}, {"abcdefghijk", "abcdefghijk"}, {"", "12345678"}};
+    for (auto [start, expected] : cases) {
+        char buf[12] = {};
+        std::strcpy(buf, start);
+        EXPECT_EQ(buf, JoinPath(buf, "12345678", sizeof buf));
+        EXPECT_EQ(Sep(expected), std::string(buf));
+    }
+}
+
+using FileLocationsTest = testsupport::ProgramDirTest;
+
+TEST_F(FileLocationsTest, FilesLiveBesideTheProgramWhoseFolderIsMadeIfMissing)
+{
+    const auto paths = [] {
+        return ProgramDirectory + " " + IniFilePath + " " + LogFilePath + " " + BackupFilePath + " " + ErrorLogPath +
+               " " + HelpFilePath;
+    };
+    const std::string dir = (Dir() / "Program Files").string();
+    ASSERT_EQ(0, SetUpFileLocations(dir + "/tolvane.exe"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir));
+    EXPECT_EQ(dir + " " + JoinPath(dir, "tolvane.ini") + " " + JoinPath(dir, "tolvane.log") + " " +
+                  JoinPath(dir, "tolvane.bak") + " " + JoinPath(dir, "tolvane.err") + " " + dir + "/tolvanew.hlp",
+              paths());
+    testsupport::WriteFileBytes(File("plainfile"), "x");
+    const std::string blocked = (Dir() / "plainfile" / "sub").string();
+    EXPECT_EQ(-1, SetUpFileLocations(blocked + "/tolvane.exe"));
+    ASSERT_EQ(std::vector<ErrorCode>{111}, testsupport::RecordedCodes());
+    EXPECT_EQ("Unable to create directory " + blocked + ".", testsupport::RecordedErrors()[0].text);
+    ASSERT_EQ(0, SetUpFileLocations("C:\\tolvane.exe"));
+    EXPECT_EQ(Sep("C: C:|tolvane.ini C:|tolvane.log C:|tolvane.bak C:|tolvane.err C:\\tolvanew.hlp"), paths());
+    ASSERT_EQ(0, SetUpFileLocations("tolvane.exe"));
+    EXPECT_EQ(" tolvane.ini tolvane.log tolvane.bak tolvane.err tolvanew.hlp", paths());
+}
+
+TEST_F(FileLocationsTest, GlobalDeleteSettingsReadLeniently)
+{
+    const struct { const char* keys; int confirm, backup; unsigned hack; } cases[] = {
+        {"", 1, 1, 0},
+        {"ConfirmDelete=0\r\nBackupOnDelete=0\r\nHackFlags=1\r\n", 0, 0, 1},
+        {"ConfirmDelete=\r\nBackupOnDelete=abc\r\nHackFlags=3x\r\n", 1, 0, 3},  // empty is the default; text is 0
+        {"ConfirmDelete=7\r\nBackupOnDelete=-1\r\n", 1, 1, 0},
+    };
+    for (const auto& c : cases) {
+        testsupport::WriteFileBytes(IniFilePath, std::string("[Global]\r\n") + c.keys);
+        LoadGlobalDeleteSettings();
+        EXPECT_EQ(std::tuple(c.confirm, c.backup, c.hack), std::tuple(ConfirmDelete, BackupOnDelete, HackFlags))
+            << c.keys;
+    }
+    ConfirmDelete = 0;
+    SaveGlobalDeleteSettings();
+    ConfirmDelete = BackupOnDelete = 5;
+    LoadGlobalDeleteSettings();
+    EXPECT_EQ(std::pair(0, 1), std::pair(ConfirmDelete, BackupOnDelete));
+    ConfirmDelete = 1;
+    HackFlags = 0;
+}
+
+// What a command line leads to: the action (-1 an error), the ISP, "l" for
+// the report-only mode, "m" for monitoring at once, then each box shown.
+TEST(CommandLine, ParsesWordByWord)
+{
+    const std::pair<std::vector<const char*>, std::string> cases[] = {
+        {{}, "0 0"},
+        {{"-i", "3", "-e"}, "2 3"},
+        {{"/e", "/i3"}, "2 3"},
+        {{"-ei3"}, "2 3"},
+        {{"-b", "-l"}, "1 0 l"},
+        {{"/lm"}, "0 0 l m"},  // several options in one word
+        {{"-i", "-b"}, "0 0"},  // the word after -i is consumed whatever it holds
+        {{"-i", "-2", "-b"}, "1 0 [Error 112: Invalid ISP number: -2. Ignored.]"},
+        {{"-i"}, "-1 0 [Error 109: Missing argument to option -i.]"},
+        // Options are case-sensitive; the last of -b/-e/errors decides.
+        {{"-B", "-b"}, "1 0 [Error 108: Unknown option -B.]"},
+        {{"-b", "-x"}, "-1 0 [Error 108: Unknown option -x.]"},
+        {{"/e/i3"}, "-1 3 [Error 108: Unknown option -/.]"},
+        // An error in an option word does not stop the rest of that word.
+        {{"-xi7"}, "-1 7 [Error 108: Unknown option -x.]"},
+        {{"notes.txt"}, "-1 0 [Error 110: Unexpected argument to program encountered: notes.txt.]"},
+        // "--", "/" and "//" end the options and are consumed; only the first
+        // word after them is reported.
+        {{"-b", "--", "a", "b"}, "-1 0 [Error 110: Unexpected argument to program encountered: a.]"},
+        {{"-m", "/", "-b"}, "-1 0 m [Error 110: Unexpected argument to program encountered: -b.]"},
+        {{"//", "-b"}, "-1 0 [Error 110: Unexpected argument to program encountered: -b.]"},
+    };
+    for (const auto& [words, expected] : cases) {
+        ResetCommandLineSettings();
+        testsupport::ClearRecordedErrors();
+        std::vector<const char*> argv{"tolvane.exe"};
+        argv.insert(argv.end(), words.begin(), words.end());
+        std::string got = std::to_string(ParseCommandLine(static_cast<int>(argv.size()), argv.data()));
+        got += " " + std::to_string(CommandLineIsp) + (ReportOnlyMode ? " l" : "") + (AutoMonitorMode ? " m" : "");
+        for (const auto& e : testsupport::RecordedErrors())
+            got += " [" + e.caption + ": " + e.text + "]";
+        EXPECT_EQ(expected, got) << ::testing::PrintToString(words);
+    }
+    ResetCommandLineSettings();
+}
 
 using testsupport::RecordedErrors;
 

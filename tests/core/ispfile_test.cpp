@@ -25,21 +25,7 @@ protected:
     {
         ProgramDirTest::SetUp();
         PinClock(LocalInstant(2026, 4, 20, 12));
-        path = File("tariffs.ISP").string();
-    }
-    void Write(const std::string& text) const
-    {
-        testsupport::WriteFileBytes(path, text);
-        ProfileFlush(path);
-    }
-    // The keys of a section joined by '|', "-" for a missing one.
-    std::string Get(const char* section, const std::vector<const char*>& keys) const
-    {
-        ProfileFlush(path);
-        std::string values;
-        for (const char* key : keys)
-            values += (values.empty() ? "" : "|") + ProfileGetString(path, section, key, "-");
-        return values;
+        path = IniFilePath;  // any name will do: the settings file's helpers write and read it
     }
     std::vector<std::string> Names(bool phone) const
     {
@@ -68,12 +54,11 @@ TEST_F(IspFileTest, ExportsAppendEntriesUnderAnUpToDateHeaderAndLoadBackWithoutT
     ASSERT_EQ(WriteIspFileEntry(path, "Two tariffs", Exported("Second"), false), 0);
     ASSERT_EQ(WriteIspFileEntry(path, "", Exported("Carrier"), true), 0);  // the empty box replaces the text
 
-    EXPECT_EQ(Get("Import", {"LastISP", "LastPhone", "CreatedByVersion", "LastUpdatedByVersion",
+    EXPECT_EQ(IniValues("Import", {"LastISP", "LastPhone", "CreatedByVersion", "LastUpdatedByVersion",
                              "LastUpdatedByPlatform", "MinVersion", "FileDescription"}),
               "2|1|1.95.0.0|2.1.4.0|Win32|1.91.0.1|");
     for (const char* section : {"ImportISP1", "ImportISP2", "ImportPhone1"})
-        EXPECT_EQ(Get(section, {"RasName", "ConnectCharge"}), "-|0.050000") << section;
-    EXPECT_EQ(testsupport::ReadFileBytes(path).find("My Dial-up"), std::string::npos);
+        EXPECT_EQ(IniValues(section, {"RasName", "ConnectCharge"}), "<none>|0.050000") << section;
 
     TariffRecord loaded;
     ASSERT_EQ(LoadIspFileEntry(loaded, path, 2, false, ToLocalTime(Now())), 0);
@@ -85,23 +70,20 @@ TEST_F(IspFileTest, ExportsAppendEntriesUnderAnUpToDateHeaderAndLoadBackWithoutT
 
 TEST_F(IspFileTest, VersionCheckAndMinVersionOfExports)
 {
-    struct Case {
-        const char* minVersion;  // null: no key
-        bool accepted;
-        const char* afterExport;
-    } cases[] = {
+    const struct { const char* minVersion; bool accepted; const char* afterExport; } cases[] = {  // null: no key
         {nullptr, true, "1.91.0.1"},   {"", true, "1.91.0.1"},        {"1.5.0.0", true, "1.91.0.1"},
         {"1.91.0.1", true, "1.91.0.1"}, {"2.0.0.0", true, "2.0.0.0"},  {"2.1.4.0", true, "2.1.4.0"},
         {"2.1.4.1", false, "2.1.4.1"}, {"3", false, "3"},              {"garbage", true, "1.91.0.1"},
         {"2.x.9", true, "2.x.9"},      {"2.1.4.0.7", true, "2.1.4.0.7"}, {"99999999999.0", false, "99999999999.0"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.minVersion ? c.minVersion : "(none)");
-        Write(c.minVersion ? std::string("[Import]\r\nMinVersion=") + c.minVersion + "\r\n" : "");
+        WriteIni(c.minVersion ? std::string("[Import]\r\nMinVersion=") + c.minVersion + "\r\n" : "");
         testsupport::ClearRecordedErrors();
         EXPECT_EQ(CheckIspFileVersion(path), c.accepted ? 0 : -1);
         EXPECT_EQ(WriteIspFileEntry(path, "d", Exported("X"), false), c.accepted ? 0 : -1);  // nothing written
-        EXPECT_EQ(Get("Import", {"MinVersion", "LastISP"}), c.afterExport + std::string(c.accepted ? "|1" : "|-"));
+        EXPECT_EQ(IniValues("Import", {"MinVersion", "LastISP"}),
+                  c.afterExport + std::string(c.accepted ? "|1" : "|<none>"));
         EXPECT_EQ(RecordedCodes(), (c.accepted ? std::vector<ErrorCode>{} : std::vector<ErrorCode>{1011, 1011}));
     }
 }
@@ -123,12 +105,12 @@ TEST_F(IspFileTest, ListsOnlyWhatExistsEvenInHostileFiles)
         {std::string("\x00\xff[\x01]\r\n=\xfe\r\n[Import\r\nLastISP=1\r\n\x80\x81", 22), {}},
     };
     for (const auto& [text, isps] : cases) {
-        Write(text);
+        WriteIni(text);
         EXPECT_EQ(Names(false), isps) << text.substr(0, 60);
         EXPECT_TRUE(Names(true).empty());  // LastPhone missing, or past what exists
         EXPECT_LE(ReadIspFileDescription(path).size(), 1023u);
     }
-    Write("[Import]\r\nLastPhone=1\r\n[ImportPhone1]\r\nSecsPerUnit=30\r\n");
+    WriteIni("[Import]\r\nLastPhone=1\r\n[ImportPhone1]\r\nSecsPerUnit=30\r\n");
     EXPECT_EQ(Names(true), std::vector<std::string>{"Phone1#1"});
     TariffRecord r;  // without a Description it imports with the section's name
     ASSERT_EQ(LoadIspFileEntry(r, path, 1, true, ToLocalTime(Now())), 0);
@@ -145,7 +127,7 @@ TEST_F(IspFileTest, DisclaimerText)
         {"NumLines=2000000000\r\nLine1=first\r\nLine3=third\r\n", "first\r\n\r\nthird\r\n"},
     };
     for (const auto& [keys, expected] : cases) {
-        Write(std::string("[Import]\r\nLastISP=0\r\n[Disclaimer]\r\n") + keys);
+        WriteIni(std::string("[Import]\r\nLastISP=0\r\n[Disclaimer]\r\n") + keys);
         std::string text;
         EXPECT_EQ(BuildDisclaimer(path, text), expected != nullptr) << keys;
         EXPECT_EQ(text, expected ? expected : "") << keys;
@@ -172,16 +154,10 @@ TEST_F(IspFileTest, SampleFilesImportAndCharge)
         "Z:"
 #endif
         TOLVANE_SOURCE_DIR "/import/";
-    struct Session {
-        int day, h1, m1, s1, h2, m2, s2;
-    };
-    const struct {
-        const char* file;
-        const char* entry;  // the one imported
-        bool phone;
-        std::vector<Session> sessions;  // in April 2026
-        const char* report;             // of the imported entry
-    } cases[] = {
+    struct Session { int day, h1, m1, s1, h2, m2, s2; };
+    // The file, the entry imported, its kind, the sessions in April 2026 and the entry's report.
+    const struct { const char* file; const char* entry; bool phone; std::vector<Session> sessions;
+                   const char* report; } cases[] = {
         {"Brightwave Internet.ISP", "Brightwave Pay As You Go", false,
          {{3, 9, 0, 0, 10, 0, 0}, {11, 10, 0, 0, 10, 45, 30}, {13, 17, 30, 0, 18, 30, 0}},
          "Off-peak 00:30:00 0.30, Peak 00:30:00 1.20, Weekend 01:46:00 0.53, 2.03 0.00 -2.03 03:23:00 2.03 3 01:00:00"},

@@ -5,6 +5,7 @@
 
 #include "platform/fileops.h"
 #include "platform/profile.h"
+#include "startup/locations.h"
 #include "support.h"
 
 #ifdef _WIN32
@@ -16,19 +17,14 @@ using testsupport::WriteFileBytes;
 
 namespace {
 
-struct BackendCase {
-    const char* name;
-    const ProfileBackend* backend;
-};
+struct BackendCase { const char* name; const ProfileBackend* backend; };
 
-std::vector<BackendCase> Backends()
-{
+const BackendCase kBackends[] = {
+    {"Portable", &IniProfileBackend},
 #ifdef _WIN32
-    return {{"Portable", &IniProfileBackend}, {"Win32", &Win32Profile()}};
-#else
-    return {{"Portable", &IniProfileBackend}};
+    {"Win32", &Win32Profile()},
 #endif
-}
+};
 
 enum class Bom { Utf16LE, Utf16BE, Utf8 };
 
@@ -56,7 +52,7 @@ protected:
     {
         ProgramDirTest::SetUp();
         SetProfileBackend(GetParam().backend);
-        file = File("settings.ini").string();
+        file = IniFilePath;  // written and flushed by WriteIni
     }
     void TearDown() override
     {
@@ -65,11 +61,6 @@ protected:
         ProgramDirTest::TearDown();
     }
     std::string Get(const char* section, const char* key) { return ProfileGetString(file, section, key, "<def>"); }
-    void Replace(const std::string& bytes)
-    {
-        WriteFileBytes(file, bytes);
-        ProfileFlush(file);
-    }
     std::string file;
 };
 
@@ -100,7 +91,7 @@ TEST_P(ProfileConformance, ReadsAsWindowsReads)
     const std::pair<const char*, const char*> keys[] = {
         {"s", "NAME"}, {"S", "tab"}, {"T", "Q"}, {"S", "a"}, {"S", "Z"}};
     for (const auto& [bytes, expected] : files) {
-        Replace(bytes);
+        WriteIni(bytes);
         std::string values, fromSection;
         for (auto [name, key] : keys) {
             ProfileSection section;
@@ -111,7 +102,7 @@ TEST_P(ProfileConformance, ReadsAsWindowsReads)
         EXPECT_EQ(std::string(expected) + "|", values) << testing::PrintToString(bytes);
         EXPECT_EQ(values, fromSection);
     }
-    Replace("[S]\r\nA=12abc\r\nB=abc\r\nC=\r\nD=-7\r\nE= 99999999999\r\n[Other]\r\n[s]\r\n");
+    WriteIni("[S]\r\nA=12abc\r\nB=abc\r\nC=\r\nD=-7\r\nE= 99999999999\r\n[Other]\r\n[s]\r\n");
     std::string ints;  // an empty value takes the default
     for (const char* key : {"A", "B", "C", "D", "E"})
         ints += std::to_string(ProfileGetInt(file, "S", key, 5)) + " ";
@@ -133,13 +124,8 @@ TEST_P(ProfileConformance, ReadsAsWindowsReads)
 TEST_P(ProfileConformance, AWriteChangesOnlyItsLine)
 {
     const std::u16string el = u"[S]\r\nA=\u043b\r\n";
-    const struct {
-        std::string before;
-        const char *section, *key, *value;
-        bool written;
-        const char* readBack;
-        std::string after;
-    } cases[] = {
+    const struct { std::string before; const char *section, *key, *value; bool written; const char* readBack;
+                   std::string after; } cases[] = {
         {"", "S", "V", "a\r\nB=evil\rC=x\nD=y", true, "a  B=evil C=x D=y", "[S]\r\nV=a  B=evil C=x D=y\r\n"},
         {"[S]\r\nA=1\r\n", "S\r\n[T", "K", "v", false, "<def>", "[S]\r\nA=1\r\n"},
         {"[S]\r\nA=1\r\n", "S", "K\nX", "v", false, "<def>", "[S]\r\nA=1\r\n"},
@@ -155,7 +141,7 @@ TEST_P(ProfileConformance, AWriteChangesOnlyItsLine)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.after));
-        Replace(c.before);
+        WriteIni(c.before);
         EXPECT_EQ(c.written, ProfileWrite(file, c.section, c.key, c.value));
         EXPECT_EQ(c.readBack, Get(c.section, c.key));
         ProfileFlush(file);
@@ -166,7 +152,7 @@ TEST_P(ProfileConformance, AWriteChangesOnlyItsLine)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, ProfileConformance, ::testing::ValuesIn(Backends()),
+INSTANTIATE_TEST_SUITE_P(Backends, ProfileConformance, ::testing::ValuesIn(kBackends),
                          [](const ::testing::TestParamInfo<BackendCase>& info) { return info.param.name; });
 
 using PortableProfileFile = testsupport::ProgramDirTest;

@@ -1,7 +1,10 @@
-// Tariffs and ISP numbers in the settings file: bad values, schedules and
-// exceptions, whole-table round trips, the number lists and hostile files.
+// Tariffs: billing periods (weekly, calendar month and billing day, at month
+// and year ends, across daylight-saving changes); tariffs and ISP numbers in
+// the settings file: bad values, schedules and exceptions, whole-table round
+// trips, the number lists and hostile files.
 
 #include <functional>
+#include <numeric>
 
 #include "core/support.h"
 #include "platform/clock.h"
@@ -9,6 +12,7 @@
 #include "platform/profile.h"
 #include "startup/locations.h"
 #include "tariff/ispnumbers.h"
+#include "tariff/tariff.h"
 #include "tariff/tariffstore.h"
 
 #ifdef _WIN32
@@ -64,11 +68,9 @@ TariffRecord RichTariff(std::int32_t id, const char* description)
 }
 
 #define FIELD(name) [](const TariffRecord& r) { return static_cast<double>(r.name); }
-const struct KeyCase {
-    const char* lines;  // of section ISP1
-    double expected;
-    std::function<double(const TariffRecord&)> field;
-} kKeyCases[] = {
+// The lines of section ISP1, and the value one field loads with.
+const struct KeyCase { const char* lines; double expected; std::function<double(const TariffRecord&)> field; }
+kKeyCases[] = {
     {"SecsPerUnit=0", 60, FIELD(SecsPerUnit)},
     {"Rounding=3", 0, FIELD(Rounding)}, {"Rounding=2", 2, FIELD(Rounding)},
     {"PeriodToBill=2", 0, FIELD(PeriodToBill)}, {"BillingDate=31", 0, FIELD(BillingDate)},
@@ -92,11 +94,7 @@ TEST_F(TariffStoreTest, BadValuesTakeTheirKeysDefault)
 {
     for (const KeyCase& c : kKeyCases) {
         WriteIni(std::string("[ISP1]\r\n") + c.lines + "\r\n");
-        TariffRecord r = Load();
-        EXPECT_DOUBLE_EQ(c.field(r), c.expected) << c.lines;
-        const auto frames = static_cast<std::size_t>(r.NumFrames);  // the totals each frame needs, all zero
-        EXPECT_TRUE(r.FrameNames.size() == frames && r.FrameCost == std::vector<double>(frames) &&
-                    r.FrameTime == std::vector<std::int32_t>(frames)) << c.lines;
+        EXPECT_DOUBLE_EQ(c.field(Load()), c.expected) << c.lines;
     }
     EXPECT_TRUE(RecordedCodes().empty());
 }
@@ -122,11 +120,8 @@ TEST_F(TariffStoreTest, TextsFrameValuesAndExceptions)
         EXPECT_EQ(r.FrameNames, (std::vector<std::string>{"Frame0", c.name})) << c.value;  // Frame0 missing
     }
 
-    Put("ISP1", "NumExceptions", "6");
-    const char* dates[] = {"2002/12/25", "1899/12/25", "2002/13/01", "2002/2/30", nullptr, "2002-12-25"};
-    for (int i = 0; i < 6; ++i)
-        if (dates[i])
-            Put("ISP1", ("DayException" + std::to_string(i)).c_str(), dates[i]);
+    WriteIni("[ISP1]\r\nNumExceptions=6\r\nDayException0=2002/12/25\r\nDayException1=1899/12/25\r\n"
+             "DayException2=2002/13/01\r\nDayException3=2002/2/30\r\nDayException5=2002-12-25\r\n");
     EXPECT_EQ(Load().DayExceptions, (std::vector<DayExceptionEntry>{{102, 11, 25}, {}, {}, {102, 1, 30}, {}, {}}));
 }
 
@@ -159,16 +154,14 @@ TEST_F(TariffStoreTest, SchedulesAreReadSortedAndTruncatedAtTheFirstBadEntry)
     }
 }
 
-// Every stored field of the two tariffs is the same (the totals are not compared).
-void ExpectSameTariff(const TariffRecord& a, const TariffRecord& b)
+// Every stored field of a tariff (not the totals).
+auto Stored(const TariffRecord& r)
 {
-#define SAME(field) EXPECT_EQ(a.field, b.field) << #field
-    SAME(Id); SAME(Description); SAME(RasName); SAME(SecsPerUnit); SAME(Rounding); SAME(AccumulateBeforeRounding);
-    SAME(PeriodToBill); SAME(BillingDate); SAME(PeriodicFee); SAME(PrepaidMethod); SAME(PrepaidCharge);
-    SAME(PrepaidFrame); SAME(OffsetsConnectCharge); SAME(DefaultFrame); SAME(NumFrames); SAME(FrameCharges);
-    SAME(FrameNames); SAME(Schedules); SAME(NumExceptions); SAME(DayExceptions); SAME(FrameForExceptions);
-    SAME(ConnectCharge); SAME(MinCharge); SAME(TollFree); SAME(PeriodStart); SAME(PeriodEnd);
-#undef SAME
+    return std::tie(r.Id, r.Description, r.RasName, r.SecsPerUnit, r.Rounding, r.AccumulateBeforeRounding,
+                    r.PeriodToBill, r.BillingDate, r.PeriodicFee, r.PrepaidMethod, r.PrepaidCharge, r.PrepaidFrame,
+                    r.OffsetsConnectCharge, r.DefaultFrame, r.NumFrames, r.FrameCharges, r.FrameNames, r.Schedules,
+                    r.NumExceptions, r.DayExceptions, r.FrameForExceptions, r.ConnectCharge, r.MinCharge, r.TollFree,
+                    r.PeriodStart, r.PeriodEnd);
 }
 
 // A table written through one backend reads back identically through the
@@ -195,9 +188,9 @@ void RoundTrip(const ProfileBackend& writer, const ProfileBackend& reader)
     TariffTable back;
     ASSERT_EQ(LoadTariffTable(Now(), back), 0);
     ASSERT_EQ(back.Isps.size(), 2u);
-    ExpectSameTariff(back.Isps[0], table.Isps[0]);
-    ExpectSameTariff(back.Isps[1], zetnet);
-    ExpectSameTariff(back.Phone, table.Phone);
+    EXPECT_EQ(Stored(back.Isps[0]), Stored(table.Isps[0]));
+    EXPECT_EQ(Stored(back.Isps[1]), Stored(zetnet));
+    EXPECT_EQ(Stored(back.Phone), Stored(table.Phone));
     EXPECT_TRUE(RecordedCodes().empty());
 }
 
@@ -214,32 +207,22 @@ TEST_F(TariffStoreTest, TableRoundTrip)
     SetProfileBackend(&saved);
 }
 
-TEST_F(TariffStoreTest, TheTableFollowsActiveIDs)
+TEST_F(TariffStoreTest, TheTableFollowsActiveIDsAndNumbersLeavingItAreReservedForGood)
 {
-    const std::pair<const char*, std::vector<std::int32_t>> cases[] = {
-        {nullptr, {1}},                 // no file: ISP 1 is created
-        {"3, 1,,x,0,-2,3", {3, 1, 3}},  // junk dropped, duplicates kept
-    };
-    for (const auto& [active, ids] : cases) {
-        std::filesystem::remove(IniFilePath);
-        ProfileFlush(IniFilePath);
-        if (active)
-            WriteIni(std::string("[Global]\r\nActiveIDs=") + active + "\r\n[ISP3]\r\nDescription=Three\r\n");
-        TariffTable t;
-        ASSERT_EQ(LoadTariffTable(Now(), t), 0);
-        std::string loaded;
-        for (const TariffRecord& r : t.Isps)
-            loaded += std::to_string(r.Id) + ":" + r.Description + " ";
-        EXPECT_EQ(loaded, active ? "3:Three 1:ISP1 3:Three " : "1:ISP1 ");
-        EXPECT_EQ(Get("Global", "ActiveIDs"), active ? active : "1");
-    }
-}
-
-TEST_F(TariffStoreTest, NumbersLeavingTheTableAreReservedForGood)
-{
-    WriteIni("[Global]\r\nActiveIDs=1,2,4\r\nReservedIDs=3,7\r\n");
     TariffTable t;
-    ASSERT_EQ(LoadTariffTable(Now(), t), 0);
+    const auto loaded = [&] {  // the ISPs loaded, then ActiveIDs
+        EXPECT_EQ(LoadTariffTable(Now(), t), 0);
+        std::string ids;
+        for (const TariffRecord& r : t.Isps)
+            ids += std::to_string(r.Id) + ":" + r.Description + " ";
+        return ids + Get("Global", "ActiveIDs");
+    };
+    EXPECT_EQ(loaded(), "1:ISP1 1");  // no file: ISP 1 is created
+    WriteIni("[Global]\r\nActiveIDs=3, 1,,x,0,-2,3\r\n[ISP3]\r\nDescription=Three\r\n");
+    EXPECT_EQ(loaded(), "3:Three 1:ISP1 3:Three 3, 1,,x,0,-2,3");  // junk dropped, duplicates kept
+
+    WriteIni("[Global]\r\nActiveIDs=1,2,4\r\nReservedIDs=3,7\r\n");
+    loaded();
     t.Isps.erase(t.Isps.begin() + 1);
     TariffRecord fresh;
     ASSERT_EQ(CreateIspTariff(fresh, ToLocalTime(Now())), 0);  // the lowest number never used
@@ -258,9 +241,8 @@ TEST_F(TariffStoreTest, NoNumberLeftIsError118)
 {
     const ProfileBackend& saved = CurrentProfileBackend();
     SetProfileBackend(&IniProfileBackend);  // Wine's profile API cuts a 185 KB value short
-    IdList all;
-    for (int i = 1; i <= MAX_ISP_ID; ++i)
-        all.push_back(i);
+    IdList all(MAX_ISP_ID);
+    std::iota(all.begin(), all.end(), 1);
     Put("Global", "ReservedIDs", FormatIdList(all).c_str());
     TariffTable t;
     EXPECT_EQ(LoadTariffTable(Now(), t), -1);
@@ -334,6 +316,102 @@ TEST_F(TariffStoreTest, IspIdentityTheDefaultAndTheChooser)
     ProfileFlush(IniFilePath);
     EXPECT_EQ(GetDefaultIsp() + GetDefaultIsp(), 2);
     EXPECT_EQ(Get("Global", "ActiveIDs"), "1");
+}
+
+struct Ymd { int year, month, day; };  // month 1-12
+
+TariffRecord PeriodAt(int periodToBill, int billingDate, const LocalTime& reference)
+{
+    TariffRecord r;
+    r.PeriodToBill = periodToBill;
+    r.BillingDate = billingDate;
+    EXPECT_EQ(ComputeBillingPeriod(r, reference), 0);
+    return r;
+}
+
+// The period runs from the first day's 00:00:00 to the last day's 23:59:59,
+// holds the normalised fields of those instants, and its neighbours begin
+// and end exactly next to it.
+void ExpectPeriod(const TariffRecord& r, Ymd first, Ymd last)
+{
+    EXPECT_EQ(r.PeriodStart.time, LocalInstant(first.year, first.month, first.day, 0, 0, 0));
+    EXPECT_EQ(r.PeriodEnd.time, LocalInstant(last.year, last.month, last.day, 23, 59, 59));
+    EXPECT_EQ(ToLocalTime(r.PeriodStart.time), r.PeriodStart.localTime);
+    EXPECT_EQ(ToLocalTime(r.PeriodEnd.time), r.PeriodEnd.localTime);
+    const auto around = [&](std::int64_t t) { return PeriodAt(r.PeriodToBill, r.BillingDate, ToLocalTime(t)); };
+    EXPECT_EQ(around(r.PeriodStart.time - 1).PeriodEnd.time, r.PeriodStart.time - 1);
+    EXPECT_EQ(around(r.PeriodEnd.time + 1).PeriodStart.time, r.PeriodEnd.time + 1);
+}
+
+// 2026-03-01 is a Sunday; 2024 is a leap year.
+struct PeriodCase { const char* what; int periodToBill, billingDate; Ymd reference, first, last; };
+const PeriodCase kPeriodCases[] = {
+    {"weekly Sunday starts on its own day", 1, 0, {2026, 3, 1}, {2026, 3, 1}, {2026, 3, 7}},
+    {"weekly Saturday ends on its own day", 1, 0, {2026, 3, 7}, {2026, 3, 1}, {2026, 3, 7}},
+    {"weekly across the year end", 1, 0, {2026, 12, 31}, {2026, 12, 27}, {2027, 1, 2}},
+    {"weekly ignores BillingDate", 1, 15, {2026, 3, 20}, {2026, 3, 15}, {2026, 3, 21}},
+    {"calendar month, 31 December", 0, 0, {2026, 12, 31}, {2026, 12, 1}, {2026, 12, 31}},
+    {"calendar month, leap February", 0, 0, {2024, 2, 29}, {2024, 2, 1}, {2024, 2, 29}},
+    {"day 15, reference on the 15th", 0, 15, {2026, 3, 15}, {2026, 2, 16}, {2026, 3, 15}},
+    {"day 15, reference on the 16th", 0, 15, {2026, 3, 16}, {2026, 3, 16}, {2026, 4, 15}},
+    {"day 15 back into last year", 0, 15, {2027, 1, 3}, {2026, 12, 16}, {2027, 1, 15}},
+    {"day 1 on the 1st", 0, 1, {2026, 1, 1}, {2025, 12, 2}, {2026, 1, 1}},
+    {"day 28 in leap February", 0, 28, {2024, 2, 29}, {2024, 2, 29}, {2024, 3, 28}},
+    {"day 29 in plain February", 0, 29, {2026, 2, 10}, {2026, 1, 30}, {2026, 2, 28}},
+    {"day 29 after plain February", 0, 29, {2026, 3, 1}, {2026, 3, 1}, {2026, 3, 29}},
+    {"day 30 on 31 January", 0, 30, {2026, 1, 31}, {2026, 1, 31}, {2026, 2, 28}},
+    {"day 30 in leap February", 0, 30, {2024, 2, 29}, {2024, 1, 31}, {2024, 2, 29}},
+    {"day 30 in a 30-day month", 0, 30, {2026, 4, 30}, {2026, 3, 31}, {2026, 4, 30}},
+    {"day 30 on 31 December", 0, 30, {2026, 12, 31}, {2026, 12, 31}, {2027, 1, 30}},
+    // New York 2026: clocks go forward 8 March 02:00, back 1 November 02:00.
+    {"calendar month with a shorter day", 0, 0, {2026, 3, 8}, {2026, 3, 1}, {2026, 3, 31}},
+    {"weekly from the day of the change", 1, 0, {2026, 3, 10}, {2026, 3, 8}, {2026, 3, 14}},
+    {"weekly with a longer day", 1, 0, {2026, 11, 7}, {2026, 11, 1}, {2026, 11, 7}},
+    {"day 1, ending on the longer day", 0, 1, {2026, 11, 1}, {2026, 10, 2}, {2026, 11, 1}},
+};
+
+void RunPeriodTable()
+{
+    for (const PeriodCase& c : kPeriodCases) {
+        SCOPED_TRACE(c.what);
+        // The first and the last second of the reference day.
+        for (int second : {0, 86399}) {
+            const std::int64_t ref = LocalInstant(c.reference.year, c.reference.month, c.reference.day) + second;
+            ExpectPeriod(PeriodAt(c.periodToBill, c.billingDate, ToLocalTime(ref)), c.first, c.last);
+        }
+    }
+}
+
+TEST(BillingPeriod, ReferenceDatesInTheMachineZone)
+{
+    RunPeriodTable();  // under Wine this is the only zone there is
+}
+
+TEST(BillingPeriod, ReferenceDatesInNewYork)
+{
+    TOLVANE_REQUIRE_TZ("America/New_York");
+    RunPeriodTable();  // its last rows span the clock changes
+}
+
+// Fields that were never normalised (weekday unset, hour past the day) still
+// name the right day: weekly periods must not trust tm_wday.
+TEST(BillingPeriod, UnnormalisedReferenceFields)
+{
+    // 4 March 2026 with tm_wday left at Sunday; day 0 of April at hour 27, that is 1 April 03:00.
+    ExpectPeriod(PeriodAt(PERIOD_WEEKLY, 0, {.tm_mday = 4, .tm_mon = 2, .tm_year = 126}), {2026, 3, 1}, {2026, 3, 7});
+    ExpectPeriod(PeriodAt(PERIOD_MONTHLY, 30, {.tm_hour = 27, .tm_mday = 0, .tm_mon = 3, .tm_year = 126}),
+                 {2026, 3, 31}, {2026, 4, 30});
+}
+
+// Brazil used to start summer time at midnight, so 00:00:00 of that day did
+// not exist; the period still starts at the first second of the day.
+TEST(BillingPeriod, DayWithoutMidnight)
+{
+    TOLVANE_REQUIRE_TZ("America/Sao_Paulo");
+    const TariffRecord r = PeriodAt(PERIOD_MONTHLY, 3, ToLocalTime(LocalInstant(2018, 11, 10, 12)));
+    EXPECT_EQ(FormatLocalTime("%Y-%m-%d %H:%M:%S", r.PeriodStart.localTime) + " " +
+                  FormatLocalTime("%Y-%m-%d", r.PeriodEnd.localTime), "2018-11-04 01:00:00 2018-12-03");
+    EXPECT_EQ(PeriodAt(PERIOD_MONTHLY, 3, ToLocalTime(r.PeriodStart.time - 1)).PeriodEnd.time + 1, r.PeriodStart.time);
 }
 
 } // namespace
