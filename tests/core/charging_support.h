@@ -16,11 +16,6 @@ namespace chargingtest {
 // Weekdays as the schedules index them.
 constexpr int SUN = 0, MON = 1, TUE = 2, WED = 3, THU = 4, FRI = 5, SAT = 6;
 
-inline ScheduleEntry Entry(int h1, int m1, int s1, int h2, int m2, int s2, int frame)
-{
-    return ScheduleEntry{h1, m1, s1, h2, m2, s2, frame};
-}
-
 inline void SetPeriod(TariffRecord& r, std::int64_t start, std::int64_t end)
 {
     r.PeriodStart.time = start;
@@ -41,9 +36,9 @@ inline TariffRecord StandardTariff()
     r.NumFrames = 2;
     r.FrameCharges = {0.05, 0.10};
     r.FrameNames = {"Off", "Peak"};
-    r.FrameCost.assign(2, 0.0);
-    r.FrameTime.assign(2, 0);
-    r.Schedules[MON] = {Entry(8, 0, 0, 17, 59, 59, 1)};
+    r.FrameCost = {0, 0};
+    r.FrameTime = {0, 0};
+    r.Schedules[MON] = {{8, 0, 0, 17, 59, 59, 1}};
     SetPeriod(r, 0, 0xFFFFFFFFLL);
     return r;
 }
@@ -85,19 +80,6 @@ inline void Charge(TariffRecord& r, std::int64_t start, std::int64_t end, Prepai
 {
     PrepaidDays own;
     ChargeSession(r, Session(start, end, r.Id), shared ? *shared : own);
-}
-
-// Every slice of a session, in order.
-inline std::vector<UsageSlice> Slices(const TariffRecord& r, std::int64_t start, std::int64_t end)
-{
-    const SessionPair s = Session(start, end, r.Id);
-    TariffInstant position{s.start.time, s.start.localTime};
-    const TariffInstant stop{s.end.time, s.end.localTime};
-    std::vector<UsageSlice> out;
-    UsageSlice slice;
-    while (out.size() <= 10000 && NextSlice(r, position, stop, slice))  // a runaway would otherwise never end
-        out.push_back(slice);
-    return out;
 }
 
 // The first line of each report in a text of reports, in order: every

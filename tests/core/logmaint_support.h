@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fileops.h"
 #include "sessionlog/sessionlog.h"
 #include "support.h"
 
@@ -80,5 +81,18 @@ inline std::vector<std::string> StrayFiles(const std::filesystem::path& dir)
     std::sort(stray.begin(), stray.end());
     return stray;
 }
+
+// The platform's own file operations, as installed before a test changed them.
+inline const FileOps& PlatformOps()
+{
+    static const FileOps& ops = CurrentFileOps();
+    return ops;
+}
+
+// The platform's file operations, some replaced by the test, in place for the scope.
+struct ScopedFileOps : FileOps {
+    ScopedFileOps() : FileOps(PlatformOps()) { SetFileOps(this); }
+    ~ScopedFileOps() { SetFileOps(&PlatformOps()); }
+};
 
 } // namespace logmaint

@@ -1,6 +1,8 @@
 // The session log: its header, appends, damaged files, pairing and racing writers.
+#include <optional>
+#include <utility>
+
 #include "logmaint_support.h"
-#include "platform/fileops.h"
 #include "sessionlog/deletelog.h"
 #include "startup/locations.h"
 
@@ -45,9 +47,6 @@ protected:
     }
 };
 
-// The platform's own file operations, under those a test installs.
-const FileOps* base = nullptr;
-
 TEST_F(SessionLogTest, OpenCreatesTheExactHeaderAndMovesAForeignFileAside)
 {
     EXPECT_TRUE(ReadAll().empty());
@@ -70,16 +69,13 @@ TEST_F(SessionLogTest, OpenCreatesTheExactHeaderAndMovesAForeignFileAside)
 
 TEST_F(SessionLogTest, ALogAnotherCopyCreatesMeanwhileIsNotReplaced)
 {
-    base = &CurrentFileOps();
-    FileOps ops = *base;
+    ScopedFileOps ops;
     ops.createNew = [](const char* path) {
         if (!std::filesystem::exists(LogFilePath))
             WriteLog(LogFilePath, {Start(1, 100)});
-        return base->createNew(path);
+        return PlatformOps().createNew(path);
     };
-    SetFileOps(&ops);
     EXPECT_EQ(0, RecordSessionEvent(1, SESSION_END, 0, 200));
-    SetFileOps(base);
     EXPECT_EQ(LogBytes({Start(1, 100), End(1, 200)}), ReadFileBytes(LogFilePath));
 }
 
@@ -138,34 +134,24 @@ TEST_F(SessionLogTest, HeaderDecidesWhetherAndHowTheRecordsAreRead)
     EXPECT_EQ(std::end(cases)[-1].bytes + RecordBytes(Start(1, 300)) + std::string(6, 0), ReadFileBytes(LogFilePath));
 }
 
-// A write that stops short (a full disk) after `allowed` bytes.
-std::size_t allowed = 0;
-
-long ShortWrite(FileHandle h, const void* data, std::size_t size)
-{
-    if (allowed == 0)
-        return -1;
-    long n = base->writeAtEnd(h, data, std::min(size, allowed));
-    allowed = 0;
-    return n;
-}
-
 TEST_F(SessionLogTest, FailedAppendLeavesTheLogByteIdentical)
 {
     WriteLog(LogFilePath, {Start(1, 100), End(1, 200)});
     const std::string before = ReadFileBytes(LogFilePath);
-    base = &CurrentFileOps();
-    FileOps ops = *base;
-    ops.writeAtEnd = ShortWrite;
-    SetFileOps(&ops);
-    for (std::size_t size = 0; size < SESSION_RECORD_SIZE; ++size) {
-        testsupport::ClearRecordedErrors();
-        allowed = size;
-        EXPECT_EQ(-1, RecordSessionEvent(1, SESSION_START, 0, 300)) << size;
-        EXPECT_EQ(Codes{101}, RecordedCodes());
-        EXPECT_EQ(before, ReadFileBytes(LogFilePath)) << size;
+    {
+        // A write that stops short (a full disk) after `allowed` bytes.
+        static std::size_t allowed;
+        ScopedFileOps ops;
+        ops.writeAtEnd = [](FileHandle h, const void* data, std::size_t size) {
+            return allowed == 0 ? -1L : PlatformOps().writeAtEnd(h, data, std::min(size, std::exchange(allowed, 0)));
+        };
+        for (std::size_t size = 0; size < SESSION_RECORD_SIZE; ++size) {
+            allowed = size;
+            EXPECT_EQ(-1, RecordSessionEvent(1, SESSION_START, 0, 300)) << size;
+            EXPECT_EQ(before, ReadFileBytes(LogFilePath)) << size;
+        }
+        EXPECT_EQ(Codes(SESSION_RECORD_SIZE, 101), RecordedCodes());
     }
-    SetFileOps(base);
     ASSERT_EQ(0, RecordSessionEvent(1, SESSION_START, 0, 300));
     EXPECT_EQ(LogBytes({Start(1, 100), End(1, 200), Start(1, 300)}), ReadFileBytes(LogFilePath));
     // The log's folder is gone: the open fails and nothing is written.
@@ -190,39 +176,29 @@ TEST_F(SessionLogTest, StrayPartOfARecordBetweenWholeOnesIsReportedAndSteppedOve
     }
 }
 
-TEST_F(SessionLogTest, SessionsPairByOrderAndIsp)
-{
-    // (A later start replacing the pending one, an end of another ISP and an
-    // open session at the end are the period deletion's cases.)
-    const std::pair<Records, std::string> cases[] = {
-        {{End(1, 5), Start(2, 10), End(2, 20)}, "10-20, 1"},  // an end without a start
-        {{Start(1, 10), Bad(1, 15), End(1, 20), Start(3, 30), End(3, 40)}, "30-40, 1"},  // the start is dropped
-        {{Start(1, 100), End(1, 50)}, "100-50, 1"},  // times are not compared
-        {{}, "1"},
-    };
-    for (const auto& [records, expected] : cases) {
-        WriteLog(LogFilePath, records);
-        EXPECT_EQ(expected, Sessions());
-    }
-}
-
-TEST_F(SessionLogTest, FindOpenSessionAgreesWithReadSession)
+// ReadSession's pairs, and the open session FindOpenSession finds.
+TEST_F(SessionLogTest, SessionsPairByOrderAndIspAndTheOpenOneIsFound)
 {
     SessionRecord found;
     EXPECT_EQ(0, FindOpenSession(found));  // a fresh, empty log
-    WriteLog(LogFilePath, {Start(4, 10), End(4, 20)});
-    EXPECT_EQ(0, FindOpenSession(found));
-    WriteLog(LogFilePath, {Start(4, 10), End(4, 20), Start(5, 30)});
-    ASSERT_EQ(1, FindOpenSession(found));
-    EXPECT_EQ(Start(5, 30), found);
-    // With extra bytes per record, also when the last one is cut inside them.
+    // (A later start replacing the pending one, an end of another ISP and an
+    // open session at the end are the period deletion's cases.)
     const std::string pad(10, '\0');
-    for (std::size_t cut : {0, 3}) {
-        WriteFileBytes(LogFilePath,
-                       HeaderBytes(64) + RecordBytes(End(4, 20)) + pad + RecordBytes(Start(6, 40)) + pad.substr(cut));
-        EXPECT_EQ(Sessions(), "40 open, 1");
-        ASSERT_EQ(1, FindOpenSession(found));
-        EXPECT_EQ(Start(6, 40), found);
+    const std::string padded = HeaderBytes(64) + RecordBytes(End(4, 20)) + pad + RecordBytes(Start(6, 40));
+    const struct { std::string log, sessions; std::optional<SessionRecord> open = {}; } cases[] = {
+        {LogBytes({End(1, 5), Start(2, 10), End(2, 20)}), "10-20, 1"},  // an end without a start
+        {LogBytes({Start(1, 10), Bad(1, 15), End(1, 20), Start(3, 30), End(3, 40)}), "30-40, 1"},  // the start dropped
+        {LogBytes({Start(1, 100), End(1, 50)}), "100-50, 1"},  // times are not compared
+        {LogBytes({}), "1"},
+        {LogBytes({Start(4, 10), End(4, 20), Start(5, 30)}), "10-20, 30 open, 1", Start(5, 30)},
+        // With extra bytes per record, also when the last one is cut inside them.
+        {padded + pad, "40 open, 1", Start(6, 40)},
+        {padded + pad.substr(3), "40 open, 1", Start(6, 40)},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes(LogFilePath, c.log);
+        EXPECT_EQ(c.sessions, Sessions());
+        EXPECT_EQ(c.open, FindOpenSession(found) ? std::optional(found) : std::nullopt) << c.sessions;
     }
     EXPECT_TRUE(RecordedCodes().empty());
 }
