@@ -55,9 +55,8 @@ inline TariffRecord ReportedTariff(const char* description = "MyISP", std::int32
     r.FrameNames = {"Peak", "A_name_of_thirty_characters___", "Exactly_twenty_four_char"};
     r.FrameTime = {3725, 360000, 0};
     r.FrameCost = {6.2, 0.124, 0.0};
-    r.PeriodStart.localTime.tm_year = r.PeriodEnd.localTime.tm_year = 126;
-    r.PeriodStart.localTime.tm_mon = 2, r.PeriodStart.localTime.tm_mday = 16;
-    r.PeriodEnd.localTime.tm_mon = 3, r.PeriodEnd.localTime.tm_mday = 5;
+    r.PeriodStart.localTime = {0, 0, 0, 16, 2, 126};
+    r.PeriodEnd.localTime = {0, 0, 0, 5, 3, 126};
     r.TotalFrameCost = 6.324;
     r.PrepaidUsed = 1.0;
     r.Remainder = -7.5;

@@ -1,6 +1,8 @@
 // Deleting a period or a record from the session log, and the durable
 // replacement of the log underneath.
 #include <cstdio>
+#include <fstream>
+#include <utility>
 
 #include "logmaint_support.h"
 #include "sessionlog/deletelog.h"
@@ -106,14 +108,12 @@ TEST_F(DeletePeriodTest, AbandonedTemporariesGoButOneStillBeingWrittenStays)
     // One left by a rewrite whose process was killed: closed, as after its end.
     std::string live, killed;
     std::FILE* abandoned = CreateTemporary(LogFilePath, killed);
-    ASSERT_TRUE(abandoned);
-    std::fclose(abandoned);
     std::FILE* writing = CreateTemporary(LogFilePath, live);
-    ASSERT_TRUE(writing);
+    ASSERT_TRUE(abandoned && writing);
+    std::fclose(abandoned);
     EXPECT_EQ(DeletePeriod(From(), To(), 0), 0);
-    const std::string liveName = std::filesystem::path(live).filename().string();
-    std::vector<std::string> kept = {liveName, "tolvane.log.new-notours"};
-    std::sort(kept.begin(), kept.end());
+    std::vector<std::string> kept = {std::filesystem::path(live).filename().string(), "tolvane.log.new-notours"};
+    std::ranges::sort(kept);
     EXPECT_EQ(StrayFiles(Dir()), kept);
     std::fclose(writing);
 }
@@ -147,13 +147,8 @@ protected:
         ops.flushToDisk = [](std::FILE* f) {
             if (Fails("flush"))
                 return -1;
-            // The copy is done but the lock not yet taken: the records must be carried over.
-            if (!appendDuringCopy.empty()) {
-                FileHandle h = LockNamedFile(LogFilePath.c_str());
-                AppendWhole(h, appendDuringCopy.data(), appendDuringCopy.size());
-                PlatformOps().closeFile(h);
-                appendDuringCopy.clear();
-            }
+            if (!appendDuringCopy.empty())  // the copy is done but the lock not yet taken
+                std::ofstream(LogFilePath, std::ios::binary | std::ios::app) << std::exchange(appendDuringCopy, "");
             return PlatformOps().flushToDisk(f);
         };
         ops.lockFile = [](FileHandle h) { return Fails("lock") ? -1 : PlatformOps().lockFile(h); };
@@ -231,12 +226,11 @@ TEST_F(ReplacementFaultTest, RecordsAppendedDuringTheCopyAreCarriedOver)
     EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes({Early[0], Early[1], late, late}));
 }
 
-TEST(DeleteDialogData, ConfirmationTextAndPresets)
+// (The window tests show the whole text.)
+TEST(DeleteDialogData, ConfirmationTextIsCutToItsBuffer)
 {
     LocalTime start, end;
     DefaultDeleteDates(LocalInstant(2024, 3, 10, 12), start, end);
-    EXPECT_EQ(DeleteConfirmationText(ALL_ISPS_TEXT, start, end),
-              "Delete log entries for All isps for the period 1 January 2023 to 31 December 2023?");
     EXPECT_EQ(DeleteConfirmationText(std::string(600, 'n'), start, end).size(), 511u);
 }
 

@@ -31,10 +31,8 @@ protected:
     }
     static Period Days(int y1, int m1, int d1, int y2, int m2, int d2)
     {
-        LocalTime a, b;
-        a.tm_year = y1 - 1900, a.tm_mon = m1 - 1, a.tm_mday = d1;
-        b.tm_year = y2 - 1900, b.tm_mon = m2 - 1, b.tm_mday = d2;
         Period p;
+        const LocalTime a{0, 0, 0, d1, m1 - 1, y1 - 1900}, b{0, 0, 0, d2, m2 - 1, y2 - 1900};
         EXPECT_EQ(PeriodFromDates(a, b, p.first, p.second), 0);
         return p;
     }
