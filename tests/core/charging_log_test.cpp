@@ -9,11 +9,7 @@
 #include "startup/locations.h"
 
 using namespace chargingtest;
-using logmaint::Bad;
-using logmaint::End;
-using logmaint::Start;
-using testsupport::LocalInstant;
-using testsupport::ProgramDirTest;
+using namespace logmaint;
 
 namespace {
 
@@ -67,7 +63,7 @@ std::string Totals(const TariffTable& t)
         s += std::to_string(Seconds(r)) + "/" + std::to_string(r.Connections) + " ";
     s += std::to_string(Seconds(t.Phone)) + "/" + std::to_string(t.Phone.Connections) + " " +
          FormatAmount(t.Phone.PrepaidUsed);
-    for (ErrorCode code : testsupport::RecordedCodes())
+    for (ErrorCode code : RecordedCodes())
         s += " error " + std::to_string(code);
     return s;
 }
@@ -81,7 +77,7 @@ TEST_F(ChargingLogTest, PairsRecordsIntoSessionsOfTheirPeriods)
     SessionRecord shifted = End(1, Mar(3, 11));
     shifted.time += 7200;  // disagrees with its local time
     const std::string stray("LS\0\0", 4);
-    std::string later = logmaint::LogBytes({End(1, Mar(3, 10, 5)), Start(2, Mar(3, 11)), End(2, Mar(3, 11, 1))});
+    std::string later = LogBytes({End(1, Mar(3, 10, 5)), Start(2, Mar(3, 11)), End(2, Mar(3, 11, 1))});
     later.erase(0, SESSION_HEADER_SIZE);
     const struct {
         const char* what;
@@ -135,11 +131,11 @@ TEST_F(ChargingLogTest, PairsRecordsIntoSessionsOfTheirPeriods)
     };
     PinClock(Mar(3, 10, 5));
     for (const auto& c : cases) {
-        logmaint::WriteLog(LogFilePath, c.events, c.tail);
+        WriteLog(LogFilePath, c.events, c.tail);
         TariffTable table = MarchTable();
         if (c.change)
             c.change(table);
-        testsupport::ClearRecordedErrors();
+        ClearRecordedErrors();
         ASSERT_EQ(Scan(table), 0) << c.what;
         EXPECT_EQ(Totals(table), c.totals) << c.what;
     }
@@ -151,7 +147,7 @@ TEST_F(ChargingLogTest, DamagedLocalTimeIsRebuiltFromTheInstant)
     SessionRecord start = Start(1, Mar(2, 17, 30));
     start.localTime.tm_wday = 99;
     start.localTime.tm_hour = -5;
-    logmaint::WriteLog(LogFilePath, {start, End(1, Mar(2, 18, 30))});
+    WriteLog(LogFilePath, {start, End(1, Mar(2, 18, 30))});
     TariffTable table = MarchTable();
     ASSERT_EQ(Scan(table), 0);
     EXPECT_EQ(table.Isps[0].FrameTime[1], 1800);  // Monday's peak
@@ -163,7 +159,7 @@ TEST_F(ChargingLogTest, DamagedLocalTimeIsRebuiltFromTheInstant)
 // for that).
 TEST_F(ChargingLogTest, ReadsAPipeFrontToBackAndFailsOnAStreamError)
 {
-    logmaint::WriteLog(LogFilePath,
+    WriteLog(LogFilePath,
                        {Start(1, Mar(3, 10)), End(1, Mar(3, 11)), Start(2, Mar(4, 9)), End(2, Mar(4, 9, 1))});
     const std::string records = "tail -c +" + std::to_string(SESSION_HEADER_SIZE + 1) + " '" + LogFilePath + "'";
     std::FILE* pipe = popen(records.c_str(), "r");
@@ -173,7 +169,7 @@ TEST_F(ChargingLogTest, ReadsAPipeFrontToBackAndFailsOnAStreamError)
     EXPECT_EQ(Scan(table, pipe), 0);
     EXPECT_EQ(Totals(table), "3600/1 60/1 3660/2 0.00");
     EXPECT_EQ(Scan(table, writeOnly), -1);
-    EXPECT_EQ(testsupport::RecordedCodes(), (std::vector<ErrorCode>{103}));
+    EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{103}));
     pclose(pipe);
     std::fclose(writeOnly);
 }

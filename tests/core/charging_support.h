@@ -13,6 +13,8 @@
 
 namespace chargingtest {
 
+using namespace testsupport;
+
 // Weekdays as the schedules index them.
 constexpr int SUN = 0, MON = 1, TUE = 2, WED = 3, THU = 4, FRI = 5, SAT = 6;
 
@@ -68,17 +70,13 @@ inline TariffRecord ReportedTariff(const char* description = "MyISP", std::int32
     return r;
 }
 
-inline SessionPair Session(std::int64_t start, std::int64_t end, std::int32_t isp = 1)
-{
-    return SessionPair{MakeSessionRecord(isp, SESSION_START, 0, start), MakeSessionRecord(isp, SESSION_END, 0, end)};
-}
-
 // Charges a session as the engine does for one record; the daily prepaid
 // state is the session's own unless one is shared.
 inline void Charge(TariffRecord& r, std::int64_t start, std::int64_t end, PrepaidDays* shared = nullptr)
 {
     PrepaidDays own;
-    ChargeSession(r, Session(start, end, r.Id), shared ? *shared : own);
+    const SessionPair s{MakeSessionRecord(r.Id, SESSION_START, 0, start), MakeSessionRecord(r.Id, SESSION_END, 0, end)};
+    ChargeSession(r, s, shared ? *shared : own);
 }
 
 // The first line of each report in a text of reports, in order: every
@@ -108,7 +106,5 @@ inline std::string Summary(const TariffRecord& r)
     return s + FormatDuration(r.RemainderTime) + " " + FormatAmount(r.AmountPayable) + " " +
            std::to_string(r.Connections) + " " + FormatDuration(r.LastSessionTime);
 }
-
-using testsupport::LocalInstant;
 
 } // namespace chargingtest

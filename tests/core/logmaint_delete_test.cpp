@@ -9,15 +9,8 @@
 #include "startup/locations.h"
 
 using namespace logmaint;
-using testsupport::LocalInstant;
-using testsupport::ReadFileBytes;
-using testsupport::RecordedCodes;
-using testsupport::WriteFileBytes;
 
 namespace {
-
-using Records = std::vector<SessionRecord>;
-using Codes = std::vector<ErrorCode>;
 
 std::int64_t May(int day, int hour = 0) { return LocalInstant(2023, 5, day, hour); }
 
@@ -27,7 +20,7 @@ std::int64_t To() { return May(16) - 1; }
 
 const Records Early = {Start(1, May(1)), End(1, May(2))};  // before the period
 
-class DeletePeriodTest : public testsupport::ProgramDirTest {};
+class DeletePeriodTest : public ProgramDirTest {};
 
 TEST_F(DeletePeriodTest, KeepsWhatLiesOutsideThePeriodAndBacksUpTheOldLog)
 {
@@ -75,7 +68,7 @@ TEST_F(DeletePeriodTest, KeepsWhatLiesOutsideThePeriodAndBacksUpTheOldLog)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        testsupport::ClearRecordedErrors();
+        ClearRecordedErrors();
         WriteFileBytes(File("tolvane.log"), c.log);
         ASSERT_EQ(DeletePeriod(c.from, c.to, c.isp), 0);
         EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes(c.kept));
@@ -135,7 +128,7 @@ bool Fails(const std::string& name)
     return failing == (name == "write" ? "write " + std::to_string(++writes) : name);
 }
 
-class ReplacementFaultTest : public testsupport::ProgramDirTest {
+class ReplacementFaultTest : public ProgramDirTest {
 protected:
     void SetUp() override
     {
@@ -188,7 +181,7 @@ TEST_F(ReplacementFaultTest, LogIsOldOrNewWholeAndBackupAsPromised)
             std::filesystem::remove(File("tolvane.bak"));
             WriteFileBytes(File("tolvane.log"), oldBytes);
             WriteFileBytes(File("tolvane.bak"), "earlier backup");
-            testsupport::ClearRecordedErrors();
+            ClearRecordedErrors();
             failing = step, writes = 0;
             calls.clear();
             const int result = DeletePeriod(From(), To(), 0);

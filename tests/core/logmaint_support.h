@@ -12,6 +12,10 @@
 
 namespace logmaint {
 
+using namespace testsupport;
+using Records = std::vector<SessionRecord>;
+using Codes = std::vector<ErrorCode>;
+
 inline SessionRecord Start(std::int32_t isp, std::int64_t t) { return MakeSessionRecord(isp, SESSION_START, 0, t); }
 inline SessionRecord End(std::int32_t isp, std::int64_t t) { return MakeSessionRecord(isp, SESSION_END, 0, t); }
 
@@ -57,12 +61,12 @@ inline std::string LogBytes(const std::vector<SessionRecord>& records)
 inline void WriteLog(const std::filesystem::path& path, const std::vector<SessionRecord>& records,
                      const std::string& tail = "")
 {
-    testsupport::WriteFileBytes(path, LogBytes(records) + tail);
+    WriteFileBytes(path, LogBytes(records) + tail);
 }
 
 inline std::vector<SessionRecord> ReadRecords(const std::filesystem::path& path)
 {
-    std::string bytes = testsupport::ReadFileBytes(path);
+    std::string bytes = ReadFileBytes(path);
     std::vector<SessionRecord> records;
     for (std::size_t at = SESSION_HEADER_SIZE; at + SESSION_RECORD_SIZE <= bytes.size(); at += SESSION_RECORD_SIZE)
         DecodeSessionRecord(reinterpret_cast<const unsigned char*>(bytes.data() + at), records.emplace_back());

@@ -12,16 +12,10 @@
 #endif
 
 using namespace logmaint;
-using testsupport::ReadFileBytes;
-using testsupport::RecordedCodes;
-using testsupport::WriteFileBytes;
 
 namespace {
 
-using Records = std::vector<SessionRecord>;
-using Codes = std::vector<ErrorCode>;
-
-class SessionLogTest : public testsupport::ProgramDirTest {
+class SessionLogTest : public ProgramDirTest {
 protected:
     // Every record read (none when the log does not open).
     Records ReadAll()
@@ -82,7 +76,7 @@ TEST_F(SessionLogTest, ALogAnotherCopyCreatesMeanwhileIsNotReplaced)
 TEST_F(SessionLogTest, EventsRoundTripAndHackFlagsTakeTheInstantFromTheLocalTime)
 {
     TOLVANE_REQUIRE_TZ("Europe/London");
-    const std::int64_t summer = testsupport::LocalInstant(2024, 7, 1, 21, 30, 5), late = 4000000000LL;
+    const std::int64_t summer = LocalInstant(2024, 7, 1, 21, 30, 5), late = 4000000000LL;
     ASSERT_EQ(0, RecordSessionEvent(3, SESSION_START, 0, summer));
     ASSERT_EQ(0, RecordSessionEvent(3, SESSION_END, 1, late));
     const Records back = ReadAll();
@@ -109,12 +103,9 @@ TEST_F(SessionLogTest, HeaderDecidesWhetherAndHowTheRecordsAreRead)
         bool opens;
     } cases[] = {
         // A reader version above this program's refuses; at or below it opens.
-        {reader({2, 1, 5, 0}) + a + b, false},
-        {reader({2, 2, 0, 0}) + a + b, false},
-        {reader({2, 1, 4, 0}) + a + b, true},
-        {reader({1, 99, 99, 99}) + a + b, true},
-        {reader({2, 1, 3, 99}) + a + b, true},
-        {HeaderBytes(53) + a + b, false},
+        {reader({2, 1, 5, 0}) + a + b, false},    {reader({2, 2, 0, 0}) + a + b, false},
+        {reader({2, 1, 4, 0}) + a + b, true},     {reader({1, 99, 99, 99}) + a + b, true},
+        {reader({2, 1, 3, 99}) + a + b, true},    {HeaderBytes(53) + a + b, false},
         {HeaderBytes(2000000000) + a + b, false},
         {HeaderBytes(54, {2, 1, 4, 0}, {1, 90, 0, 0}, 0) + a + b, true},  // a header size of 0 means 54
         // Before writer 1.91.0.2 records are 54 bytes whatever the header says.
@@ -123,7 +114,7 @@ TEST_F(SessionLogTest, HeaderDecidesWhetherAndHowTheRecordsAreRead)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        testsupport::ClearRecordedErrors();
+        ClearRecordedErrors();
         WriteFileBytes(LogFilePath, c.bytes);
         EXPECT_EQ(ReadAll(), (c.opens ? Records{Start(1, 100), End(1, 200)} : Records{}));
         EXPECT_EQ(RecordedCodes(), c.opens ? Codes{} : Codes{100});
@@ -157,7 +148,7 @@ TEST_F(SessionLogTest, FailedAppendLeavesTheLogByteIdentical)
     // The log's folder is gone: the open fails and nothing is written.
     SetUpFileLocations((Dir() / "gone" / "tolvane.exe").string());
     std::filesystem::remove_all(Dir() / "gone");
-    testsupport::ClearRecordedErrors();
+    ClearRecordedErrors();
     EXPECT_EQ(-1, RecordSessionEvent(1, SESSION_START, 0, 1000));
     EXPECT_EQ(Codes{100}, RecordedCodes());
 }
@@ -172,7 +163,7 @@ TEST_F(SessionLogTest, StrayPartOfARecordBetweenWholeOnesIsReportedAndSteppedOve
                                         RecordBytes(after[0]) + RecordBytes(after[1]));
         EXPECT_EQ(ReadAll(), (Records{before[0], before[1], after[0], after[1]}));
         EXPECT_EQ(RecordedCodes(), Codes{103});
-        testsupport::ClearRecordedErrors();
+        ClearRecordedErrors();
     }
 }
 
