@@ -12,10 +12,7 @@ using namespace chargingtest;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
+struct ToolRun { int status = -1; std::string out, err; };
 
 std::string Quote(const std::string& s)
 {

@@ -143,9 +143,7 @@ TEST(Viewer, CommandQuotesWordsWithBlanksAndAMissingProgramFails)
 
 // ---- The export ----
 
-struct Launch {
-    std::string viewer, file, text;
-};
+struct Launch { std::string viewer, file, text; };
 std::vector<Launch> launches;
 int launchResult = 0;
 
