@@ -9,18 +9,11 @@
 #include "startup/locations.h"
 
 using namespace chargingtest;
-using logmaint::Bad;
-using logmaint::End;
-using logmaint::Start;
-using testsupport::LocalInstant;
-using testsupport::ProgramDirTest;
+using namespace logmaint;
 
 namespace {
 
-std::int64_t Mar(int day, int h, int m = 0, int s = 0)
-{
-    return LocalInstant(2026, 3, day, h, m, s);
-}
+std::int64_t Mar(int day, int h, int m = 0, int s = 0) { return LocalInstant(2026, 3, day, h, m, s); }
 
 // ISP 1 and ISP 2 with the standard tariff for March 2026 (1 second per
 // unit, so times show exactly), a phone tariff at 0.01 a minute.
@@ -59,10 +52,7 @@ int Scan(TariffTable& table, std::FILE* stream = nullptr)
     return result;
 }
 
-std::int32_t Seconds(const TariffRecord& r)
-{
-    return std::accumulate(r.FrameTime.begin(), r.FrameTime.end(), 0);
-}
+std::int32_t Seconds(const TariffRecord& r) { return std::accumulate(r.FrameTime.begin(), r.FrameTime.end(), 0); }
 
 // Seconds and connections of each ISP and of the phone, the phone's daily
 // prepaid amount used, and the errors reported.
@@ -73,7 +63,7 @@ std::string Totals(const TariffTable& t)
         s += std::to_string(Seconds(r)) + "/" + std::to_string(r.Connections) + " ";
     s += std::to_string(Seconds(t.Phone)) + "/" + std::to_string(t.Phone.Connections) + " " +
          FormatAmount(t.Phone.PrepaidUsed);
-    for (ErrorCode code : testsupport::RecordedCodes())
+    for (ErrorCode code : RecordedCodes())
         s += " error " + std::to_string(code);
     return s;
 }
@@ -87,67 +77,65 @@ TEST_F(ChargingLogTest, PairsRecordsIntoSessionsOfTheirPeriods)
     SessionRecord shifted = End(1, Mar(3, 11));
     shifted.time += 7200;  // disagrees with its local time
     const std::string stray("LS\0\0", 4);
-    std::string later = logmaint::LogBytes({End(1, Mar(3, 10, 5)), Start(2, Mar(3, 11)), End(2, Mar(3, 11, 1))});
+    std::string later = LogBytes({End(1, Mar(3, 10, 5)), Start(2, Mar(3, 11)), End(2, Mar(3, 11, 1))});
     later.erase(0, SESSION_HEADER_SIZE);
     const struct {
         const char* what;
-        void (*change)(TariffTable&);
         std::vector<SessionRecord> events;
         const char* totals;
+        void (*change)(TariffTable&) = nullptr;
         std::string tail = "";  // bytes after the records
     } cases[] = {
-        {"a second start replaces the first", nullptr, {Start(1, Mar(3, 9)), Start(1, Mar(3, 10)), End(1, Mar(3, 11))},
+        {"a second start replaces the first", {Start(1, Mar(3, 9)), Start(1, Mar(3, 10)), End(1, Mar(3, 11))},
          "3600/1 0/0 3600/1 0.00"},
-        {"an end of another ISP pairs nothing", nullptr, {Start(1, Mar(3, 10)), End(2, Mar(3, 11))}, "0/0 0/0 0/0 0.00"},
-        {"a bad record drops the pending start", nullptr,
+        {"an end of another ISP pairs nothing", {Start(1, Mar(3, 10)), End(2, Mar(3, 11))}, "0/0 0/0 0/0 0.00"},
+        {"a bad record drops the pending start",
          {Start(1, Mar(3, 10)), Bad(1, Mar(3, 10, 30)), End(1, Mar(3, 11)), Start(2, Mar(3, 12)), End(2, Mar(3, 12, 1))},
          "0/0 60/1 60/1 0.00"},
-        {"an end before its start", nullptr, {Start(1, Mar(3, 11)), End(1, Mar(3, 10))}, "0/0 0/0 0/0 0.00"},
-        {"an end without a start", nullptr, {End(1, Mar(3, 10)), Start(1, Mar(3, 12)), End(1, Mar(3, 12, 0, 5))},
+        {"an end before its start", {Start(1, Mar(3, 11)), End(1, Mar(3, 10))}, "0/0 0/0 0/0 0.00"},
+        {"an end without a start", {End(1, Mar(3, 10)), Start(1, Mar(3, 12)), End(1, Mar(3, 12, 0, 5))},
          "5/1 0/0 60/1 0.00"},
-        {"an ISP that is no longer in the table", nullptr, {Start(9, Mar(3, 10)), End(9, Mar(3, 11))},
-         "0/0 0/0 0/0 0.00"},
-        {"clipped at the period's start", nullptr, {Start(1, LocalInstant(2026, 2, 28, 23, 0)), End(1, Mar(1, 0, 10))},
+        {"an ISP that is no longer in the table", {Start(9, Mar(3, 10)), End(9, Mar(3, 11))}, "0/0 0/0 0/0 0.00"},
+        {"clipped at the period's start", {Start(1, LocalInstant(2026, 2, 28, 23, 0)), End(1, Mar(1, 0, 10))},
          "600/1 0/0 600/1 0.00"},
-        {"clipped at the period's end (its last second is inclusive)", nullptr,
+        {"clipped at the period's end (its last second is inclusive)",
          {Start(1, Mar(31, 23, 50)), End(1, LocalInstant(2026, 4, 1, 0, 10))}, "599/1 0/0 600/1 0.00"},
-        {"wholly before the period", nullptr,
-         {Start(1, LocalInstant(2026, 2, 3, 10)), End(1, LocalInstant(2026, 2, 3, 11))}, "0/0 0/0 0/0 0.00"},
-        {"open before a stray part at the end: charged up to now", nullptr, {Start(1, Mar(3, 10))},
-         "300/1 0/0 300/1 0.00 error 103", stray},
-        {"a stray part between records loses no later session", nullptr, {Start(1, Mar(3, 10))},
-         "300/1 60/1 360/2 0.00 error 103", stray + later},
-        {"a toll-free ISP leaves the phone alone", [](TariffTable& t) { t.Isps[0].TollFree = 1; },
+        {"wholly before the period", {Start(1, LocalInstant(2026, 2, 3, 10)), End(1, LocalInstant(2026, 2, 3, 11))},
+         "0/0 0/0 0/0 0.00"},
+        {"open before a stray part at the end: charged up to now", {Start(1, Mar(3, 10))},
+         "300/1 0/0 300/1 0.00 error 103", nullptr, stray},
+        {"a stray part between records loses no later session", {Start(1, Mar(3, 10))},
+         "300/1 60/1 360/2 0.00 error 103", nullptr, stray + later},
+        {"a toll-free ISP leaves the phone alone",
          {Start(1, Mar(3, 10)), End(1, Mar(3, 10, 10)), Start(2, Mar(3, 11)), End(2, Mar(3, 11, 20))},
-         "600/1 1200/1 1200/1 0.00"},
+         "600/1 1200/1 1200/1 0.00", [](TariffTable& t) { t.Isps[0].TollFree = 1; }},
         // ISP 1 bills to the 10th: its sessions after it are skipped, ISP 2's
         // sessions after them still count.
         {"a session past its period does not end the scan",
-         [](TariffTable& t) { SetPeriod(t.Isps[0], LocalInstant(2026, 2, 11, 0), Mar(11, 0) - 1); },
          {Start(1, Mar(5, 10)), End(1, Mar(5, 10, 1)), Start(1, Mar(12, 10)), End(1, Mar(12, 11)),
           Start(2, Mar(13, 10)), End(2, Mar(13, 10, 2)), Start(1, Mar(14, 10)), End(1, Mar(14, 10, 3)),
           Start(2, Mar(20, 9)), End(2, Mar(20, 9, 4))},
-         "60/1 360/2 420/3 0.00"},
+         "60/1 360/2 420/3 0.00",
+         [](TariffTable& t) { SetPeriod(t.Isps[0], LocalInstant(2026, 2, 11, 0), Mar(11, 0) - 1); }},
         {"the phone's daily allowance covers the calls of a day, whichever ISP",
-         [](TariffTable& t) { t.Phone.PrepaidMethod = PREPAID_OFFSET_DAILY, t.Phone.PrepaidCharge = 0.5; },
          {Start(1, Mar(3, 10)), End(1, Mar(3, 10, 40)), Start(2, Mar(3, 12)), End(2, Mar(3, 12, 40)),
           Start(1, Mar(4, 10)), End(1, Mar(4, 10, 10))},
-         "3000/2 2400/1 5400/3 0.60"},
-        {"duplicate ISP numbers charge the first record",
-         [](TariffTable& t) { t.Isps = {t.Isps[1], t.Isps[0], t.Isps[0], t.Isps[1]}; },
-         {Start(1, Mar(3, 10)), End(1, Mar(3, 10, 1))}, "0/0 60/1 0/0 0/0 60/1 0.00"},
-        {"hack flag 0 takes the instant", [](TariffTable&) { HackFlags = 0; }, {Start(1, Mar(3, 10)), shifted},
-         "10800/1 0/0 10800/1 0.00"},
-        {"hack flag 1 takes the local time", [](TariffTable&) { HackFlags = 1; }, {Start(1, Mar(3, 10)), shifted},
-         "3600/1 0/0 3600/1 0.00"},
+         "3000/2 2400/1 5400/3 0.60",
+         [](TariffTable& t) { t.Phone.PrepaidMethod = PREPAID_OFFSET_DAILY, t.Phone.PrepaidCharge = 0.5; }},
+        {"duplicate ISP numbers charge the first record", {Start(1, Mar(3, 10)), End(1, Mar(3, 10, 1))},
+         "0/0 60/1 0/0 0/0 60/1 0.00", [](TariffTable& t) { t.Isps = {t.Isps[1], t.Isps[0], t.Isps[0], t.Isps[1]}; }},
+        {"hack flag 0 takes the instant", {Start(1, Mar(3, 10)), shifted}, "10800/1 0/0 10800/1 0.00",
+         [](TariffTable&) { HackFlags = 0; }},
+        {"hack flag 1 takes the local time", {Start(1, Mar(3, 10)), shifted}, "3600/1 0/0 3600/1 0.00",
+         [](TariffTable&) { HackFlags = 1; }},
     };
     PinClock(Mar(3, 10, 5));
     for (const auto& c : cases) {
-        logmaint::WriteLog(LogFilePath, c.events, c.tail);
+        WriteLog(LogFilePath, c.events, c.tail);
         TariffTable table = MarchTable();
         if (c.change)
             c.change(table);
-        testsupport::ClearRecordedErrors();
+        ClearRecordedErrors();
         ASSERT_EQ(Scan(table), 0) << c.what;
         EXPECT_EQ(Totals(table), c.totals) << c.what;
     }
@@ -159,7 +147,7 @@ TEST_F(ChargingLogTest, DamagedLocalTimeIsRebuiltFromTheInstant)
     SessionRecord start = Start(1, Mar(2, 17, 30));
     start.localTime.tm_wday = 99;
     start.localTime.tm_hour = -5;
-    logmaint::WriteLog(LogFilePath, {start, End(1, Mar(2, 18, 30))});
+    WriteLog(LogFilePath, {start, End(1, Mar(2, 18, 30))});
     TariffTable table = MarchTable();
     ASSERT_EQ(Scan(table), 0);
     EXPECT_EQ(table.Isps[0].FrameTime[1], 1800);  // Monday's peak
@@ -171,7 +159,7 @@ TEST_F(ChargingLogTest, DamagedLocalTimeIsRebuiltFromTheInstant)
 // for that).
 TEST_F(ChargingLogTest, ReadsAPipeFrontToBackAndFailsOnAStreamError)
 {
-    logmaint::WriteLog(LogFilePath,
+    WriteLog(LogFilePath,
                        {Start(1, Mar(3, 10)), End(1, Mar(3, 11)), Start(2, Mar(4, 9)), End(2, Mar(4, 9, 1))});
     const std::string records = "tail -c +" + std::to_string(SESSION_HEADER_SIZE + 1) + " '" + LogFilePath + "'";
     std::FILE* pipe = popen(records.c_str(), "r");
@@ -181,7 +169,7 @@ TEST_F(ChargingLogTest, ReadsAPipeFrontToBackAndFailsOnAStreamError)
     EXPECT_EQ(Scan(table, pipe), 0);
     EXPECT_EQ(Totals(table), "3600/1 60/1 3660/2 0.00");
     EXPECT_EQ(Scan(table, writeOnly), -1);
-    EXPECT_EQ(testsupport::RecordedCodes(), (std::vector<ErrorCode>{103}));
+    EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{103}));
     pclose(pipe);
     std::fclose(writeOnly);
 }

@@ -38,7 +38,7 @@ TEST(TariffReport, GoldenLayoutAndTollFreeRemainder)
     EXPECT_NE(text.find("\nRemainder\t\t\t00:00:00\t0.00\n"), std::string::npos) << text;
 }
 
-using ReportFileTest = testsupport::ProgramDirTest;
+using ReportFileTest = ProgramDirTest;
 
 TEST_F(ReportFileTest, SavesTheChosenReportsOrReportsTheFailure)
 {
@@ -51,14 +51,14 @@ TEST_F(ReportFileTest, SavesTheChosenReportsOrReportsTheFailure)
     };
     for (const auto& c : cases) {
         ASSERT_EQ(SaveUsageReportFile(path, false, table, c.choice), 0);
-        EXPECT_EQ(ReportNames(testsupport::ReadText(path)), c.names);
+        EXPECT_EQ(ReportNames(ReadText(path)), c.names);
     }
     ASSERT_EQ(SaveUsageReportFile(path, true, table, {false, {1}, false}), 0);
-    EXPECT_EQ(testsupport::ReadText(path), std::string("Phone") + (ReportedText + 5) + ReportedText);
-    EXPECT_TRUE(testsupport::RecordedCodes().empty());
+    EXPECT_EQ(ReadText(path), std::string("Phone") + (ReportedText + 5) + ReportedText);
+    EXPECT_TRUE(RecordedCodes().empty());
 
     EXPECT_EQ(SaveUsageReportFile(path, true, table, {false, {3}, true}), -1);  // no ISP 3
-    EXPECT_EQ(testsupport::ReadText(path), std::string("Phone") + (ReportedText + 5) + ReportedText);
+    EXPECT_EQ(ReadText(path), std::string("Phone") + (ReportedText + 5) + ReportedText);
     const auto missing = Dir() / "no-such-folder" / "report.txt";
     EXPECT_EQ(SaveUsageReportFile(missing.string(), false, table, {}), -1);
     EXPECT_FALSE(std::filesystem::exists(missing));
@@ -68,5 +68,5 @@ TEST_F(ReportFileTest, SavesTheChosenReportsOrReportsTheFailure)
     EXPECT_EQ(SaveUsageReportFile("/dev/full", false, table, {}), -1);
     expected.push_back(115);
 #endif
-    EXPECT_EQ(testsupport::RecordedCodes(), expected);
+    EXPECT_EQ(RecordedCodes(), expected);
 }

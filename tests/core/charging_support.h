@@ -13,13 +13,10 @@
 
 namespace chargingtest {
 
+using namespace testsupport;
+
 // Weekdays as the schedules index them.
 constexpr int SUN = 0, MON = 1, TUE = 2, WED = 3, THU = 4, FRI = 5, SAT = 6;
-
-inline ScheduleEntry Entry(int h1, int m1, int s1, int h2, int m2, int s2, int frame)
-{
-    return ScheduleEntry{h1, m1, s1, h2, m2, s2, frame};
-}
 
 inline void SetPeriod(TariffRecord& r, std::int64_t start, std::int64_t end)
 {
@@ -41,9 +38,9 @@ inline TariffRecord StandardTariff()
     r.NumFrames = 2;
     r.FrameCharges = {0.05, 0.10};
     r.FrameNames = {"Off", "Peak"};
-    r.FrameCost.assign(2, 0.0);
-    r.FrameTime.assign(2, 0);
-    r.Schedules[MON] = {Entry(8, 0, 0, 17, 59, 59, 1)};
+    r.FrameCost = {0, 0};
+    r.FrameTime = {0, 0};
+    r.Schedules[MON] = {{8, 0, 0, 17, 59, 59, 1}};
     SetPeriod(r, 0, 0xFFFFFFFFLL);
     return r;
 }
@@ -60,9 +57,8 @@ inline TariffRecord ReportedTariff(const char* description = "MyISP", std::int32
     r.FrameNames = {"Peak", "A_name_of_thirty_characters___", "Exactly_twenty_four_char"};
     r.FrameTime = {3725, 360000, 0};
     r.FrameCost = {6.2, 0.124, 0.0};
-    r.PeriodStart.localTime.tm_year = r.PeriodEnd.localTime.tm_year = 126;
-    r.PeriodStart.localTime.tm_mon = 2, r.PeriodStart.localTime.tm_mday = 16;
-    r.PeriodEnd.localTime.tm_mon = 3, r.PeriodEnd.localTime.tm_mday = 5;
+    r.PeriodStart.localTime = {0, 0, 0, 16, 2, 126};
+    r.PeriodEnd.localTime = {0, 0, 0, 5, 3, 126};
     r.TotalFrameCost = 6.324;
     r.PrepaidUsed = 1.0;
     r.Remainder = -7.5;
@@ -74,30 +70,13 @@ inline TariffRecord ReportedTariff(const char* description = "MyISP", std::int32
     return r;
 }
 
-inline SessionPair Session(std::int64_t start, std::int64_t end, std::int32_t isp = 1)
-{
-    return SessionPair{MakeSessionRecord(isp, SESSION_START, 0, start), MakeSessionRecord(isp, SESSION_END, 0, end)};
-}
-
 // Charges a session as the engine does for one record; the daily prepaid
 // state is the session's own unless one is shared.
 inline void Charge(TariffRecord& r, std::int64_t start, std::int64_t end, PrepaidDays* shared = nullptr)
 {
     PrepaidDays own;
-    ChargeSession(r, Session(start, end, r.Id), shared ? *shared : own);
-}
-
-// Every slice of a session, in order.
-inline std::vector<UsageSlice> Slices(const TariffRecord& r, std::int64_t start, std::int64_t end)
-{
-    const SessionPair s = Session(start, end, r.Id);
-    TariffInstant position{s.start.time, s.start.localTime};
-    const TariffInstant stop{s.end.time, s.end.localTime};
-    std::vector<UsageSlice> out;
-    UsageSlice slice;
-    while (out.size() <= 10000 && NextSlice(r, position, stop, slice))  // a runaway would otherwise never end
-        out.push_back(slice);
-    return out;
+    const SessionPair s{MakeSessionRecord(r.Id, SESSION_START, 0, start), MakeSessionRecord(r.Id, SESSION_END, 0, end)};
+    ChargeSession(r, s, shared ? *shared : own);
 }
 
 // The first line of each report in a text of reports, in order: every
@@ -127,7 +106,5 @@ inline std::string Summary(const TariffRecord& r)
     return s + FormatDuration(r.RemainderTime) + " " + FormatAmount(r.AmountPayable) + " " +
            std::to_string(r.Connections) + " " + FormatDuration(r.LastSessionTime);
 }
-
-using testsupport::LocalInstant;
 
 } // namespace chargingtest

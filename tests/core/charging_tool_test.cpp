@@ -8,16 +8,11 @@
 #include "sessionlog/sessionlog.h"
 #include "startup/locations.h"
 
-using chargingtest::ReportNames;
-using testsupport::LocalInstant;
-using testsupport::ReadFileBytes;
+using namespace chargingtest;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
+struct ToolRun { int status = -1; std::string out, err; };
 
 std::string Quote(const std::string& s)
 {
@@ -27,7 +22,7 @@ std::string Quote(const std::string& s)
     return q + "'";
 }
 
-class ReportToolTest : public testsupport::ProgramDirTest {
+class ReportToolTest : public ProgramDirTest {
 protected:
     void SetUp() override
     {
@@ -86,7 +81,7 @@ TEST_F(ReportToolTest, PrintsOrWritesTheChosenReports)
     ToolRun run = Tool("--now 2026-03-31T23:20:00 --isp 2 --no-phone 2026-03-31");
     EXPECT_NE(run.out.find("Off                     \t00:20:00\t0.40\n"), std::string::npos) << run.out;
 
-    testsupport::WriteFileBytes(File("out.txt"), "old\n");
+    WriteFileBytes(File("out.txt"), "old\n");
     EXPECT_EQ(Tool("2026-03-15 --isp 1 --no-phone -o " + Path("out.txt")).status, 0);
     EXPECT_EQ(Tool("2026-03-15 -P --append --output=" + Path("out.txt")).status, 0);
     EXPECT_EQ(ReportNames(ReadFileBytes(File("out.txt"))), (Names{"Net", "Net", "Other (Toll-free)"}));
@@ -100,7 +95,7 @@ TEST_F(ReportToolTest, PrintsOrWritesTheChosenReports)
 TEST_F(ReportToolTest, NeverWritesTheProgramsFiles)
 {
     const std::string ini = "[Phone]\nFrame0=0.010000,Flat\n";
-    testsupport::WriteFileBytes(IniFilePath, ini);
+    WriteFileBytes(IniFilePath, ini);
     ToolRun run = Tool("2026-03-15");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReportNames(run.out), (std::vector<std::string>{"ISP1", "Phone"}));  // ISP 1 in memory only
@@ -124,7 +119,7 @@ TEST_F(ReportToolTest, NeverWritesTheProgramsFiles)
 
     // A file in the log's place that is not a log: the program would move it
     // aside; the tool reports it and leaves it.
-    testsupport::WriteFileBytes(File("tolvane.log"), "this is not a log");
+    WriteFileBytes(File("tolvane.log"), "this is not a log");
     run = Tool("2026-03-15");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("not a Tolvane session log"), std::string::npos) << run.err;

@@ -7,8 +7,6 @@
 #include "startup/locations.h"
 
 using namespace logmaint;
-using testsupport::LocalInstant;
-using testsupport::ReadFileBytes;
 
 namespace {
 
@@ -16,7 +14,7 @@ std::vector<int> prompted;  // the preselected remedy of each question
 int answer = DO_NOTHING;
 void* askedOwner = nullptr;
 
-class CrashTest : public testsupport::ProgramDirTest {
+class CrashTest : public ProgramDirTest {
 protected:
     void SetUp() override
     {
@@ -88,7 +86,7 @@ TEST_F(CrashTest, RemedyComesFromTheSettingsOrTheAnswer)
     }
     EXPECT_EQ(askedOwner, &owner);
     EXPECT_EQ(ReadFileBytes(File("tolvane.bak")), LogBytes(open));
-    EXPECT_TRUE(testsupport::RecordedCodes().empty());
+    EXPECT_TRUE(RecordedCodes().empty());
 }
 
 } // namespace

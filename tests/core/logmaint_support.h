@@ -6,10 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/fileops.h"
 #include "sessionlog/sessionlog.h"
 #include "support.h"
 
 namespace logmaint {
+
+using namespace testsupport;
+using Records = std::vector<SessionRecord>;
+using Codes = std::vector<ErrorCode>;
 
 inline SessionRecord Start(std::int32_t isp, std::int64_t t) { return MakeSessionRecord(isp, SESSION_START, 0, t); }
 inline SessionRecord End(std::int32_t isp, std::int64_t t) { return MakeSessionRecord(isp, SESSION_END, 0, t); }
@@ -56,12 +61,12 @@ inline std::string LogBytes(const std::vector<SessionRecord>& records)
 inline void WriteLog(const std::filesystem::path& path, const std::vector<SessionRecord>& records,
                      const std::string& tail = "")
 {
-    testsupport::WriteFileBytes(path, LogBytes(records) + tail);
+    WriteFileBytes(path, LogBytes(records) + tail);
 }
 
 inline std::vector<SessionRecord> ReadRecords(const std::filesystem::path& path)
 {
-    std::string bytes = testsupport::ReadFileBytes(path);
+    std::string bytes = ReadFileBytes(path);
     std::vector<SessionRecord> records;
     for (std::size_t at = SESSION_HEADER_SIZE; at + SESSION_RECORD_SIZE <= bytes.size(); at += SESSION_RECORD_SIZE)
         DecodeSessionRecord(reinterpret_cast<const unsigned char*>(bytes.data() + at), records.emplace_back());
@@ -80,5 +85,18 @@ inline std::vector<std::string> StrayFiles(const std::filesystem::path& dir)
     std::sort(stray.begin(), stray.end());
     return stray;
 }
+
+// The platform's own file operations, as installed before a test changed them.
+inline const FileOps& PlatformOps()
+{
+    static const FileOps& ops = CurrentFileOps();
+    return ops;
+}
+
+// The platform's file operations, some replaced by the test, in place for the scope.
+struct ScopedFileOps : FileOps {
+    ScopedFileOps() : FileOps(PlatformOps()) { SetFileOps(this); }
+    ~ScopedFileOps() { SetFileOps(&PlatformOps()); }
+};
 
 } // namespace logmaint

@@ -10,15 +10,12 @@
 #include "startup/locations.h"
 
 using namespace logmaint;
-using testsupport::LocalInstant;
-using testsupport::ReadText;
-using testsupport::RecordedCodes;
 
 namespace {
 
 using Period = std::pair<std::int64_t, std::int64_t>;
 
-class ViewLogTest : public testsupport::ProgramDirTest {
+class ViewLogTest : public ProgramDirTest {
 protected:
     // Lists into a text file and returns the text.
     std::string List(Period period, std::int32_t isp)
@@ -31,10 +28,8 @@ protected:
     }
     static Period Days(int y1, int m1, int d1, int y2, int m2, int d2)
     {
-        LocalTime a, b;
-        a.tm_year = y1 - 1900, a.tm_mon = m1 - 1, a.tm_mday = d1;
-        b.tm_year = y2 - 1900, b.tm_mon = m2 - 1, b.tm_mday = d2;
         Period p;
+        const LocalTime a{0, 0, 0, d1, m1 - 1, y1 - 1900}, b{0, 0, 0, d2, m2 - 1, y2 - 1900};
         EXPECT_EQ(PeriodFromDates(a, b, p.first, p.second), 0);
         return p;
     }
@@ -61,19 +56,16 @@ TEST_F(ViewLogTest, SessionsListedByPeriodAndIsp)
         std::string expected;
     } cases[] = {
         {{whole.from, whole.to}, 0, months + first + second + open},
-        {{whole.from, whole.to}, 1, first + open},
-        {{whole.from, whole.to}, 3, second},
+        {{whole.from, whole.to}, 1, first + open}, {{whole.from, whole.to}, 3, second},
         {{whole.from, whole.to}, -4, months + first + second + open},  // as 0, noted below
         // A session is listed when it starts or ends in the period; an open one by its start only.
-        {Days(2023, 3, 1, 2023, 3, 31), 0, months},
-        {april, 2, months},
-        {Days(2023, 3, 31, 2023, 3, 31), 0, ""},
-        {{april.second, april.first}, 0, ""},
+        {Days(2023, 3, 1, 2023, 3, 31), 0, months},     {april, 2, months},
+        {Days(2023, 3, 31, 2023, 3, 31), 0, ""},       {{april.second, april.first}, 0, ""},
         {{LocalInstant(2023, 5, 4, 8), whole.to}, 0, ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(List(c.period, c.isp), c.expected) << &c - cases;
-    EXPECT_NE(testsupport::ReadFileBytes(ErrorLogPath).find("Error 1200: Bad ISP number: -4."), std::string::npos);
+    EXPECT_NE(ReadFileBytes(ErrorLogPath).find("Error 1200: Bad ISP number: -4."), std::string::npos);
 }
 
 TEST_F(ViewLogTest, DamagedLogsFailOrListSafely)
@@ -88,7 +80,7 @@ TEST_F(ViewLogTest, DamagedLogsFailOrListSafely)
     EXPECT_EQ(FormatSession(readOnly, "out.txt", {Start(1, 100), End(1, 200)}, 0), -1);
     std::fclose(readOnly);
     ASSERT_EQ(RecordedCodes(), std::vector<ErrorCode>{115});
-    EXPECT_EQ(testsupport::RecordedErrors()[0].text, "Unable to write file out.txt.");
+    EXPECT_EQ(RecordedErrors()[0].text, "Unable to write file out.txt.");
 }
 
 TEST_F(ViewLogTest, PeriodsRunFromMidnightToTheLastSecondAndDefaultToMonthOrYear)
@@ -151,9 +143,7 @@ TEST(Viewer, CommandQuotesWordsWithBlanksAndAMissingProgramFails)
 
 // ---- The export ----
 
-struct Launch {
-    std::string viewer, file, text;
-};
+struct Launch { std::string viewer, file, text; };
 std::vector<Launch> launches;
 int launchResult = 0;
 
@@ -194,7 +184,7 @@ TEST_F(ExportTest, TemporaryFilesGoAtExitAndAFixedOneIsOverwrittenAndKept)
     DeleteRegisteredTempFiles();
     EXPECT_FALSE(std::filesystem::exists(file) || std::filesystem::exists(launches[1].file));
 
-    testsupport::WriteFileBytes(File("raw.txt"), std::string(500, 'o'));
+    WriteFileBytes(File("raw.txt"), std::string(500, 'o'));
     ASSERT_EQ(ExportAndViewRawLog(Fixed(), WholeLogRequest(0)), 0);
     EXPECT_EQ(ReadText(File("raw.txt")), block);
     EXPECT_EQ(launches.at(2).viewer, "C:\\Tools\\view.exe");
@@ -207,15 +197,15 @@ TEST_F(ExportTest, FailuresReportAndCleanUp)
     launchResult = -1;
     EXPECT_EQ(ExportAndViewRawLog(Fixed(), WholeLogRequest(0)), -1);
     EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{1075});
-    EXPECT_EQ(testsupport::RecordedErrors().back().text, "Unable to run C:\\Tools\\view.exe to view the raw log file.");
+    EXPECT_EQ(RecordedErrors().back().text, "Unable to run C:\\Tools\\view.exe to view the raw log file.");
     EXPECT_TRUE(std::filesystem::exists(File("raw.txt")));
     // The output file cannot be created.
-    testsupport::ClearRecordedErrors();
+    ClearRecordedErrors();
     launches.clear();
     EXPECT_EQ(ExportAndViewRawLog({0, (Dir() / "missing" / "raw.txt").string(), "v", 2}, WholeLogRequest(0)), -1);
     EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{1074});
     // The log cannot be read through: the partial listing is removed, no viewer.
-    testsupport::ClearRecordedErrors();
+    ClearRecordedErrors();
     WriteLog(File("tolvane.log"), {Start(1, 100), End(1, 200)}, "tail");
     EXPECT_EQ(ExportAndViewRawLog(Fixed(), WholeLogRequest(0)), -1);
     EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{103});

@@ -12,20 +12,10 @@ namespace {
 // lines and 120-dot heading lines.
 PrinterMetrics Letter(int pageHeight = 6300)
 {
-    PrinterMetrics m;
-    m.dpiAcross = m.dpiDown = 600;
-    m.pageWidth = 4800;
-    m.pageHeight = pageHeight;
-    m.charWidth = 50;
-    m.bodyLine = 100;
-    m.headingLine = 120;
-    return m;
+    return PrinterMetrics{600, 600, 4800, pageHeight, 50, 100, 120};
 }
 
-std::string Span(int from, int to)
-{
-    return std::to_string(from) + "-" + std::to_string(to);
-}
+std::string Span(int from, int to) { return std::to_string(from) + "-" + std::to_string(to); }
 
 // One line per operation, the texts of one line joined: "y1-y2 L|R x1-x2 text...".
 std::vector<std::string> Dumped(const std::vector<PrintOp>& ops)
@@ -33,18 +23,17 @@ std::vector<std::string> Dumped(const std::vector<PrintOp>& ops)
     // In the order of PrintOpKind.
     const char* const kinds[] = {"begin page", "end page", "heading font", "body font", "restore font"};
     std::vector<std::string> out;
-    const PrintOp* last = nullptr;
-    for (const PrintOp& op : ops) {
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+        const PrintOp& op = ops[i];
         if (op.kind == PrintOpKind::Rule) {
             out.push_back("rule " + Span(op.x1, op.x2) + " at " + std::to_string(op.y1));
         } else if (op.kind != PrintOpKind::Text) {
             out.push_back(kinds[static_cast<int>(op.kind)] + std::string(op.blockStart ? " (a block's first)" : ""));
         } else {
-            if (!last || last->kind != PrintOpKind::Text || last->y1 != op.y1 || last->y2 != op.y2)
+            if (i == 0 || ops[i - 1].kind != PrintOpKind::Text || ops[i - 1].y1 != op.y1 || ops[i - 1].y2 != op.y2)
                 out.push_back(Span(op.y1, op.y2));
             out.back() += (op.align == PrintAlign::Left ? " L" : " R") + Span(op.x1, op.x2) + " " + op.text;
         }
-        last = &op;
     }
     return out;
 }
@@ -54,22 +43,17 @@ std::vector<std::string> Dumped(const std::vector<PrintOp>& ops)
 std::string Pages(const std::vector<PrintOp>& ops, int bottom)
 {
     std::string s;
-    bool open = false, heading = false;
-    for (const PrintOp& op : ops) {
-        if (op.kind == PrintOpKind::BeginPage) {
-            s += std::string(open ? "!" : "") + (op.blockStart ? "B(" : "P(");
-            open = true;
-        } else if (op.kind == PrintOpKind::EndPage) {
-            s += open ? " ) " : "!";
-            open = false;
+    bool open = false;
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+        const PrintOp& op = ops[i];
+        if (op.kind == PrintOpKind::BeginPage || op.kind == PrintOpKind::EndPage) {
+            s += open == (op.kind == PrintOpKind::BeginPage) ? "!" : "";
+            open = op.kind == PrintOpKind::BeginPage;
+            s += open ? (op.blockStart ? "B(" : "P(") : " ) ";
         } else if (!open || op.y2 > bottom) {
             s += " !" + op.text;
-        }
-        if (op.kind == PrintOpKind::HeadingFont) {
-            heading = true;
-        } else if (op.kind == PrintOpKind::Text && heading) {
+        } else if (i > 0 && ops[i - 1].kind == PrintOpKind::HeadingFont) {
             s += " " + op.text + "@" + std::to_string(op.y1);
-            heading = false;
         }
     }
     return s + (open ? "!" : "");

@@ -1,6 +1,8 @@
 // The session log: its header, appends, damaged files, pairing and racing writers.
+#include <optional>
+#include <utility>
+
 #include "logmaint_support.h"
-#include "platform/fileops.h"
 #include "sessionlog/deletelog.h"
 #include "startup/locations.h"
 
@@ -10,16 +12,10 @@
 #endif
 
 using namespace logmaint;
-using testsupport::ReadFileBytes;
-using testsupport::RecordedCodes;
-using testsupport::WriteFileBytes;
 
 namespace {
 
-using Records = std::vector<SessionRecord>;
-using Codes = std::vector<ErrorCode>;
-
-class SessionLogTest : public testsupport::ProgramDirTest {
+class SessionLogTest : public ProgramDirTest {
 protected:
     // Every record read (none when the log does not open).
     Records ReadAll()
@@ -45,9 +41,6 @@ protected:
     }
 };
 
-// The platform's own file operations, under those a test installs.
-const FileOps* base = nullptr;
-
 TEST_F(SessionLogTest, OpenCreatesTheExactHeaderAndMovesAForeignFileAside)
 {
     EXPECT_TRUE(ReadAll().empty());
@@ -70,23 +63,20 @@ TEST_F(SessionLogTest, OpenCreatesTheExactHeaderAndMovesAForeignFileAside)
 
 TEST_F(SessionLogTest, ALogAnotherCopyCreatesMeanwhileIsNotReplaced)
 {
-    base = &CurrentFileOps();
-    FileOps ops = *base;
+    ScopedFileOps ops;
     ops.createNew = [](const char* path) {
         if (!std::filesystem::exists(LogFilePath))
             WriteLog(LogFilePath, {Start(1, 100)});
-        return base->createNew(path);
+        return PlatformOps().createNew(path);
     };
-    SetFileOps(&ops);
     EXPECT_EQ(0, RecordSessionEvent(1, SESSION_END, 0, 200));
-    SetFileOps(base);
     EXPECT_EQ(LogBytes({Start(1, 100), End(1, 200)}), ReadFileBytes(LogFilePath));
 }
 
 TEST_F(SessionLogTest, EventsRoundTripAndHackFlagsTakeTheInstantFromTheLocalTime)
 {
     TOLVANE_REQUIRE_TZ("Europe/London");
-    const std::int64_t summer = testsupport::LocalInstant(2024, 7, 1, 21, 30, 5), late = 4000000000LL;
+    const std::int64_t summer = LocalInstant(2024, 7, 1, 21, 30, 5), late = 4000000000LL;
     ASSERT_EQ(0, RecordSessionEvent(3, SESSION_START, 0, summer));
     ASSERT_EQ(0, RecordSessionEvent(3, SESSION_END, 1, late));
     const Records back = ReadAll();
@@ -113,12 +103,9 @@ TEST_F(SessionLogTest, HeaderDecidesWhetherAndHowTheRecordsAreRead)
         bool opens;
     } cases[] = {
         // A reader version above this program's refuses; at or below it opens.
-        {reader({2, 1, 5, 0}) + a + b, false},
-        {reader({2, 2, 0, 0}) + a + b, false},
-        {reader({2, 1, 4, 0}) + a + b, true},
-        {reader({1, 99, 99, 99}) + a + b, true},
-        {reader({2, 1, 3, 99}) + a + b, true},
-        {HeaderBytes(53) + a + b, false},
+        {reader({2, 1, 5, 0}) + a + b, false},    {reader({2, 2, 0, 0}) + a + b, false},
+        {reader({2, 1, 4, 0}) + a + b, true},     {reader({1, 99, 99, 99}) + a + b, true},
+        {reader({2, 1, 3, 99}) + a + b, true},    {HeaderBytes(53) + a + b, false},
         {HeaderBytes(2000000000) + a + b, false},
         {HeaderBytes(54, {2, 1, 4, 0}, {1, 90, 0, 0}, 0) + a + b, true},  // a header size of 0 means 54
         // Before writer 1.91.0.2 records are 54 bytes whatever the header says.
@@ -127,7 +114,7 @@ TEST_F(SessionLogTest, HeaderDecidesWhetherAndHowTheRecordsAreRead)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        testsupport::ClearRecordedErrors();
+        ClearRecordedErrors();
         WriteFileBytes(LogFilePath, c.bytes);
         EXPECT_EQ(ReadAll(), (c.opens ? Records{Start(1, 100), End(1, 200)} : Records{}));
         EXPECT_EQ(RecordedCodes(), c.opens ? Codes{} : Codes{100});
@@ -138,40 +125,30 @@ TEST_F(SessionLogTest, HeaderDecidesWhetherAndHowTheRecordsAreRead)
     EXPECT_EQ(std::end(cases)[-1].bytes + RecordBytes(Start(1, 300)) + std::string(6, 0), ReadFileBytes(LogFilePath));
 }
 
-// A write that stops short (a full disk) after `allowed` bytes.
-std::size_t allowed = 0;
-
-long ShortWrite(FileHandle h, const void* data, std::size_t size)
-{
-    if (allowed == 0)
-        return -1;
-    long n = base->writeAtEnd(h, data, std::min(size, allowed));
-    allowed = 0;
-    return n;
-}
-
 TEST_F(SessionLogTest, FailedAppendLeavesTheLogByteIdentical)
 {
     WriteLog(LogFilePath, {Start(1, 100), End(1, 200)});
     const std::string before = ReadFileBytes(LogFilePath);
-    base = &CurrentFileOps();
-    FileOps ops = *base;
-    ops.writeAtEnd = ShortWrite;
-    SetFileOps(&ops);
-    for (std::size_t size = 0; size < SESSION_RECORD_SIZE; ++size) {
-        testsupport::ClearRecordedErrors();
-        allowed = size;
-        EXPECT_EQ(-1, RecordSessionEvent(1, SESSION_START, 0, 300)) << size;
-        EXPECT_EQ(Codes{101}, RecordedCodes());
-        EXPECT_EQ(before, ReadFileBytes(LogFilePath)) << size;
+    {
+        // A write that stops short (a full disk) after `allowed` bytes.
+        static std::size_t allowed;
+        ScopedFileOps ops;
+        ops.writeAtEnd = [](FileHandle h, const void* data, std::size_t size) {
+            return allowed == 0 ? -1L : PlatformOps().writeAtEnd(h, data, std::min(size, std::exchange(allowed, 0)));
+        };
+        for (std::size_t size = 0; size < SESSION_RECORD_SIZE; ++size) {
+            allowed = size;
+            EXPECT_EQ(-1, RecordSessionEvent(1, SESSION_START, 0, 300)) << size;
+            EXPECT_EQ(before, ReadFileBytes(LogFilePath)) << size;
+        }
+        EXPECT_EQ(Codes(SESSION_RECORD_SIZE, 101), RecordedCodes());
     }
-    SetFileOps(base);
     ASSERT_EQ(0, RecordSessionEvent(1, SESSION_START, 0, 300));
     EXPECT_EQ(LogBytes({Start(1, 100), End(1, 200), Start(1, 300)}), ReadFileBytes(LogFilePath));
     // The log's folder is gone: the open fails and nothing is written.
     SetUpFileLocations((Dir() / "gone" / "tolvane.exe").string());
     std::filesystem::remove_all(Dir() / "gone");
-    testsupport::ClearRecordedErrors();
+    ClearRecordedErrors();
     EXPECT_EQ(-1, RecordSessionEvent(1, SESSION_START, 0, 1000));
     EXPECT_EQ(Codes{100}, RecordedCodes());
 }
@@ -186,43 +163,33 @@ TEST_F(SessionLogTest, StrayPartOfARecordBetweenWholeOnesIsReportedAndSteppedOve
                                         RecordBytes(after[0]) + RecordBytes(after[1]));
         EXPECT_EQ(ReadAll(), (Records{before[0], before[1], after[0], after[1]}));
         EXPECT_EQ(RecordedCodes(), Codes{103});
-        testsupport::ClearRecordedErrors();
+        ClearRecordedErrors();
     }
 }
 
-TEST_F(SessionLogTest, SessionsPairByOrderAndIsp)
-{
-    // (A later start replacing the pending one, an end of another ISP and an
-    // open session at the end are the period deletion's cases.)
-    const std::pair<Records, std::string> cases[] = {
-        {{End(1, 5), Start(2, 10), End(2, 20)}, "10-20, 1"},  // an end without a start
-        {{Start(1, 10), Bad(1, 15), End(1, 20), Start(3, 30), End(3, 40)}, "30-40, 1"},  // the start is dropped
-        {{Start(1, 100), End(1, 50)}, "100-50, 1"},  // times are not compared
-        {{}, "1"},
-    };
-    for (const auto& [records, expected] : cases) {
-        WriteLog(LogFilePath, records);
-        EXPECT_EQ(expected, Sessions());
-    }
-}
-
-TEST_F(SessionLogTest, FindOpenSessionAgreesWithReadSession)
+// ReadSession's pairs, and the open session FindOpenSession finds.
+TEST_F(SessionLogTest, SessionsPairByOrderAndIspAndTheOpenOneIsFound)
 {
     SessionRecord found;
     EXPECT_EQ(0, FindOpenSession(found));  // a fresh, empty log
-    WriteLog(LogFilePath, {Start(4, 10), End(4, 20)});
-    EXPECT_EQ(0, FindOpenSession(found));
-    WriteLog(LogFilePath, {Start(4, 10), End(4, 20), Start(5, 30)});
-    ASSERT_EQ(1, FindOpenSession(found));
-    EXPECT_EQ(Start(5, 30), found);
-    // With extra bytes per record, also when the last one is cut inside them.
+    // (A later start replacing the pending one, an end of another ISP and an
+    // open session at the end are the period deletion's cases.)
     const std::string pad(10, '\0');
-    for (std::size_t cut : {0, 3}) {
-        WriteFileBytes(LogFilePath,
-                       HeaderBytes(64) + RecordBytes(End(4, 20)) + pad + RecordBytes(Start(6, 40)) + pad.substr(cut));
-        EXPECT_EQ(Sessions(), "40 open, 1");
-        ASSERT_EQ(1, FindOpenSession(found));
-        EXPECT_EQ(Start(6, 40), found);
+    const std::string padded = HeaderBytes(64) + RecordBytes(End(4, 20)) + pad + RecordBytes(Start(6, 40));
+    const struct { std::string log, sessions; std::optional<SessionRecord> open = {}; } cases[] = {
+        {LogBytes({End(1, 5), Start(2, 10), End(2, 20)}), "10-20, 1"},  // an end without a start
+        {LogBytes({Start(1, 10), Bad(1, 15), End(1, 20), Start(3, 30), End(3, 40)}), "30-40, 1"},  // the start dropped
+        {LogBytes({Start(1, 100), End(1, 50)}), "100-50, 1"},  // times are not compared
+        {LogBytes({}), "1"},
+        {LogBytes({Start(4, 10), End(4, 20), Start(5, 30)}), "10-20, 30 open, 1", Start(5, 30)},
+        // With extra bytes per record, also when the last one is cut inside them.
+        {padded + pad, "40 open, 1", Start(6, 40)},
+        {padded + pad.substr(3), "40 open, 1", Start(6, 40)},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes(LogFilePath, c.log);
+        EXPECT_EQ(c.sessions, Sessions());
+        EXPECT_EQ(c.open, FindOpenSession(found) ? std::optional(found) : std::nullopt) << c.sessions;
     }
     EXPECT_TRUE(RecordedCodes().empty());
 }
