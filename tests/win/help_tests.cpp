@@ -14,16 +14,6 @@ using namespace harness;
 
 constexpr UINT HH_HELP_CONTEXT_COMMAND = 0x000F;
 
-// The program's own HTML Help entry, not the harness's recorder.
-decltype(Win32Api::HtmlHelpA) RealHtmlHelp()
-{
-    const Win32Api faked = Api;
-    ResetWin32Api();
-    const auto real = Api.HtmlHelpA;
-    Api = faked;
-    return real;
-}
-
 // Each context asked of HTML Help, with the title of the window it opened.
 std::vector<std::string> opened;
 
@@ -35,7 +25,14 @@ void WithGuide()
     const std::string chm = HelpFilePath.substr(0, HelpFilePath.size() - std::strlen("tolvanew.hlp")) + "tolvane.chm";
     ASSERT_TRUE(CopyFileA(TOLVANE_CHM, chm.c_str(), FALSE)) << TOLVANE_CHM;
     opened.clear();
-    static const auto real = RealHtmlHelp();
+    // The program's own HTML Help entry, not the harness's recorder.
+    static const auto real = [] {
+        const Win32Api faked = Api;
+        ResetWin32Api();
+        const auto entry = Api.HtmlHelpA;
+        Api = faked;
+        return entry;
+    }();
     Api.HtmlHelpA = [](HWND caller, LPCSTR file, UINT command, DWORD_PTR data) WINAPI -> HWND {
         HWND help = real(caller, file, command, data);
         if (command == HH_HELP_CONTEXT_COMMAND) {
@@ -48,7 +45,7 @@ void WithGuide()
     };
 }
 
-class HelpTest : public Fixture {};
+using HelpTest = Fixture;
 
 TEST_F(HelpTest, NoFileShowsNothingAWinHelpFileWinsAndTheGuideOpensAtTheTopicTillExit)
 {

@@ -59,7 +59,6 @@ protected:
         });
         Settings("");
         logmaint::WriteLog(LogFilePath, log);
-        before = ReadFileBytes(LogFilePath);
     }
     void Settings(const std::string& more)
     {
@@ -72,12 +71,11 @@ protected:
         Start(2, LocalInstant(2023, 11, 5, 20)), End(2, LocalInstant(2023, 11, 5, 21)),
         Start(1, LocalInstant(2024, 5, 10, 8)),
     };
-    std::string before;
 };
 
 // ---- View
 
-TEST_F(LogDialogTest, ViewOpensWithTheDefaultRangeAndTheRadiosSwitchTheDates)
+TEST_F(LogDialogTest, ViewOpensWithTheDefaultRangeAndStartsTheViewerOnTheListingOnOkOnly)
 {
     Settings("[WinViewLog]\r\nDefaultRange=1\r\n");
     Then([](HWND d) {
@@ -93,16 +91,19 @@ TEST_F(LogDialogTest, ViewOpensWithTheDefaultRangeAndTheRadiosSwitchTheDates)
         }
         Press(d, IDCANCEL);
     });
-    ViewRequest request;
-    EXPECT_EQ(RunViewDialog(nullptr, request), -1);
+    EXPECT_EQ(ViewRawLogEntries(nullptr), -1);
+    EXPECT_TRUE(launches.empty());
     // The whole log by default: its radio chosen, the dates off.
     Settings("[WinViewLog]\r\nDefaultRange=0\r\n");
     Then([](HWND d) {
         EXPECT_TRUE(Checked(d, IDC_WHOLELOG));
         EXPECT_FALSE(Enabled(d, IDC_ENDYEAR));
-        Press(d, IDCANCEL);
+        SelectText(d, IDC_ISP, "Zetnet");
+        Press(d, IDOK);
     });
-    EXPECT_EQ(RunViewDialog(nullptr, request), -1);
+    EXPECT_EQ(ViewRawLogEntries(nullptr), 0);
+    EXPECT_EQ(launches, std::vector<std::string>{"notepad.exe Zetnet\r\nStart : 5 November 2023, 20:00:00\r\n"
+                                                 "End   : 5 November 2023, 21:00:00\r\n\r\n"});
 }
 
 TEST_F(LogDialogTest, ViewRefusesBadChoicesThenGivesThePeriodFromMidnightToTheLastSecond)
@@ -123,21 +124,6 @@ TEST_F(LogDialogTest, ViewRefusesBadChoicesThenGivesThePeriodFromMidnightToTheLa
               std::tuple(LocalInstant(2023, 2, 2), LocalInstant(2024, 3, 1) - 1, 2));
 }
 
-TEST_F(LogDialogTest, ViewStartsTheViewerOnTheListingAndCancelStartsNothing)
-{
-    Then([](HWND d) { Press(d, IDCANCEL); });
-    EXPECT_EQ(ViewRawLogEntries(nullptr), -1);
-    EXPECT_TRUE(launches.empty());
-    Then([](HWND d) {
-        Click(d, IDC_WHOLELOG);
-        SelectText(d, IDC_ISP, "Zetnet");
-        Press(d, IDOK);
-    });
-    EXPECT_EQ(ViewRawLogEntries(nullptr), 0);
-    EXPECT_EQ(launches, std::vector<std::string>{"notepad.exe Zetnet\r\nStart : 5 November 2023, 20:00:00\r\n"
-                                                 "End   : 5 November 2023, 21:00:00\r\n\r\n"});
-}
-
 // ---- Delete
 
 TEST_F(LogDialogTest, DeleteProposesLastYearRefusesBadChoicesAndAsksBeforeDeleting)
@@ -153,6 +139,7 @@ TEST_F(LogDialogTest, DeleteProposesLastYearRefusesBadChoicesAndAsksBeforeDeleti
     });
     EXPECT_EQ(RunDeleteDialog(nullptr), -1);
     EXPECT_TRUE(seen.questions.empty());
+    const std::string before = ReadFileBytes(LogFilePath);
     for (int reply : {IDNO, IDYES}) {
         EXPECT_EQ(ReadFileBytes(LogFilePath), before);
         answer = reply;

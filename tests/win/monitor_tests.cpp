@@ -98,29 +98,18 @@ protected:
         EXPECT_EQ(LiveConnectionEvents(), 0) << "every event is released once";
         Fixture::TearDown();
     }
-    static ConnectionEvent* Event(const char* name, std::int64_t time)
-    {
-        return NewConnectionEvent(name, time).release();
-    }
+    static ConnectionEvent* Event(const char* name, std::int64_t t) { return NewConnectionEvent(name, t).release(); }
 };
 
 // ---- RAS
 
-TEST_F(MonitorTest, TheEnumerationBufferGrowsAndOnlyConnectedEntriesCount)
+TEST_F(MonitorTest, TheEnumerationBufferGrowsOnlyConnectedEntriesCountAndTheThreadStartsAndStopsWithoutPause)
 {
     connections = {{"A", UP}, {"B", 0x9}, {"C", UP}, {"D", UP}, {"E", 0}};
     std::vector<std::string> names;
     ASSERT_TRUE(EnumerateActiveConnections(names));
     EXPECT_EQ(names, (std::vector<std::string>{"A", "C", "D"}));
     EXPECT_TRUE(RecordedCodes().empty());
-    // An answer too small that asks for no more fails instead of looping.
-    Api.RasEnumConnectionsA = [](void*, LPDWORD, LPDWORD) WINAPI -> DWORD { return RAS_ERROR_BUFFER_TOO_SMALL; };
-    EXPECT_FALSE(EnumerateActiveConnections(names));
-    EXPECT_TRUE(names.empty());
-}
-
-TEST_F(MonitorTest, StartAndStopManyTimesWithoutPause)
-{
     connections = {{"Net", UP}};
     for (int i = 0; i < 200; ++i) {
         ASSERT_EQ(StartRasMonitor(), 0);
@@ -134,6 +123,10 @@ TEST_F(MonitorTest, StartAndStopManyTimesWithoutPause)
     EXPECT_EQ(LiveConnectionEvents(), 0) << "what a run queued is released when it stops";
     Pump();
     EXPECT_TRUE(reports.empty()) << "nothing is delivered after a stop";
+    // An answer too small that asks for no more fails instead of looping.
+    Api.RasEnumConnectionsA = [](void*, LPDWORD, LPDWORD) WINAPI -> DWORD { return RAS_ERROR_BUFFER_TOO_SMALL; };
+    EXPECT_FALSE(EnumerateActiveConnections(names));
+    EXPECT_TRUE(names.empty());
 }
 
 TEST_F(MonitorTest, WhileOnlineOtherConnectionsAndDisconnectionsAreIgnored)
@@ -213,30 +206,9 @@ TEST_F(MonitorTest, AnOutgoingCallOnTheLineIsOneSessionAndTheLineReopensAfterIt)
 
 TEST_F(MonitorTest, ConnectionMadeOpensWithTheOptionAndOkTakesTheChosenTimeAndIsp)
 {
-    const std::int64_t detected = LocalInstant(2026, 5, 4, 21, 7, 9);
-    PinClock(LocalInstant(2026, 5, 4, 21, 30, 0));
-    const struct {
-        void (*set)(HWND);
-        std::int64_t expected;
-    } cases[] = {
-        {[](HWND d) {
-             Select(d, IDC_ISP, -1);
-             Press(d, IDOK);
-             EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{1071});
-             EXPECT_TRUE(IsOpen(d)) << "a refusal keeps the dialog";
-         },
-         detected},
-        {[](HWND) {}, LocalInstant(2026, 5, 4, 21, 30, 0)},
-        {[](HWND d) {
-             for (int radio : {IDC_TIME_SPECIFIED, IDC_TIME_NOW, IDC_TIME_SPECIFIED}) {
-                 Click(d, radio);
-                 EXPECT_EQ(Enabled(d, IDC_TIME_HOUR) && Enabled(d, IDC_TIME_SECOND), radio == IDC_TIME_SPECIFIED);
-             }
-             SetText(d, IDC_TIME_HOUR, "20");
-             SetText(d, IDC_TIME_MINUTE, "");
-         },
-         LocalInstant(2026, 5, 4, 20, 0, 9)},
-    };
+    const std::int64_t detected = LocalInstant(2026, 5, 4, 21, 7, 9), now = LocalInstant(2026, 5, 4, 21, 30, 0);
+    PinClock(now);
+    const std::int64_t taken[] = {detected, now, LocalInstant(2026, 5, 4, 20, 0, 9)};
     for (int option = 0; option < 3; ++option) {
         SCOPED_TRACE(option);
         Monitor.PromptDefault = option;
@@ -249,13 +221,26 @@ TEST_F(MonitorTest, ConnectionMadeOpensWithTheOptionAndOkTakesTheChosenTimeAndIs
             EXPECT_EQ(Text(d, IDC_ISP), "Beta");
             EXPECT_EQ(Text(d, IDC_RASNAME), "Not applicable");
             EXPECT_FALSE(Enabled(d, IDC_RASNAME_ASSOCIATE)) << "no entry name: nothing to associate";
-            cases[option].set(d);
+            if (option == 0) {
+                Select(d, IDC_ISP, -1);
+                Press(d, IDOK);
+                EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{1071});
+                EXPECT_TRUE(IsOpen(d)) << "a refusal keeps the dialog";
+            }
+            if (option == 2) {
+                for (int radio : {IDC_TIME_SPECIFIED, IDC_TIME_NOW, IDC_TIME_SPECIFIED}) {
+                    Click(d, radio);
+                    EXPECT_EQ(Enabled(d, IDC_TIME_HOUR) && Enabled(d, IDC_TIME_SECOND), radio == IDC_TIME_SPECIFIED);
+                }
+                SetText(d, IDC_TIME_HOUR, "20");
+                SetText(d, IDC_TIME_MINUTE, "");
+            }
             Select(d, IDC_ISP, 0);  // Alpha
             Press(d, IDOK);
         });
         ShowConnectionMade(nullptr);
         EXPECT_EQ(std::tuple(Monitor.online, Monitor.sessionIsp, Monitor.eventTime),
-                  std::tuple(true, 3, cases[option].expected));
+                  std::tuple(true, 3, taken[option]));
     }
 }
 
@@ -264,10 +249,7 @@ TEST_F(MonitorTest, AConnectionToAskAboutEndsAfterOkOnlyEvenIfItEndedMeanwhile)
     Monitor.RasPrompt = RAS_MATCH_ELSE_PROMPT;
     openDialogWhenAsked = true;
     auto queue = [](MonitorEventKind kind, std::int64_t time) {
-        MonitorEvent event;
-        event.kind = kind;
-        event.connection = NewConnectionEvent("Dial-up Net", time);
-        QueueMonitorEvent(std::move(event));
+        QueueMonitorEvent({kind, NewConnectionEvent("Dial-up Net", time), 0, {}, 0});
     };
     for (int button : {IDCANCEL, IDOK}) {
         SCOPED_TRACE(button);
