@@ -129,6 +129,7 @@ TEST_F(MainWindowTest, PreviousAsksForADateUntilItIsValidAndReportsOnIt)
     });
     Command(IDC_PREVIOUS);
     EXPECT_EQ(seen.reports, (std::vector<std::int64_t>{LocalInstant(2023, 4, 30)})) << "31 April is 30 April";
+    EXPECT_EQ(CurrentDialog, window) << "error boxes belong to the main window again";
     Then([](HWND d) { Press(d, IDCANCEL); });
     Command(IDC_PREVIOUS);
     EXPECT_EQ(seen.reports.size(), 1u) << "Cancel shows no report";
