@@ -17,11 +17,26 @@ constexpr UINT HH_HELP_CONTEXT_COMMAND = 0x000F;
 // Each context asked of HTML Help, with the title of the window it opened.
 std::vector<std::string> opened;
 
-// The guide the build compiled, beside the program; every request goes to
-// the real HTML Help, which opens its window only for a context the guide
-// maps.
-void WithGuide()
+using HelpTest = Fixture;
+
+TEST_F(HelpTest, NoFileShowsNothingAWinHelpFileWinsAndTheGuideOpensAtTheTopicTillExit)
 {
+    OpenMainWindow();
+    const auto ask = [this] {
+        Press(window, IDC_HELPBUTTON);
+        HELPINFO f1{sizeof f1, HELPINFO_WINDOW, IDC_CURRENT, GetDlgItem(window, IDC_CURRENT), 0, {0, 0}};
+        SendMessageA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
+    };
+    ask();
+    SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(GetDlgItem(window, IDC_CURRENT)), 0);
+    EXPECT_TRUE(seen.help.empty());
+    EXPECT_TRUE(seen.htmlHelp.empty());
+    EXPECT_TRUE(testsupport::RecordedErrors().empty());
+    EXPECT_EQ(GetFileAttributesA(ErrorLogPath.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing logged";
+
+    // The guide the build compiled, beside the program; every request goes to
+    // the real HTML Help, which opens its window only for a context the guide
+    // maps.
     const std::string chm = HelpFilePath.substr(0, HelpFilePath.size() - std::strlen("tolvanew.hlp")) + "tolvane.chm";
     ASSERT_TRUE(CopyFileA(TOLVANE_CHM, chm.c_str(), FALSE)) << TOLVANE_CHM;
     opened.clear();
@@ -43,26 +58,6 @@ void WithGuide()
         }
         return help;
     };
-}
-
-using HelpTest = Fixture;
-
-TEST_F(HelpTest, NoFileShowsNothingAWinHelpFileWinsAndTheGuideOpensAtTheTopicTillExit)
-{
-    OpenMainWindow();
-    const auto ask = [this] {
-        Press(window, IDC_HELPBUTTON);
-        HELPINFO f1{sizeof f1, HELPINFO_WINDOW, IDC_CURRENT, GetDlgItem(window, IDC_CURRENT), 0, {0, 0}};
-        SendMessageA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
-    };
-    ask();
-    SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(GetDlgItem(window, IDC_CURRENT)), 0);
-    EXPECT_TRUE(seen.help.empty());
-    EXPECT_TRUE(seen.htmlHelp.empty());
-    EXPECT_TRUE(testsupport::RecordedErrors().empty());
-    EXPECT_EQ(GetFileAttributesA(ErrorLogPath.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing logged";
-
-    ASSERT_NO_FATAL_FAILURE(WithGuide());
     WithHelpFile();
     ask();
     EXPECT_EQ(seen.help.size(), 2u);

@@ -18,13 +18,6 @@ using testsupport::RecordedCodes;
 
 const int DateControls[] = {IDC_STARTDAY, IDC_STARTMONTH, IDC_STARTYEAR, IDC_ENDDAY, IDC_END_MONTH, IDC_ENDYEAR};
 
-void SetDate(HWND d, bool start, int day, int month, const char* year)
-{
-    Select(d, start ? IDC_STARTDAY : IDC_ENDDAY, day - 1);
-    Select(d, start ? IDC_STARTMONTH : IDC_END_MONTH, month - 1);
-    SetText(d, start ? IDC_STARTYEAR : IDC_ENDYEAR, year);
-}
-
 std::vector<std::string> Dates(HWND d)
 {
     std::vector<std::string> shown;
@@ -75,7 +68,7 @@ protected:
 
 // ---- View
 
-TEST_F(LogDialogTest, ViewOpensWithTheDefaultRangeAndStartsTheViewerOnTheListingOnOkOnly)
+TEST_F(LogDialogTest, ViewOpensWithTheDefaultRangeRefusesBadChoicesAndGivesThePeriodOrStartsTheViewer)
 {
     Settings("[WinViewLog]\r\nDefaultRange=1\r\n");
     Then([](HWND d) {
@@ -89,11 +82,25 @@ TEST_F(LogDialogTest, ViewOpensWithTheDefaultRangeAndStartsTheViewerOnTheListing
             for (int id : DateControls)
                 EXPECT_EQ(Enabled(d, id), radio == IDC_PERIODONLY) << id;
         }
-        Press(d, IDCANCEL);
+        Select(d, IDC_ISP, -1);
+        Refused(d, 2080);
+        SelectText(d, IDC_ISP, "Zetnet");
+        SetText(d, IDC_ENDYEAR, "abc");  // a year not above 1900
+        Refused(d, 1005);
+        Select(d, IDC_STARTDAY, 1);  // 2 February 2023
+        Select(d, IDC_STARTMONTH, 1);
+        SetText(d, IDC_STARTYEAR, "2023");
+        Select(d, IDC_ENDDAY, 30);  // 31 February 2024: the end of February
+        Select(d, IDC_END_MONTH, 1);
+        SetText(d, IDC_ENDYEAR, "2024");
+        Press(d, IDOK);
     });
-    EXPECT_EQ(ViewRawLogEntries(nullptr), -1);
-    EXPECT_TRUE(launches.empty());
-    // The whole log by default: its radio chosen, the dates off.
+    ViewRequest request;
+    ASSERT_EQ(RunViewDialog(nullptr, request), 0);
+    EXPECT_EQ(std::tuple(request.from, request.to, request.ispId),
+              std::tuple(LocalInstant(2023, 2, 2), LocalInstant(2024, 3, 1) - 1, 2));
+    // The whole log by default: its radio chosen, the dates off; OK starts
+    // the viewer on the listing, Cancel starts nothing.
     Settings("[WinViewLog]\r\nDefaultRange=0\r\n");
     Then([](HWND d) {
         EXPECT_TRUE(Checked(d, IDC_WHOLELOG));
@@ -102,26 +109,10 @@ TEST_F(LogDialogTest, ViewOpensWithTheDefaultRangeAndStartsTheViewerOnTheListing
         Press(d, IDOK);
     });
     EXPECT_EQ(ViewRawLogEntries(nullptr), 0);
+    Then([](HWND d) { Press(d, IDCANCEL); });
+    EXPECT_EQ(ViewRawLogEntries(nullptr), -1);
     EXPECT_EQ(launches, std::vector<std::string>{"notepad.exe Zetnet\r\nStart : 5 November 2023, 20:00:00\r\n"
                                                  "End   : 5 November 2023, 21:00:00\r\n\r\n"});
-}
-
-TEST_F(LogDialogTest, ViewRefusesBadChoicesThenGivesThePeriodFromMidnightToTheLastSecond)
-{
-    Then([](HWND d) {
-        Select(d, IDC_ISP, -1);
-        Refused(d, 2080);
-        SelectText(d, IDC_ISP, "Zetnet");
-        SetText(d, IDC_ENDYEAR, "abc");  // a year not above 1900
-        Refused(d, 1005);
-        SetDate(d, true, 2, 2, "2023");
-        SetDate(d, false, 31, 2, "2024");  // ends with February
-        Press(d, IDOK);
-    });
-    ViewRequest request;
-    ASSERT_EQ(RunViewDialog(nullptr, request), 0);
-    EXPECT_EQ(std::tuple(request.from, request.to, request.ispId),
-              std::tuple(LocalInstant(2023, 2, 2), LocalInstant(2024, 3, 1) - 1, 2));
 }
 
 // ---- Delete
@@ -161,6 +152,7 @@ TEST_F(LogDialogTest, CrashRecoveryGivesTheChosenRemedyAndRefusesNone)
     } cases[] = {
         {DO_NOTHING, IDC_CLOCKEND, IDOK, CLOCK_END_NOW},
         {CLOCK_END_NOW, IDC_PRETEND, IDOK, PRETEND_NEVER_OCCURRED},
+        {PRETEND_NEVER_OCCURRED, 0, IDOK, PRETEND_NEVER_OCCURRED},
         {CLOCK_END_NOW, 0, IDCANCEL, DO_NOTHING},
     };
     for (const auto& c : cases) {

@@ -59,7 +59,7 @@ protected:
 
 // ---- The loop
 
-TEST_F(MainWindowTest, EnterAndEscapeKeepTheWindowCloseEndsTheLoopAndTheOneMessagePumpLeavesTheQuitToIt)
+TEST_F(MainWindowTest, EnterAndEscapeKeepTheWindowCloseEndsTheLoopTheOneMessagePumpLeavesTheQuitAndReportOnlyEnds)
 {
     OpenMainWindow();
     for (int id : {IDOK, IDCANCEL})
@@ -77,6 +77,13 @@ TEST_F(MainWindowTest, EnterAndEscapeKeepTheWindowCloseEndsTheLoopAndTheOneMessa
     for (int i = 0; i < 3; ++i)
         PumpMessages(PUMP_ONE, window);
     EXPECT_EQ(PumpMessages(PUMP_RUN, window), 4u) << "the quit was swallowed";
+    // Report-only mode shows the report and ends without monitoring; -l wins over -m.
+    ReportOnlyMode = AutoMonitorMode = true;
+    OpenMainWindow();
+    EXPECT_EQ(seen.reports.size(), 1u);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(quitSeen);
+    EXPECT_EQ(seen.rasStarts + seen.lineStarts, 0);
 }
 
 // ---- Buttons
@@ -133,16 +140,6 @@ TEST_F(MainWindowTest, PreviousAsksForADateUntilItIsValidAndReportsOnIt)
     Then([](HWND d) { Press(d, IDCANCEL); });
     Command(IDC_PREVIOUS);
     EXPECT_EQ(seen.reports.size(), 1u) << "Cancel shows no report";
-}
-
-TEST_F(MainWindowTest, ReportOnlyModeShowsTheReportAndEndsWithoutMonitoring)
-{
-    ReportOnlyMode = AutoMonitorMode = true;  // -l wins over -m
-    OpenMainWindow();
-    EXPECT_EQ(seen.reports.size(), 1u);
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_TRUE(quitSeen);
-    EXPECT_EQ(seen.rasStarts + seen.lineStarts, 0);
 }
 
 // ---- Monitoring

@@ -65,19 +65,15 @@ protected:
         browseAnswer.clear();
         Api.GetSaveFileNameA = [](LPOPENFILENAMEA ofn) WINAPI -> BOOL {
             lastBrowse = *ofn;
-            if (browseAnswer.empty())
-                return FALSE;
             std::snprintf(ofn->lpstrFile, ofn->nMaxFile, "%s", browseAnswer.c_str());
-            return TRUE;
+            return !browseAnswer.empty();
         };
         DeleteFileA(PrintFile);
         printDialogAnswers = true;
         Api.PrintDlgA = [](LPPRINTDLGA dialog) WINAPI -> BOOL {
             printAsked = *dialog;
-            if (!printDialogAnswers)
-                return FALSE;
             dialog->Flags |= PD_RETURNDEFAULT;
-            return PrintDlgA(dialog);
+            return printDialogAnswers && PrintDlgA(dialog);
         };
     }
     static std::int64_t March() { return LocalInstant(2026, 3, 15, 12); }
