@@ -220,7 +220,9 @@ TEST_F(MainWindowTest, AFailedStartStaysIdleTheTypeDecidesTheMonitorAndTheIconWh
     }
 }
 
-TEST_F(MainWindowTest, TheSoundThreadPlaysItsOwnCopyOfTheFileName)
+// ---- The tray menu and closing
+
+TEST_F(MainWindowTest, TrayMenuChoicesADoubleClickConfirmExitAndASoundPlayedFromItsOwnCopyOfTheName)
 {
     static std::string played;
     static HANDLE go, done;
@@ -232,29 +234,16 @@ TEST_F(MainWindowTest, TheSoundThreadPlaysItsOwnCopyOfTheFileName)
         SetEvent(done);
         return TRUE;
     };
-    Monitoring("AlertOnConnect=2\r\nAlertSound=C:\\Sounds\\online.wav\r\nShowLog=0\r\n");
+    Monitoring("IconWhenMonitoring=1\r\nConfirmExit=1\r\nAlertOnConnect=2\r\nAlertSound=C:\\Sounds\\online.wav\r\n"
+               "ShowLog=0\r\n");
     ReportConnection(false);  // the alert comes first, logged or not
     ReportDisconnection();
-    EXPECT_TRUE(seen.reports.empty()) << "no report without ShowLog";
-    Command(IDC_MONITOR);  // releases the settings while the sound starts
-    SetEvent(go);
-    ASSERT_EQ(WaitForSingleObject(done, 10000), WAIT_OBJECT_0);
-    EXPECT_EQ(played, "C:\\Sounds\\online.wav");
-    CloseHandle(go);
-    CloseHandle(done);
-}
-
-// ---- The tray menu and closing
-
-TEST_F(MainWindowTest, TrayMenuChoicesADoubleClickAndConfirmExit)
-{
-    Monitoring("IconWhenMonitoring=1\r\nConfirmExit=1\r\n");
     auto choose = [this](int command) {
         OnTrayMenuChoice(command);
         Pump();
     };
     choose(IDM_TRAY_REPORT);
-    EXPECT_EQ(seen.reports.size(), 1u);
+    EXPECT_EQ(seen.reports.size(), 1u) << "no report after the session without ShowLog";
     HideWhileMonitoring();
     Then([](HWND d) { Press(d, IDOK); });
     choose(IDM_TRAY_ABOUT);
@@ -276,6 +265,12 @@ TEST_F(MainWindowTest, TrayMenuChoicesADoubleClickAndConfirmExit)
     choose(IDM_TRAY_STOP);
     EXPECT_FALSE(MonitoringActive);
     EXPECT_FALSE(OutOfSight(window));
+    // Stopping released the settings while the sound started.
+    SetEvent(go);
+    ASSERT_EQ(WaitForSingleObject(done, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(played, "C:\\Sounds\\online.wav");
+    CloseHandle(go);
+    CloseHandle(done);
 
     Command(IDC_MONITOR);
     Then([](HWND d) {
