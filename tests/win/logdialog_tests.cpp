@@ -129,7 +129,6 @@ TEST_F(LogDialogTest, DeleteProposesLastYearRefusesBadChoicesAndAsksBeforeDeleti
         Press(d, IDCANCEL);
     });
     EXPECT_EQ(RunDeleteDialog(nullptr), -1);
-    EXPECT_TRUE(seen.questions.empty());
     const std::string before = ReadFileBytes(LogFilePath);
     for (int reply : {IDNO, IDYES}) {
         EXPECT_EQ(ReadFileBytes(LogFilePath), before);
@@ -137,7 +136,7 @@ TEST_F(LogDialogTest, DeleteProposesLastYearRefusesBadChoicesAndAsksBeforeDeleti
         Then([](HWND d) { Press(d, IDOK); });
         EXPECT_EQ(RunDeleteDialog(nullptr), 0);
     }
-    ASSERT_EQ(seen.questions.size(), 2u);
+    ASSERT_EQ(seen.questions.size(), 2u) << "asked on OK only";
     EXPECT_EQ(seen.questions[1].text,
               "Delete log entries for All isps for the period 1 January 2023 to 31 December 2023?");
     EXPECT_EQ(logmaint::ReadRecords(LogFilePath), std::vector<SessionRecord>{log[4]});

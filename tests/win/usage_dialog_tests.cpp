@@ -29,14 +29,17 @@ const char* const Settings =
     "[ISP2]\nDescription=Net Two\nFrame0=0.250000,Anytime\nPeriodicFee=9.500000\nTollFree=1\n"
     "[ISP3]\nDescription=Net Three\nFrame0=0.250000,Standard\n";
 
-// The texts a record fills in beside the frames, in the dialog's order.
-std::string Totals(HWND d)
+// What the dialog shows of a record: its period, each frame's row, then
+// the texts beside the frames in the dialog's order.
+std::string Shown(HWND d)
 {
-    std::string shown;
+    std::string shown = Text(d, IDC_USAGE_PERIOD);
+    for (const std::vector<std::string>& row : ListViewRows(d, IDC_USAGE_FRAMES))
+        shown += "|" + row[0] + " " + row[1] + " " + row[2];
     for (int id : {IDC_USAGE_TOTALCOST, IDC_USAGE_PREPAID, IDC_USAGE_REMAINDER_LABEL, IDC_USAGE_REMAINDER,
                    IDC_USAGE_REMAINTIME_LABEL, IDC_USAGE_REMAINTIME, IDC_FEE, IDC_USAGE_PAYABLE,
                    IDC_USAGE_CONNECTIONS, IDC_USAGE_LASTSESSION})
-        shown += (shown.empty() ? "" : "|") + Text(d, id);
+        shown += "|" + Text(d, id);
     return shown;
 }
 
@@ -120,15 +123,12 @@ TEST_F(UsageDialogTest, ShowsTheFirstIspAndEachRecordTheChooserPicksOneReportAtA
         EXPECT_EQ(Items(d, IDC_ISP),
                   (std::vector<std::string>{"Phone Company", "Net & One", "Net Two", "Net Three"}));
         EXPECT_EQ(Selection(d, IDC_ISP), "Net & One");
-        EXPECT_EQ(Text(d, IDC_USAGE_PERIOD), "Period 2026/03/01 to 2026/03/31");
-        EXPECT_EQ(ListViewRows(d, IDC_USAGE_FRAMES),
-                  (std::vector<std::vector<std::string>>{{"Off-peak", "00:30:00", "7.50"}, {"Peak", "00:30:00", "15.00"}}));
-        EXPECT_EQ(Totals(d), "22.50|30.00|Remainder (cost)|7.50|Remainder (time)|00:30:00|0.00|0.00|1|01:00:00");
+        EXPECT_EQ(Shown(d), "Period 2026/03/01 to 2026/03/31|Off-peak 00:30:00 7.50|Peak 00:30:00 15.00|"
+                            "22.50|30.00|Remainder (cost)|7.50|Remainder (time)|00:30:00|0.00|0.00|1|01:00:00");
         Select(d, IDC_ISP, 2);
         Picture(d, "usage-excess");
-        EXPECT_EQ(ListViewRows(d, IDC_USAGE_FRAMES),
-                  (std::vector<std::vector<std::string>>{{"Anytime", "100:00:00", "1500.00"}}));
-        EXPECT_EQ(Totals(d), "1500.00|0.00|Excess (cost)|1500.00|Excess (time)|100:00:00|9.50|1509.50|1|100:00:00");
+        EXPECT_EQ(Shown(d), "Period 2026/03/01 to 2026/03/31|Anytime 100:00:00 1500.00|1500.00|0.00|Excess (cost)|"
+                            "1500.00|Excess (time)|100:00:00|9.50|1509.50|1|100:00:00");
         EXPECT_TRUE(RehideAfterReport) << "still set while the report shows";
         // Asked again: the open report closes, and the main window is to ask
         // for the current one.
