@@ -50,7 +50,6 @@ TEST_F(IspFileDialogTest, ImportThroughTheFileDisclaimerAndImportDialogsAndExpor
     TariffRecord record;
     bool replace = false, phone = true;
     ASSERT_TRUE(ImportTariffFile(nullptr, record, replace, phone));
-    EXPECT_EQ(Titles(), (Strings{"Import ISP From", "Disclaimer", "Import ISP or Phone"}));
     EXPECT_EQ(std::tuple(replace, phone, record.Description), std::tuple(true, false, "ImportISP2"));
 
     // Exported as a phone company over an existing file (the dialog asks

