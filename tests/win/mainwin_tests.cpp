@@ -1,6 +1,5 @@
-// The main window and the monitoring controller in this process: its loop,
-// its buttons, monitoring with scripted monitors, the tray, closing, and
-// the Enter Date dialog.
+// The main window and the monitoring controller in this process: its loop, its buttons,
+// monitoring with scripted monitors, the tray, closing, and the Enter Date dialog.
 #include <windows.h>
 #include <prsht.h>
 
@@ -21,9 +20,9 @@ using testsupport::RecordedCodes;
 // Kind, ISP, time and flag of each record.
 using Log = std::vector<std::tuple<std::int32_t, std::int32_t, std::int64_t, std::int32_t>>;
 
+// Attached to the hidden parking window, or minimised.
 bool OutOfSight(HWND window)
 {
-    // Attached to the hidden parking window, or minimised.
     return !IsWindowVisible(window) || IsIconic(window) || GetAncestor(window, GA_PARENT) == ParkingWindow;
 }
 
@@ -41,9 +40,10 @@ protected:
                  "Description=Beta\r\n" + more);
     }
     // Opens the window and starts monitoring with these [Monitor] settings (RAS by default).
-    void Monitoring(const std::string& monitor)
+    void Monitoring(const std::string& monitor, int type = 1)
     {
-        Settings("[WinCrashRecovery]\r\nCheckForCrashes=0\r\n[Monitor]\r\nType=1\r\n" + monitor);
+        Settings("[WinCrashRecovery]\r\nCheckForCrashes=0\r\n[Monitor]\r\nType=" + std::to_string(type) + "\r\n" +
+                 monitor);
         OpenMainWindow();
         Command(IDC_MONITOR);
         ASSERT_TRUE(MonitoringActive);
@@ -55,27 +55,11 @@ protected:
             log.push_back({r.kind, r.ispId, r.time, r.flag});
         return log;
     }
-    // Each call to the tray as "add|modify|delete tip".
-    std::vector<std::string> Tray() const
-    {
-        std::vector<std::string> calls;
-        for (const TrayCall& c : seen.tray)
-            calls.push_back((c.message == NIM_ADD ? "add " : c.message == NIM_MODIFY ? "modify " : "delete") + c.tip);
-        return calls;
-    }
-    std::vector<std::pair<std::string, LRESULT>> IspList() const
-    {
-        std::vector<std::pair<std::string, LRESULT>> list;
-        const std::vector<std::string> items = Items(window, IDC_ISP);
-        for (std::size_t i = 0; i < items.size(); ++i)
-            list.push_back({items[i], SendDlgItemMessageA(window, IDC_ISP, CB_GETITEMDATA, i, 0)});
-        return list;
-    }
 };
 
 // ---- The loop
 
-TEST_F(MainWindowTest, EnterAndEscapeKeepTheWindowCloseEndsTheLoopAndTheOneMessagePumpLeavesTheQuitToIt)
+TEST_F(MainWindowTest, EnterAndEscapeKeepTheWindowCloseEndsTheLoopTheOneMessagePumpLeavesTheQuitAndReportOnlyEnds)
 {
     OpenMainWindow();
     for (int id : {IDOK, IDCANCEL})
@@ -93,15 +77,32 @@ TEST_F(MainWindowTest, EnterAndEscapeKeepTheWindowCloseEndsTheLoopAndTheOneMessa
     for (int i = 0; i < 3; ++i)
         PumpMessages(PUMP_ONE, window);
     EXPECT_EQ(PumpMessages(PUMP_RUN, window), 4u) << "the quit was swallowed";
+    // Report-only mode shows the report and ends without monitoring; -l wins over -m.
+    ReportOnlyMode = AutoMonitorMode = true;
+    OpenMainWindow();
+    EXPECT_EQ(seen.reports.size(), 1u);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(quitSeen);
+    EXPECT_EQ(seen.rasStarts + seen.lineStarts, 0);
 }
 
 // ---- Buttons
 
-TEST_F(MainWindowTest, TheIspListAndBeginAndEnd)
+TEST_F(MainWindowTest, TheIspListFallsBackQuietlyAtStartLoudlyAfterOptionsAndBeginAndEndUseIt)
 {
+    WriteIni("[Global]\r\nActiveIDs=4\r\n[ISP4]\r\nNumFrames=2000000\r\n");
     OpenMainWindow();
-    EXPECT_EQ(IspList(), (std::vector<std::pair<std::string, LRESULT>>{{"Alpha", 4}, {"Beta", 2}}));
-    EXPECT_EQ(Selection(window, IDC_ISP), "Beta");
+    EXPECT_EQ(Items(window, IDC_ISP), std::vector<std::string>{"ISP1"});
+    EXPECT_TRUE(RecordedCodes().empty()) << "no box while the window opens";
+    EXPECT_NE(testsupport::ReadFileBytes(File("tolvane.err")).find("Insufficient memory."), std::string::npos);
+    Then([](HWND sheet) { PressSheetButton(sheet, PSBTN_CANCEL); });
+    Command(IDC_OPTIONS);
+    EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{105}));
+    Settings("");
+    Then([](HWND sheet) { PressSheetButton(sheet, PSBTN_CANCEL); });
+    Command(IDC_OPTIONS);
+    // The items' ISPs, and the default chosen, show in what Begin and End record.
+    EXPECT_EQ(Items(window, IDC_ISP), (std::vector<std::string>{"Alpha", "Beta"}));
     const std::int64_t t0 = LocalInstant(2024, 5, 15, 9);
     PinClock(t0);
     Command(IDC_BEGIN);
@@ -111,22 +112,7 @@ TEST_F(MainWindowTest, TheIspListAndBeginAndEnd)
     Select(window, IDC_ISP, -1);
     Command(IDC_BEGIN);
     EXPECT_EQ(Sessions(), (Log{{SESSION_START, 2, t0, 0}, {SESSION_END, 4, t0 + 60, 0}}));
-    EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{1071}));
-    EXPECT_FALSE(MonitoringActive);
-}
-
-TEST_F(MainWindowTest, TariffsThatFailToLoadListOneIspQuietlyAtStartAndLoudlyAfterOptions)
-{
-    WriteIni("[Global]\r\nActiveIDs=4\r\n[ISP4]\r\nNumFrames=2000000\r\n");
-    OpenMainWindow();
-    const std::vector<std::pair<std::string, LRESULT>> fallback = {{"ISP1", 1}};
-    EXPECT_EQ(IspList(), fallback);
-    EXPECT_TRUE(RecordedCodes().empty()) << "no box while the window opens";
-    EXPECT_NE(testsupport::ReadFileBytes(File("tolvane.err")).find("Insufficient memory."), std::string::npos);
-    Then([](HWND sheet) { PressSheetButton(sheet, PSBTN_CANCEL); });
-    Command(IDC_OPTIONS);
-    EXPECT_EQ(IspList(), fallback);
-    EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{105}));
+    EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{105, 1071}));
 }
 
 TEST_F(MainWindowTest, PreviousAsksForADateUntilItIsValidAndReportsOnIt)
@@ -156,30 +142,18 @@ TEST_F(MainWindowTest, PreviousAsksForADateUntilItIsValidAndReportsOnIt)
     EXPECT_EQ(seen.reports.size(), 1u) << "Cancel shows no report";
 }
 
-TEST_F(MainWindowTest, ReportOnlyModeShowsTheReportAndEndsWithoutMonitoring)
-{
-    ReportOnlyMode = AutoMonitorMode = true;  // -l wins over -m
-    OpenMainWindow();
-    EXPECT_EQ(seen.reports.size(), 1u);
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_TRUE(quitSeen);
-    EXPECT_EQ(seen.rasStarts + seen.lineStarts, 0);
-}
-
 // ---- Monitoring
 
 TEST_F(MainWindowTest, AWholeMonitoredSessionWithTheTrayAndAConnectionToConfirm)
 {
     PinClock(LocalInstant(2024, 5, 15, 12));
     Monitoring("IconWhenMonitoring=1\r\nShowLog=1\r\nConfirmExit=2\r\nAlertOnConnect=1\r\n");
-    EXPECT_EQ(seen.rasStarts, 1);
     EXPECT_EQ(Text(window, IDC_MONITOR) + " " + Text(window, IDC_EXIT), "Stop &Monitoring C&lose");
     EXPECT_TRUE(OutOfSight(window));
 
     std::strcpy(Monitor.connectionName, "Work dial-up");
     confirmConnection = false;
     ReportConnection(true);  // not confirmed: not logged
-    EXPECT_FALSE(Monitor.online);
     const std::int64_t start = LocalInstant(2024, 5, 15, 12, 0, 5);
     PinClock(start + 100000);
     confirmConnection = true;
@@ -199,37 +173,32 @@ TEST_F(MainWindowTest, AWholeMonitoredSessionWithTheTrayAndAConnectionToConfirm)
 
     Command(IDC_MONITOR);
     EXPECT_FALSE(MonitoringActive);
-    EXPECT_EQ(seen.rasStops, 1);
     EXPECT_EQ(Text(window, IDC_MONITOR), "&Monitor");
+    std::vector<std::string> tray;  // each call as "add|modify|delete tip"
+    for (const TrayCall& c : seen.tray)
+        tray.push_back((c.message == NIM_ADD ? "add " : c.message == NIM_MODIFY ? "modify " : "delete") + c.tip);
     const std::string waiting = "Tolvane - waiting for connection";
-    EXPECT_EQ(Tray(), (std::vector<std::string>{"add " + waiting, "modify Alpha 27:46:40", "modify Alpha 27:46:41",
+    EXPECT_EQ(tray, (std::vector<std::string>{"add " + waiting, "modify Alpha 27:46:40", "modify Alpha 27:46:41",
                                                 "modify " + waiting, "delete"}));
 }
 
-TEST_F(MainWindowTest, TheMonitorTypeDecidesWhichMonitorRunsAndAFailedStartStaysIdle)
+TEST_F(MainWindowTest, AFailedStartStaysIdleTheTypeDecidesTheMonitorAndTheIconWhereTheWindowGoes)
 {
-    Settings("[WinCrashRecovery]\r\nCheckForCrashes=0\r\n[Monitor]\r\nType=0\r\n");
+    Settings("[WinCrashRecovery]\r\nCheckForCrashes=0\r\n");
     OpenMainWindow();
     startResult = -1;
     Command(IDC_MONITOR);
     EXPECT_FALSE(MonitoringActive);
     EXPECT_EQ(Text(window, IDC_MONITOR), "&Monitor");
     EXPECT_TRUE(seen.tray.empty());
+    DestroyWindow(window);
     startResult = 0;
-    Command(IDC_MONITOR);
-    EXPECT_TRUE(MonitoringActive);
-    EXPECT_EQ(StartMonitoring(), 0);  // already running: nothing more
-    Command(IDC_MONITOR);
-    StopMonitoring();  // already stopped: nothing more
-    EXPECT_EQ(std::tuple(seen.lineStarts, seen.lineStops, seen.rasStarts + seen.rasStops), std::tuple(2, 1, 0));
-}
-
-TEST_F(MainWindowTest, WhereTheWindowGoesWhileMonitoring)
-{
     for (const auto& [icon, parked, tray] : {std::tuple{0, true, false}, {1, true, true}, {2, false, false}}) {
         SCOPED_TRACE(icon);
         seen = {};
-        Monitoring("IconWhenMonitoring=" + std::to_string(icon) + "\r\n");
+        const int type = icon == 0 ? 0 : 1;  // Telephony, else RAS
+        Monitoring("IconWhenMonitoring=" + std::to_string(icon) + "\r\n", type);
+        EXPECT_EQ(StartMonitoring(), 0);  // already running: nothing more
         EXPECT_EQ(GetAncestor(window, GA_PARENT) == ParkingWindow, parked);
         EXPECT_TRUE(parked ? !IsWindowVisible(ParkingWindow) : IsIconic(window) != FALSE);
         EXPECT_EQ(!seen.tray.empty(), tray);
@@ -242,10 +211,15 @@ TEST_F(MainWindowTest, WhereTheWindowGoesWhileMonitoring)
         DestroyWindow(window);
         Pump();
         EXPECT_FALSE(MonitoringActive) << "destroying the window stops monitoring";
+        StopMonitoring();  // already stopped: nothing more
+        EXPECT_EQ(std::tuple(seen.lineStarts, seen.lineStops, seen.rasStarts, seen.rasStops),
+                  type == 0 ? std::tuple(1, 1, 0, 0) : std::tuple(0, 0, 1, 1));
     }
 }
 
-TEST_F(MainWindowTest, TheSoundThreadPlaysItsOwnCopyOfTheFileName)
+// ---- The tray menu and closing
+
+TEST_F(MainWindowTest, TrayMenuChoicesADoubleClickConfirmExitAndASoundPlayedFromItsOwnCopyOfTheName)
 {
     static std::string played;
     static HANDLE go, done;
@@ -257,29 +231,16 @@ TEST_F(MainWindowTest, TheSoundThreadPlaysItsOwnCopyOfTheFileName)
         SetEvent(done);
         return TRUE;
     };
-    Monitoring("AlertOnConnect=2\r\nAlertSound=C:\\Sounds\\online.wav\r\nShowLog=0\r\n");
+    Monitoring("IconWhenMonitoring=1\r\nConfirmExit=1\r\nAlertOnConnect=2\r\nAlertSound=C:\\Sounds\\online.wav\r\n"
+               "ShowLog=0\r\n");
     ReportConnection(false);  // the alert comes first, logged or not
     ReportDisconnection();
-    EXPECT_TRUE(seen.reports.empty()) << "no report without ShowLog";
-    Command(IDC_MONITOR);  // releases the settings while the sound starts
-    SetEvent(go);
-    ASSERT_EQ(WaitForSingleObject(done, 10000), WAIT_OBJECT_0);
-    EXPECT_EQ(played, "C:\\Sounds\\online.wav");
-    CloseHandle(go);
-    CloseHandle(done);
-}
-
-// ---- The tray menu and closing
-
-TEST_F(MainWindowTest, TrayMenuChoicesADoubleClickAndConfirmExit)
-{
-    Monitoring("IconWhenMonitoring=1\r\nConfirmExit=1\r\n");
     auto choose = [this](int command) {
         OnTrayMenuChoice(command);
         Pump();
     };
     choose(IDM_TRAY_REPORT);
-    EXPECT_EQ(seen.reports.size(), 1u);
+    EXPECT_EQ(seen.reports.size(), 1u) << "no report after the session without ShowLog";
     HideWhileMonitoring();
     Then([](HWND d) { Press(d, IDOK); });
     choose(IDM_TRAY_ABOUT);
@@ -301,6 +262,12 @@ TEST_F(MainWindowTest, TrayMenuChoicesADoubleClickAndConfirmExit)
     choose(IDM_TRAY_STOP);
     EXPECT_FALSE(MonitoringActive);
     EXPECT_FALSE(OutOfSight(window));
+    // Stopping released the settings while the sound started.
+    SetEvent(go);
+    ASSERT_EQ(WaitForSingleObject(done, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(played, "C:\\Sounds\\online.wav");
+    CloseHandle(go);
+    CloseHandle(done);
 
     Command(IDC_MONITOR);
     Then([](HWND d) {
@@ -310,7 +277,6 @@ TEST_F(MainWindowTest, TrayMenuChoicesADoubleClickAndConfirmExit)
     Command(IDC_EXIT);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(seen.rasStops, 2);
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"About Tolvane", "Confirm Exit", "Confirm Exit"}));
 }
 
 }  // namespace

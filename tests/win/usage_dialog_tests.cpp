@@ -1,8 +1,6 @@
 // The Usage dialog and its Save Usage Report dialog over a tolvane.ini and
-// tolvane.log in a temporary folder: what they show, what Save writes and
-// what it refuses; and the report printed on the prefix's PostScript file
-// printer, with its "Printing Usage" window. The ctest print_readback reads
-// the kept PostScript back as text.
+// tolvane.log in a temporary folder, and the report printed on the prefix's
+// PostScript file printer (the ctest print_readback reads it back as text).
 #include <windows.h>
 #include <commdlg.h>
 
@@ -31,20 +29,23 @@ const char* const Settings =
     "[ISP2]\nDescription=Net Two\nFrame0=0.250000,Anytime\nPeriodicFee=9.500000\nTollFree=1\n"
     "[ISP3]\nDescription=Net Three\nFrame0=0.250000,Standard\n";
 
-// The texts a record fills in beside the frames, in the dialog's order.
-std::string Totals(HWND d)
+// What the dialog shows of a record: its period, each frame's row, then
+// the texts beside the frames in the dialog's order.
+std::string Shown(HWND d)
 {
-    std::string shown;
+    std::string shown = Text(d, IDC_USAGE_PERIOD);
+    for (const std::vector<std::string>& row : ListViewRows(d, IDC_USAGE_FRAMES))
+        shown += "|" + row[0] + " " + row[1] + " " + row[2];
     for (int id : {IDC_USAGE_TOTALCOST, IDC_USAGE_PREPAID, IDC_USAGE_REMAINDER_LABEL, IDC_USAGE_REMAINDER,
                    IDC_USAGE_REMAINTIME_LABEL, IDC_USAGE_REMAINTIME, IDC_FEE, IDC_USAGE_PAYABLE,
                    IDC_USAGE_CONNECTIONS, IDC_USAGE_LASTSESSION})
-        shown += (shown.empty() ? "" : "|") + Text(d, id);
+        shown += "|" + Text(d, id);
     return shown;
 }
 
-// The fake save-file dialog: what it was asked, and what it answers.
+// The fake save-file dialog: what it was asked, and what it answers ("": the user cancels).
 OPENFILENAMEA lastBrowse{};
-std::string browseAnswer;  // empty: the user cancels
+std::string browseAnswer;
 
 // Where the prefix's printer puts each job; the print dialog, which the
 // user cancels or answers with the default printer.
@@ -60,30 +61,23 @@ protected:
         WriteIni(Settings);
         ASSERT_NO_FATAL_FAILURE(WriteMarchSessions());
         PinClock(LocalInstant(2026, 3, 20, 12));
-        main = CreateWindowA("STATIC", "main", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, ProgramInstance, nullptr);
+        // A stand-in main window, which the fixture destroys.
+        window = main =
+            CreateWindowA("STATIC", "main", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, ProgramInstance, nullptr);
         MainWindow = CurrentDialog = main;
         browseAnswer.clear();
         Api.GetSaveFileNameA = [](LPOPENFILENAMEA ofn) WINAPI -> BOOL {
             lastBrowse = *ofn;
-            if (browseAnswer.empty())
-                return FALSE;
             std::snprintf(ofn->lpstrFile, ofn->nMaxFile, "%s", browseAnswer.c_str());
-            return TRUE;
+            return !browseAnswer.empty();
         };
         DeleteFileA(PrintFile);
         printDialogAnswers = true;
         Api.PrintDlgA = [](LPPRINTDLGA dialog) WINAPI -> BOOL {
             printAsked = *dialog;
-            if (!printDialogAnswers)
-                return FALSE;
             dialog->Flags |= PD_RETURNDEFAULT;
-            return PrintDlgA(dialog);
+            return printDialogAnswers && PrintDlgA(dialog);
         };
-    }
-    void TearDown() override
-    {
-        DestroyWindow(main);
-        Fixture::TearDown();
     }
     static std::int64_t March() { return LocalInstant(2026, 3, 15, 12); }
     static TariffTable Computed()
@@ -118,63 +112,50 @@ protected:
 
 // ---- Usage
 
-TEST_F(UsageDialogTest, ShowsTheFirstIspAndEachRecordTheChooserPicksAndNothingWithoutAReport)
+TEST_F(UsageDialogTest, ShowsTheFirstIspAndEachRecordTheChooserPicksOneReportAtATimeAndNothingWithoutALog)
 {
     RehideAfterReport = true;
     Then([&](HWND d) {
-        EXPECT_EQ(OpenUsageDialog(), d);
         EXPECT_EQ(CurrentDialog, d);
         EXPECT_EQ(GetWindow(d, GW_OWNER), main);
         EXPECT_FALSE(BusyCursorActive()) << "the wait cursor is down once the dialog shows";
         EXPECT_EQ(Items(d, IDC_ISP),
                   (std::vector<std::string>{"Phone Company", "Net & One", "Net Two", "Net Three"}));
         EXPECT_EQ(Selection(d, IDC_ISP), "Net & One");
-        EXPECT_EQ(Text(d, IDC_USAGE_PERIOD), "Period 2026/03/01 to 2026/03/31");
-        EXPECT_EQ(ListViewRows(d, IDC_USAGE_FRAMES),
-                  (std::vector<std::vector<std::string>>{{"Off-peak", "00:30:00", "7.50"}, {"Peak", "00:30:00", "15.00"}}));
-        EXPECT_EQ(Totals(d), "22.50|30.00|Remainder (cost)|7.50|Remainder (time)|00:30:00|0.00|0.00|1|01:00:00");
+        EXPECT_EQ(Shown(d), "Period 2026/03/01 to 2026/03/31|Off-peak 00:30:00 7.50|Peak 00:30:00 15.00|"
+                            "22.50|30.00|Remainder (cost)|7.50|Remainder (time)|00:30:00|0.00|0.00|1|01:00:00");
         Select(d, IDC_ISP, 2);
         Picture(d, "usage-excess");
-        EXPECT_EQ(ListViewRows(d, IDC_USAGE_FRAMES),
-                  (std::vector<std::vector<std::string>>{{"Anytime", "100:00:00", "1500.00"}}));
-        EXPECT_EQ(Totals(d), "1500.00|0.00|Excess (cost)|1500.00|Excess (time)|100:00:00|9.50|1509.50|1|100:00:00");
+        EXPECT_EQ(Shown(d), "Period 2026/03/01 to 2026/03/31|Anytime 100:00:00 1500.00|1500.00|0.00|Excess (cost)|"
+                            "1500.00|Excess (time)|100:00:00|9.50|1509.50|1|100:00:00");
         EXPECT_TRUE(RehideAfterReport) << "still set while the report shows";
-        Press(d, IDOK);
+        // Asked again: the open report closes, and the main window is to ask
+        // for the current one.
+        ShowUsageReport(main, LocalInstant(2025, 1, 1));
+        EXPECT_FALSE(IsOpen(d));
     });
     ShowUsageReport(main, March());
-    EXPECT_EQ(OpenUsageDialog(), nullptr);
     EXPECT_EQ(CurrentDialog, main) << "error boxes belong to the main window again";
     EXPECT_FALSE(RehideAfterReport);
     EXPECT_TRUE(RecordedCodes().empty());
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, main, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(IDC_CURRENT));
     // A folder where the log should be: no report, no dialog.
     std::filesystem::remove(LogFilePath);
     std::filesystem::create_directory(LogFilePath);
     ShowUsageReport(main, March());
     EXPECT_FALSE(RecordedCodes().empty());
     EXPECT_FALSE(BusyCursorActive());
-    EXPECT_EQ(Titles().size(), 1u);
-}
-
-TEST_F(UsageDialogTest, OpeningAgainClosesTheOpenReportAndAsksForTheCurrentOne)
-{
-    Then([&](HWND d) {
-        ShowUsageReport(main, LocalInstant(2025, 1, 1));
-        EXPECT_FALSE(IsOpen(d));
-    });
-    ShowUsageReport(main, March());
-    EXPECT_EQ(Titles().size(), 1u) << "no second dialog from that call";
-    MSG msg;
-    ASSERT_TRUE(PeekMessageA(&msg, main, WM_COMMAND, WM_COMMAND, PM_REMOVE));
-    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(IDC_CURRENT));
 }
 
 // ---- Save Usage Report
 
-TEST_F(UsageDialogTest, SaveOpensWithItsDefaultsRefusesProblemsAndCancelWritesNothing)
+TEST_F(UsageDialogTest, SaveOpensWithItsDefaultsRefusesProblemsAndWritesOrAppendsTheChosenReports)
 {
-    const std::string file = (Dir() / "fixed.txt").string();
+    const std::string file = (Dir() / "report.txt").string();
+    testsupport::WriteFileBytes(file, "old text\r\n");
     Save([&](HWND d) {
-        EXPECT_EQ(CurrentDialog, d);
         EXPECT_EQ(GetWindow(d, GW_OWNER), OpenUsageDialog()) << "the report owns its Save dialog";
         for (int id : {IDC_SAVE_ALL, IDC_SAVE_SELECTED, IDC_SAVE_NONE, IDC_SAVE_PHONE, IDC_SAVE_APPEND})
             EXPECT_EQ(Checked(d, id), id == IDC_SAVE_ALL || id == IDC_SAVE_PHONE) << id;
@@ -187,6 +168,7 @@ TEST_F(UsageDialogTest, SaveOpensWithItsDefaultsRefusesProblemsAndCancelWritesNo
         }
         // Refused over the Save dialog, which stays open: no file name, then
         // Selected ISP with none chosen.
+        HWND field = GetDlgItem(d, IDC_SAVE_FILE);
         for (ErrorCode code : {2073, 2071}) {
             testsupport::ClearRecordedErrors();
             seen.errorOwners.clear();
@@ -194,22 +176,11 @@ TEST_F(UsageDialogTest, SaveOpensWithItsDefaultsRefusesProblemsAndCancelWritesNo
             EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{code});
             EXPECT_EQ(seen.errorOwners, std::vector<HWND>{d});
             EXPECT_TRUE(IsOpen(d));
-            SetText(d, IDC_SAVE_FILE, file);
+            SetWindowTextA(field, "typed.txt");
             Click(d, IDC_SAVE_SELECTED);
             Select(d, IDC_ISP, -1);
         }
-        Press(d, IDCANCEL);
-    });
-    EXPECT_FALSE(std::filesystem::exists(file)) << "Cancel writes nothing";
-}
-
-TEST_F(UsageDialogTest, BrowseFillsTheNameAndOkWritesOrAppendsTheChosenReports)
-{
-    const std::string file = (Dir() / "report.txt").string();
-    testsupport::WriteFileBytes(file, "old text\r\n");
-    Save([&](HWND d) {
-        HWND field = GetDlgItem(d, IDC_SAVE_FILE);
-        SetWindowTextA(field, "typed.txt");
+        Click(d, IDC_SAVE_ALL);
         Press(d, IDC_BROWSE);  // cancelled: the name stays, the focus comes back to it
         EXPECT_EQ(Text(field), "typed.txt");
         EXPECT_EQ(GetFocus(), field);
@@ -233,20 +204,35 @@ TEST_F(UsageDialogTest, BrowseFillsTheNameAndOkWritesOrAppendsTheChosenReports)
 
 // ---- Print
 
-TEST_F(UsageDialogTest, ACancelledPrintDialogPrintsNothingElseEveryBlockReachesThePrinter)
+TEST_F(UsageDialogTest, EveryBlockReachesThePrinterUnlessEitherDialogIsCancelled)
 {
     printDialogAnswers = false;
     PrintUsageReport(main, Computed());
-    EXPECT_EQ(GetFileAttributesA(PrintFile), INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(Titles().empty());
     printDialogAnswers = true;
+    // Pages enough for the window's step to come round while they print.
+    TariffTable many = Computed();
+    for (int i = 0; i < 30; ++i)
+        many.Isps.push_back(many.Isps[1]);
+    WriteIni(std::string(Settings) + "[Printer]\nSeparatePage=1\n");
+    Then([&](HWND printing) {
+        EXPECT_EQ(GetWindow(printing, GW_OWNER), main);
+        EXPECT_FALSE(IsWindowEnabled(main)) << "the owner waits while the job runs";
+        Press(printing, IDCANCEL);
+        EXPECT_TRUE(IsWindow(printing)) << "the window waits for the job to end";
+        ShowWindow(printing, SW_HIDE);
+    });
+    PrintUsageReport(main, many);
+    ASSERT_EQ(Titles().size(), 1u);
+    EXPECT_EQ(GetFileAttributesA(PrintFile), INVALID_FILE_ATTRIBUTES) << "nothing reaches the printer";
+
+    WriteIni(Settings);
     // A short job may end before the window's step comes round.
     Then([](HWND printing) { ShowWindow(printing, SW_HIDE); });
     PrintUsageReport(main, Computed());
     DropSteps();
     EXPECT_EQ(printAsked.hwndOwner, main);
     EXPECT_TRUE(IsWindowEnabled(main));
-    EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{});
+    EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{}) << "cancelling is no error";
     // Four blocks flow over two pages.
     EXPECT_NE(testsupport::ReadFileBytes(PrintFile).find("%%Pages: 2"), std::string::npos);
     // Kept for the read-back test and for people to look at, with rows of
@@ -261,29 +247,6 @@ TEST_F(UsageDialogTest, ACancelledPrintDialogPrintsNothingElseEveryBlockReachesT
                                 "Off-peak 00:30:00 7.50\nRemainder 00:30:00 7.50\nLast session 01:00:00\n"
                                 "Net Two\nExcess 100:00:00 1500.00\nAdd: monthly/weekly fee 9.50\n"
                                 "Net Three\nPhone Company\nFlat 01:00:00 7.50\nNumber of connections 1\n");
-}
-
-TEST_F(UsageDialogTest, CancelInPrintingUsageAbandonsTheJob)
-{
-    // Pages enough for the window's step to come round while they print.
-    TariffTable table = Computed();
-    for (int i = 0; i < 30; ++i)
-        table.Isps.push_back(table.Isps[1]);
-    WriteIni(std::string(Settings) + "[Printer]\nSeparatePage=1\n");
-    bool ran = false;
-    Then([&](HWND printing) {
-        ran = true;
-        EXPECT_EQ(GetWindow(printing, GW_OWNER), main);
-        EXPECT_FALSE(IsWindowEnabled(main)) << "the owner waits while the job runs";
-        Press(printing, IDCANCEL);
-        EXPECT_TRUE(IsWindow(printing)) << "the window waits for the job to end";
-        ShowWindow(printing, SW_HIDE);
-    });
-    PrintUsageReport(main, table);
-    ASSERT_TRUE(ran);
-    EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{}) << "cancelling is no error";
-    EXPECT_TRUE(IsWindowEnabled(main));
-    EXPECT_EQ(GetFileAttributesA(PrintFile), INVALID_FILE_ATTRIBUTES) << "nothing reaches the printer";
 }
 
 }  // namespace
