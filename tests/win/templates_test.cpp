@@ -1,6 +1,6 @@
 // Every dialog template of the program, opened the way the program opens
 // it: nothing cut off, context help only for controls the template has, the
-// Help button's topic and the default button.
+// Help button's topic and the default button and the tab order.
 #include <windows.h>
 #include <prsht.h>
 
@@ -163,6 +163,7 @@ void CheckOpenDialog(HWND d, const TemplateRow& row, Seen& seen)
     RECT client, r;
     GetClientRect(d, &client);
     int defaultButton = 0;
+    std::vector<HWND> stops;  // Tab must visit these in template order
     for (HWND c = GetWindow(d, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         SCOPED_TRACE("control " + std::to_string(static_cast<short>(GetDlgCtrlID(c))));
         GetWindowRect(c, &r);
@@ -170,6 +171,8 @@ void CheckOpenDialog(HWND d, const TemplateRow& row, Seen& seen)
         EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
             << "outside the dialog";
         const std::string cls = ClassOf(c), text = Text(c);
+        if ((GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(c) && IsWindowEnabled(c))
+            stops.push_back(c);
         for (const std::string& item : cls == "ComboBox" ? Items(d, GetDlgCtrlID(c)) : std::vector<std::string>{text})
             ExpectFits(dc, c, item);
         if (cls == "Button" && (GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
@@ -187,6 +190,9 @@ void CheckOpenDialog(HWND d, const TemplateRow& row, Seen& seen)
     // window have no default.
     const bool none = (GetWindowLongA(d, GWL_STYLE) & WS_CHILD) || d == MainWindow;
     EXPECT_EQ(defaultButton, none ? 0 : GetDlgItem(d, IDOK) ? IDOK : IDCANCEL);
+    for (std::size_t i = 0; i < stops.size(); ++i)
+        EXPECT_EQ(GetNextDlgTabItem(d, stops[i], FALSE), stops[(i + 1) % stops.size()])
+            << "after control " << GetDlgCtrlID(stops[i]);
     Picture(d, row.name);
 
     // Context help names only controls the dialog has (Escape is command 2
