@@ -172,6 +172,7 @@ void ProgramFolder::Write(const char* name, const std::string& text) const
 Process ProgramFolder::StartWithWindow(const std::string& args, HWND& window)
 {
     Process process = Start(exe, args, folder);
+    EXPECT_TRUE(process.handle) << "the copy did not start: error " << GetLastError();
     window = nullptr;
     WaitUntil(process.handle ? 30000 : 0, [&] {
         const std::vector<HWND> top = ProcessWindows(process.id, "KRTolvane");

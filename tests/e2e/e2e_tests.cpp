@@ -1,15 +1,22 @@
 // The real tolvane.exe under Wine: events from the command line, their boxes
-// and exit codes in the Windows time zone; one copy at a time; the crash
-// check at the next start; an ISP made in the Options sheet, reported on and
-// printed; and the RAS monitor over the fake library.
+// and exit codes in the Windows time zone; one copy at a time; the log
+// between copies racing each other and this process; the crash check at the
+// next start; an ISP made in the Options sheet, reported on and printed; and
+// the RAS monitor over the fake library.
 #include <windows.h>
 #include <prsht.h>
 
+#include <atomic>
 #include <ctime>
+#include <thread>
 
 #include "driver.h"
 #include "platform/localtime.h"
+#include "platform/win32_seams.h"
 #include "resource.h"
+#include "sessionlog/deletelog.h"
+#include "startup/errors.h"
+#include "startup/locations.h"
 
 namespace {
 
@@ -53,6 +60,21 @@ protected:
     {
         PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);
         EXPECT_TRUE(e2e::WaitUntil(10000, [&] { return !IsWindow(sheet); }));
+    }
+    // Starts copies with these arguments at once and expects each to end with 0.
+    void RunCopies(const std::vector<std::string>& arguments)
+    {
+        std::vector<e2e::Process> copies;
+        for (const std::string& args : arguments)
+            copies.push_back(e2e::Start(exe, args, folder));
+        for (const e2e::Process& p : copies) {
+            DWORD code = 99;
+            if (!e2e::WaitForExit(p, 60000, code)) {
+                ADD_FAILURE() << "a copy still runs";
+                e2e::Kill(p);
+            }
+            EXPECT_EQ(code, 0u);
+        }
     }
 };
 
@@ -113,6 +135,61 @@ TEST_F(ProgramTest, OneCopyAtATime)
         EXPECT_TRUE(e2e::WaitUntil(10000, [&] { return IsWindowVisible(window) && !IsIconic(window); }));
     }
     ExitCopy(first, window);
+}
+
+std::vector<ErrorCode> errors;
+
+TEST_F(ProgramTest, DeletionsRacingAnAppenderLoseNoRecord)
+{
+    // This process deletes days of the log as the program would.
+    InstallWin32Seams();
+    SetErrorPresenter([](const char*, const char*, ErrorCode code) { errors.push_back(code); });
+    SetUpFileLocations(exe);
+    constexpr int Days = 100, PerDay = 500, Appends = 6;
+    // `Days` days from 1 January 2020, `PerDay` one-minute sessions of ISP 1 each day.
+    unsigned char raw[SESSION_HEADER_SIZE];
+    EncodeSessionLogHeader(SessionLogHeader{}, raw);
+    std::string log(reinterpret_cast<char*>(raw), sizeof raw);
+    for (int at = 0; at < Days * PerDay * 2; ++at) {
+        const std::int64_t time = 1577836800LL + at / (2 * PerDay) * 86400 + at % (2 * PerDay) * 60;
+        EncodeSessionRecord(MakeSessionRecord(1, at % 2, 0, time), raw);
+        log.append(reinterpret_cast<char*>(raw), SESSION_RECORD_SIZE);
+    }
+    Write("tolvane.log", log);
+    // One copy at a time, start then end, so every appended event pairs.
+    std::atomic<bool> finished{false};
+    std::thread appender([&] {
+        for (int i = 0; i < Appends; ++i)
+            RunCopies({i % 2 ? "-e" : "-b"});
+        finished = true;
+    });
+    int deleted = 0;
+    for (; !finished && deleted < Days; ++deleted) {
+        const std::int64_t day = 1577836800LL + deleted * 86400;
+        EXPECT_EQ(DeletePeriod(day, day + 86399, 1), 0);
+    }
+    appender.join();
+    const std::vector<Event> events = Events();
+    ASSERT_EQ(events.size(), std::size_t(2 * PerDay * (Days - deleted) + Appends)) << deleted << " deletions";
+    for (int i = 0; i < Appends; ++i)
+        EXPECT_EQ(events[events.size() - Appends + i], Event(i % 2, DefaultIsp));
+    EXPECT_TRUE(errors.empty());
+    WIN32_FIND_DATAA temporary;
+    EXPECT_EQ(FindFirstFileA(Path("tolvane.log.new-*").c_str(), &temporary), INVALID_HANDLE_VALUE)
+        << temporary.cFileName;
+}
+
+TEST_F(ProgramTest, ManyCopiesStartingOnAForeignFileKeepTheOriginal)
+{
+    for (int trial = 0; trial < 2; ++trial) {
+        SCOPED_TRACE(trial);
+        DeleteFileA(Path("tolvane.log").c_str());
+        DeleteFileA(Path("tolvane.bak").c_str());
+        Write("tolvane.log", "the user's notes, not a log");
+        RunCopies({"-b -i 1", "-b -i 2", "-b -i 3", "-b -i 4", "-b -i 5", "-b -i 6", "-b -i 7", "-b -i 8"});
+        EXPECT_EQ(Read("tolvane.bak"), "the user's notes, not a log");
+        EXPECT_EQ(Records().size(), 8u);
+    }
 }
 
 TEST_F(ProgramTest, ASessionLeftOpenAtExitIsClosedByTheCrashCheckAtTheNextStart)
