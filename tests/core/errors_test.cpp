@@ -75,13 +75,6 @@ TEST_F(FileLocationsTest, GlobalDeleteSettingsReadLeniently)
         EXPECT_EQ(std::tuple(c.confirm, c.backup, c.hack), std::tuple(ConfirmDelete, BackupOnDelete, HackFlags))
             << c.keys;
     }
-    ConfirmDelete = 0;
-    SaveGlobalDeleteSettings();
-    ConfirmDelete = BackupOnDelete = 5;
-    LoadGlobalDeleteSettings();
-    EXPECT_EQ(std::pair(0, 1), std::pair(ConfirmDelete, BackupOnDelete));
-    ConfirmDelete = 1;
-    HackFlags = 0;
 }
 
 // What a command line leads to: the action (-1 an error), the ISP, "l" for

@@ -43,8 +43,7 @@ TEST(DialogRouting, RowsKindsAndDefaults)
         {table, 1, 0, CommandRoute::Ignore, -1},  // a swallowed OK keeps the dialog open
         {table, 2, 0, CommandRoute::EndCancel, -1}, {table, 2, 1, CommandRoute::Ignore, -1},
         {table, 1100, 0, CommandRoute::HelpButton, -1}, {table, 999, 0, CommandRoute::Ignore, -1},
-        {empty, 1, 0, CommandRoute::EndOk, -1},     {empty, 2, 0, CommandRoute::EndCancel, -1},
-        {empty, 1100, 0, CommandRoute::Ignore, -1},  // no Help button
+        {empty, 1, 0, CommandRoute::EndOk, -1}, {empty, 1100, 0, CommandRoute::Ignore, -1},  // no Help button
     };
     for (const auto& c : cases) {
         const CommandRow* row = nullptr;
@@ -66,7 +65,6 @@ TEST(PageRouting, EachNotificationAndItsAnswer)
          {true, PAGE_APPLY_INVALID_NOCHANGEPAGE, true}},
         {PAGE_HELP, true, PageRoute::Help, none, none},
         {PAGE_QUERYCANCEL, true, PageRoute::QueryCancel, {false, 0, true}, {false, 0, true}},
-        {PAGE_RESET, true, PageRoute::Other, none, none},
         {-100, true, PageRoute::Other, none, none},  // a list view's notification
     };
     for (const auto& c : cases) {
@@ -101,13 +99,13 @@ TEST_F(GeneralPageTest, StoreWritesEachStepAndStopsAtTheFirstProblem)
         {0, "", NONE_CHECKED, "view.exe", 2068, "0|old.txt|old.exe|1"},
     };
     for (const auto& c : cases) {
-        WriteIni(std::string("[Global]\r\nConfirmDelete=0\r\nBackupOnDelete=0\r\n[Windows]\r\nPreviousDefault=2\r\n") +
+        WriteIni(std::string("[Global]\r\nConfirmDelete=1\r\nBackupOnDelete=0\r\n[Windows]\r\nPreviousDefault=2\r\n") +
                  OLD_VIEW);
         testsupport::ClearRecordedErrors();
-        const GeneralForm form{true, true, 1, c.viewer, c.tempFile, c.fileName, c.range};
+        const GeneralForm form{false, true, 1, c.viewer, c.tempFile, c.fileName, c.range};
         EXPECT_EQ(c.error ? -1 : 0, GeneralPageFields(form, FIELDS_STORE)) << c.viewKeys;
         EXPECT_EQ(c.error ? std::vector<ErrorCode>{c.error} : std::vector<ErrorCode>{}, RecordedCodes());
-        EXPECT_EQ("1|1|1", IniValues("Global", {"ConfirmDelete", "BackupOnDelete"}) + "|" +
+        EXPECT_EQ("0|1|1", IniValues("Global", {"ConfirmDelete", "BackupOnDelete"}) + "|" +
                                IniValue("Windows", "PreviousDefault"));
         EXPECT_EQ(c.viewKeys, IniValues("WinViewLog", VIEW_KEYS));
     }

