@@ -137,6 +137,7 @@ TEST_F(EditorPagesTest, EntryListAndCopyRefusals)
         {"no start hour", [&] { schedule({NONE_CHECKED, 0, 0, 9, 0, 0}, 0); }, 1049},
         {"empty", [&] { schedule({8, 0, 0, 8, 0, 0}, 0); }, 1049},
         {"no frame", [&] { schedule({8, 0, 0, 9, 0, 0}, NONE_CHECKED); }, 1050},
+        {"gone frame", [&] { schedule({8, 0, 0, 9, 0, 0}, 3); }, 1050},
         {"edit, no entry", [&] { ChargesEdit(charges); }, 1053},
         {"delete, no entry", [&] { ChargesDelete(charges, context.frames); }, 1052},
         {"copy, no source", [&] { copy({NONE_CHECKED, 0, {true}}); }, 1057},
