@@ -175,7 +175,7 @@ TEST_F(PrinterSettingsTest, CheckingRefusesNegativeNumbersAndStoringReplacesThem
                                     "BottomMargin", "PrintPhone", "SeparatePage"}));
 }
 
-TEST(UsageView, FramesPastTheArraysNegativeZeroAndHugeValues)
+TEST(UsageView, OddRecordsAndChooserItems)
 {
     TariffRecord r = chargingtest::ReportedTariff();
     r.NumFrames = 4;  // one more than every array holds
@@ -187,10 +187,8 @@ TEST(UsageView, FramesPastTheArraysNegativeZeroAndHugeValues)
     EXPECT_EQ(v.remainderCostLabel + " " + v.remainderCost + (v.excess ? " excess" : ""), "Remainder (cost) 0.00");
     EXPECT_EQ(v.lastSession, "01:02:05");
     EXPECT_EQ(FormatAmount(1e300).size(), 304u);  // no tariff gives this, but a file could
-}
 
-TEST(UsageView, ChooserItemsOutOfRangeAndATableWithoutIsps)
-{
+    // Chooser items out of range, and a table without ISPs.
     TariffTable table{std::vector<TariffRecord>(2), TariffRecord{}};
     EXPECT_EQ(UsageChooserRecord(table, 2), &table.Isps[1]);
     EXPECT_EQ(UsageChooserRecord(table, 3), nullptr);

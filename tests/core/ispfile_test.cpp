@@ -71,10 +71,9 @@ TEST_F(IspFileTest, ExportsAppendEntriesUnderAnUpToDateHeaderAndLoadBackWithoutT
 TEST_F(IspFileTest, VersionCheckAndMinVersionOfExports)
 {
     const struct { const char* minVersion; bool accepted; const char* afterExport; } cases[] = {  // null: no key
-        {nullptr, true, "1.91.0.1"},   {"", true, "1.91.0.1"},        {"1.5.0.0", true, "1.91.0.1"},
-        {"1.91.0.1", true, "1.91.0.1"}, {"2.0.0.0", true, "2.0.0.0"},  {"2.1.4.0", true, "2.1.4.0"},
-        {"2.1.4.1", false, "2.1.4.1"}, {"3", false, "3"},              {"garbage", true, "1.91.0.1"},
-        {"2.x.9", true, "2.x.9"},      {"2.1.4.0.7", true, "2.1.4.0.7"}, {"99999999999.0", false, "99999999999.0"},
+        {nullptr, true, "1.91.0.1"},    {"garbage", true, "1.91.0.1"}, {"1.91.0.1", true, "1.91.0.1"},
+        {"2.x.9", true, "2.x.9"},       {"2.1.4.0", true, "2.1.4.0"},  {"2.1.4.0.7", true, "2.1.4.0.7"},
+        {"2.1.4.1", false, "2.1.4.1"},  {"3", false, "3"},             {"99999999999.0", false, "99999999999.0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.minVersion ? c.minVersion : "(none)");
