@@ -37,9 +37,8 @@ TEST(DialogRouting, RowsKindsAndDefaults)
     // The table, the command, its route and the row of the handler that runs.
     const struct { const DialogTable& table; int id, code; CommandRoute route; int row; } cases[] = {
         {table, 500, 0, CommandRoute::CallHandler, 0},  {table, 500, 5, CommandRoute::CallHandler, 0},
-        {table, 501, 0, CommandRoute::CallHandler, 1},  {table, 501, 1, CommandRoute::Ignore, -1},
-        {table, 502, 3, CommandRoute::CallHandler, 2},  {table, 503, 0, CommandRoute::CallHandler, 3},
-        {table, 503, 768, CommandRoute::Ignore, -1},
+        {table, 501, 0, CommandRoute::CallHandler, 1},  {table, 502, 3, CommandRoute::CallHandler, 2},
+        {table, 503, 0, CommandRoute::CallHandler, 3},  {table, 503, 768, CommandRoute::Ignore, -1},
         {table, 1, 0, CommandRoute::Ignore, -1},  // a swallowed OK keeps the dialog open
         {table, 2, 0, CommandRoute::EndCancel, -1}, {table, 2, 1, CommandRoute::Ignore, -1},
         {table, 1100, 0, CommandRoute::HelpButton, -1}, {table, 999, 0, CommandRoute::Ignore, -1},
