@@ -81,8 +81,6 @@ TEST_F(SessionLogTest, EventsRoundTripAndHackFlagsTakeTheInstantFromTheLocalTime
     ASSERT_EQ(0, RecordSessionEvent(3, SESSION_END, 1, late));
     const Records back = ReadAll();
     EXPECT_EQ(back, (Records{Start(3, summer), MakeSessionRecord(3, SESSION_END, 1, late)}));
-    EXPECT_GT(back[0].localTime.tm_isdst, 0);
-    EXPECT_EQ(196, back[1].localTime.tm_year);  // 2096, kept as unsigned 32 bits
     // An instant (and daylight flag) that disagrees with the local time.
     SessionRecord odd = back[0];
     odd.time += 12345;
