@@ -18,6 +18,8 @@
 
 namespace {
 
+using testsupport::LocalInstant;
+
 TEST(CallStateDecision, EveryRuleOfTheLineMonitor)
 {
     constexpr std::uint32_t CONNECTED = LINECALLSTATE_CONNECTED_VALUE, IDLE = LINECALLSTATE_IDLE_VALUE,
@@ -74,7 +76,6 @@ TEST(ConnectionMadeTime, FieldsAndTheirChecksInOrder)
 TEST(ConnectionMadeTime, SpecifiedTimeIsTakenForTodayAndShownWithTwoDigits)
 {
     TOLVANE_REQUIRE_TZ("Europe/London");
-    using testsupport::LocalInstant;
     const std::int64_t now = LocalInstant(2026, 3, 28, 10, 0, 0);
     EXPECT_EQ(SpecifiedTimeToday(now, 23, 30, 5), LocalInstant(2026, 3, 28, 23, 30, 5));  // even when later
     // Confirmed after midnight on the day the clocks go forward: the new
@@ -121,8 +122,6 @@ TEST(RasChanges, DecisionByRasPrompt)
             decisions.push_back(DecideRasConnection(prompt, matched));
     EXPECT_EQ(decisions, std::vector({found, none, found, RasDecision::LogDefault, found, ask, ask, ask}));
 }
-
-using testsupport::LocalInstant;
 
 TEST(MainWindowClosing, FollowsConfirmExitAndWhereTheWindowGoes)
 {
