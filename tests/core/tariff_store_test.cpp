@@ -350,23 +350,17 @@ const PeriodCase kPeriodCases[] = {
     {"weekly Saturday ends on its own day", 1, 0, {2026, 3, 7}, {2026, 3, 1}, {2026, 3, 7}},
     {"weekly across the year end", 1, 0, {2026, 12, 31}, {2026, 12, 27}, {2027, 1, 2}},
     {"weekly ignores BillingDate", 1, 15, {2026, 3, 20}, {2026, 3, 15}, {2026, 3, 21}},
-    {"calendar month, 31 December", 0, 0, {2026, 12, 31}, {2026, 12, 1}, {2026, 12, 31}},
     {"calendar month, leap February", 0, 0, {2024, 2, 29}, {2024, 2, 1}, {2024, 2, 29}},
     {"day 15, reference on the 15th", 0, 15, {2026, 3, 15}, {2026, 2, 16}, {2026, 3, 15}},
     {"day 15, reference on the 16th", 0, 15, {2026, 3, 16}, {2026, 3, 16}, {2026, 4, 15}},
-    {"day 15 back into last year", 0, 15, {2027, 1, 3}, {2026, 12, 16}, {2027, 1, 15}},
     {"day 1 on the 1st", 0, 1, {2026, 1, 1}, {2025, 12, 2}, {2026, 1, 1}},
-    {"day 28 in leap February", 0, 28, {2024, 2, 29}, {2024, 2, 29}, {2024, 3, 28}},
     {"day 29 in plain February", 0, 29, {2026, 2, 10}, {2026, 1, 30}, {2026, 2, 28}},
     {"day 29 after plain February", 0, 29, {2026, 3, 1}, {2026, 3, 1}, {2026, 3, 29}},
     {"day 30 on 31 January", 0, 30, {2026, 1, 31}, {2026, 1, 31}, {2026, 2, 28}},
     {"day 30 in leap February", 0, 30, {2024, 2, 29}, {2024, 1, 31}, {2024, 2, 29}},
-    {"day 30 in a 30-day month", 0, 30, {2026, 4, 30}, {2026, 3, 31}, {2026, 4, 30}},
     {"day 30 on 31 December", 0, 30, {2026, 12, 31}, {2026, 12, 31}, {2027, 1, 30}},
     // New York 2026: clocks go forward 8 March 02:00, back 1 November 02:00.
-    {"calendar month with a shorter day", 0, 0, {2026, 3, 8}, {2026, 3, 1}, {2026, 3, 31}},
     {"weekly from the day of the change", 1, 0, {2026, 3, 10}, {2026, 3, 8}, {2026, 3, 14}},
-    {"weekly with a longer day", 1, 0, {2026, 11, 7}, {2026, 11, 1}, {2026, 11, 7}},
     {"day 1, ending on the longer day", 0, 1, {2026, 11, 1}, {2026, 10, 2}, {2026, 11, 1}},
 };
 
