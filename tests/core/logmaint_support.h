@@ -64,6 +64,16 @@ inline void WriteLog(const std::filesystem::path& path, const std::vector<Sessio
     WriteFileBytes(path, LogBytes(records) + tail);
 }
 
+// The records of a log file (the Win32 tests read the program's log with it).
+inline std::vector<SessionRecord> ReadRecords(const std::filesystem::path& path)
+{
+    std::string bytes = ReadFileBytes(path);
+    std::vector<SessionRecord> records;
+    for (std::size_t at = SESSION_HEADER_SIZE; at + SESSION_RECORD_SIZE <= bytes.size(); at += SESSION_RECORD_SIZE)
+        DecodeSessionRecord(reinterpret_cast<const unsigned char*>(bytes.data() + at), records.emplace_back());
+    return records;
+}
+
 // Names in the directory other than the program's own files, sorted.
 inline std::vector<std::string> StrayFiles(const std::filesystem::path& dir)
 {
