@@ -47,6 +47,14 @@ inline void Click(HWND dialog, int id) { SendDlgItemMessageA(dialog, id, BM_CLIC
 inline void SetText(HWND dialog, int id, const std::string& text) { SetDlgItemTextA(dialog, id, text.c_str()); }
 inline bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 inline bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+// OK refused with that error alone, the dialog still open.
+inline void Refused(HWND dialog, ErrorCode code)
+{
+    testsupport::ClearRecordedErrors();
+    Press(dialog, IDOK);
+    EXPECT_EQ(testsupport::RecordedCodes(), std::vector<ErrorCode>{code});
+    EXPECT_TRUE(IsOpen(dialog));
+}
 std::string Text(HWND window);
 inline std::string Text(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
 std::string ClassOf(HWND window);
@@ -90,21 +98,14 @@ struct LineScript {
 LineScript& ScriptTelephony();
 
 // ---- What the fakes saw.
-struct TrayCall {
-    DWORD message;  // NIM_ADD, NIM_MODIFY, NIM_DELETE
-    HICON icon;
-    std::string tip;
-};
 struct Question {
     std::string text, caption;
-    UINT type;
 };
 struct Seen {
-    std::vector<TrayCall> tray;
+    std::vector<std::string> tray;  // each call as "add TIP", "modify TIP" or "delete"
     std::vector<UINT> beeps;
     std::vector<Question> questions;  // message boxes asked through the Api table
     std::vector<std::pair<UINT, ULONG_PTR>> help;  // help engine command, data
-    std::vector<std::pair<UINT, ULONG_PTR>> htmlHelp;  // HTML Help command, data
     std::vector<HWND> errorOwners;  // CurrentDialog at each error box
     std::vector<std::int64_t> reports;
     std::vector<std::string> connectionNames;

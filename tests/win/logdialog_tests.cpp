@@ -26,15 +26,6 @@ std::vector<std::string> Dates(HWND d)
     return shown;
 }
 
-// OK refused with that error, the dialog still open.
-void Refused(HWND d, ErrorCode code)
-{
-    testsupport::ClearRecordedErrors();
-    Press(d, IDOK);
-    EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{code});
-    EXPECT_TRUE(IsOpen(d));
-}
-
 // Each start of the viewer: its program and the text of the file it got.
 std::vector<std::string> launches;
 

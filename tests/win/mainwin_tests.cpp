@@ -14,11 +14,11 @@
 namespace {
 
 using namespace harness;
+using logmaint::End;
+using logmaint::Start;
 using testsupport::LocalInstant;
 using testsupport::RecordedCodes;
-
-// Kind, ISP, time and flag of each record.
-using Log = std::vector<std::tuple<std::int32_t, std::int32_t, std::int64_t, std::int32_t>>;
+using Log = std::vector<SessionRecord>;
 
 // Attached to the hidden parking window, or minimised.
 bool OutOfSight(HWND window)
@@ -47,13 +47,6 @@ protected:
         OpenMainWindow();
         Command(IDC_MONITOR);
         ASSERT_TRUE(MonitoringActive);
-    }
-    Log Sessions() const
-    {
-        Log log;
-        for (const SessionRecord& r : Records())
-            log.push_back({r.kind, r.ispId, r.time, r.flag});
-        return log;
     }
 };
 
@@ -111,7 +104,7 @@ TEST_F(MainWindowTest, TheIspListFallsBackQuietlyAtStartLoudlyAfterOptionsAndBeg
     Command(IDC_END);
     Select(window, IDC_ISP, -1);
     Command(IDC_BEGIN);
-    EXPECT_EQ(Sessions(), (Log{{SESSION_START, 2, t0, 0}, {SESSION_END, 4, t0 + 60, 0}}));
+    EXPECT_EQ(Records(), (Log{Start(2, t0), End(4, t0 + 60)}));
     EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{105, 1071}));
 }
 
@@ -126,9 +119,7 @@ TEST_F(MainWindowTest, PreviousAsksForADateUntilItIsValidAndReportsOnIt)
         EXPECT_EQ(Items(d, IDC_YEAR), (std::vector<std::string>{"2022", "2023", "2024"}));
         // Which choices are refused is the core's rule; a refusal keeps the dialog.
         Select(d, IDC_MONTH, -1);
-        Press(d, IDOK);
-        EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{1004});
-        EXPECT_TRUE(IsOpen(d));
+        Refused(d, 1004);
         Select(d, IDC_DAY, 30);
         Select(d, IDC_MONTH, 3);
         SetText(d, IDC_YEAR, "2023");
@@ -167,18 +158,15 @@ TEST_F(MainWindowTest, AWholeMonitoredSessionWithTheTrayAndAConnectionToConfirm)
     SendMessageA(window, MSG_TRAY, TRAY_ICON_ID, WM_MOUSEMOVE);  // the time online moves on under the pointer
     Monitor.eventTime = start + 100001;
     ReportDisconnection();
-    EXPECT_EQ(Sessions(), (Log{{SESSION_START, 4, start, 0}, {SESSION_END, 4, start + 100001, 0}}));
+    EXPECT_EQ(Records(), (Log{Start(4, start), End(4, start + 100001)}));
     EXPECT_EQ(seen.reports, (std::vector<std::int64_t>{start + 100001}));
     EXPECT_FALSE(OutOfSight(window)) << "the report needs the window";
 
     Command(IDC_MONITOR);
     EXPECT_FALSE(MonitoringActive);
     EXPECT_EQ(Text(window, IDC_MONITOR), "&Monitor");
-    std::vector<std::string> tray;  // each call as "add|modify|delete tip"
-    for (const TrayCall& c : seen.tray)
-        tray.push_back((c.message == NIM_ADD ? "add " : c.message == NIM_MODIFY ? "modify " : "delete") + c.tip);
     const std::string waiting = "Tolvane - waiting for connection";
-    EXPECT_EQ(tray, (std::vector<std::string>{"add " + waiting, "modify Alpha 27:46:40", "modify Alpha 27:46:41",
+    EXPECT_EQ(seen.tray, (std::vector<std::string>{"add " + waiting, "modify Alpha 27:46:40", "modify Alpha 27:46:41",
                                                 "modify " + waiting, "delete"}));
 }
 
@@ -247,9 +235,7 @@ TEST_F(MainWindowTest, TrayMenuChoicesADoubleClickConfirmExitAndASoundPlayedFrom
     EXPECT_TRUE(OutOfSight(window)) << "hidden again after the About box";
     Then([](HWND d) {
         CheckDlgButton(d, IDC_CONFIRMEXIT_RESUME, BST_UNCHECKED);
-        Press(d, IDOK);
-        EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{1010});
-        EXPECT_TRUE(IsOpen(d));
+        Refused(d, 1010);
         Click(d, IDC_CONFIRMEXIT_RESUME);
         Press(d, IDOK);
     });

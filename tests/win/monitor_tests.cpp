@@ -1,13 +1,12 @@
 // The RAS monitor's thread over a scripted RAS, the Telephony line monitor
 // over a scripted Telephony, connection events on the UI thread, and the
 // Connection Made dialog with events arriving while it is open.
-#include <cstdio>
-
 #include "harness.h"
 #include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/monitorevents.h"
 #include "monitor/win32/rasmonitor.h"
 #include "platform/win32/messages.h"
+#include "ras_answers.h"
 
 namespace {
 
@@ -17,24 +16,8 @@ using testsupport::RecordedCodes;
 
 // ---- RAS: the active connections and their states; the polling thread
 // only reads them.
-std::vector<std::pair<std::string, DWORD>> connections;
+RasEntries connections;
 constexpr DWORD UP = RASCS_CONNECTED_STATE;
-
-DWORD WINAPI EnumerateScripted(void* buffer, LPDWORD bytes, LPDWORD count)
-{
-    const DWORD needed = static_cast<DWORD>(connections.size() * sizeof(RasConn95));
-    if (*bytes < needed) {
-        *bytes = needed;
-        return RAS_ERROR_BUFFER_TOO_SMALL;
-    }
-    auto* out = static_cast<RasConn95*>(buffer);
-    for (std::size_t i = 0; i < connections.size(); ++i) {
-        out[i].hrasconn = reinterpret_cast<HANDLE>(i + 1);
-        std::snprintf(out[i].szEntryName, sizeof out[i].szEntryName, "%s", connections[i].first.c_str());
-    }
-    *count = static_cast<DWORD>(connections.size());
-    return 0;
-}
 
 // Telephony reports a state of call i + 1 from the message loop, which
 // then delivers it.
@@ -70,11 +53,11 @@ protected:
     void SetUp() override
     {
         Fixture::SetUp();
-        Api.RasEnumConnectionsA = EnumerateScripted;
-        Api.RasGetConnectStatusA = [](HANDLE connection, void* status) WINAPI -> DWORD {
-            static_cast<RasConnStatus95*>(status)->rasconnstate =
-                connections[reinterpret_cast<std::size_t>(connection) - 1].second;
-            return 0;
+        Api.RasEnumConnectionsA = [](void* buffer, LPDWORD bytes, LPDWORD count) WINAPI {
+            return EnumerateRasEntries(connections, buffer, bytes, count);
+        };
+        Api.RasGetConnectStatusA = [](HANDLE connection, void* status) WINAPI {
+            return RasEntryStatus(connections, connection, status);
         };
         connections.clear();
         Reports = {RecordConnection, RecordDisconnection};
@@ -210,9 +193,7 @@ TEST_F(MonitorTest, ConnectionMadeOpensWithTheOptionAndOkTakesTheChosenTimeAndIs
             EXPECT_FALSE(Enabled(d, IDC_RASNAME_ASSOCIATE)) << "no entry name: nothing to associate";
             if (option == 0) {
                 Select(d, IDC_ISP, -1);
-                Press(d, IDOK);
-                EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{1071});
-                EXPECT_TRUE(IsOpen(d)) << "a refusal keeps the dialog";
+                Refused(d, 1071);
             }
             if (option == 2) {
                 for (int radio : {IDC_TIME_SPECIFIED, IDC_TIME_NOW, IDC_TIME_SPECIFIED}) {
@@ -246,14 +227,13 @@ TEST_F(MonitorTest, AConnectionToAskAboutEndsAfterOkOnlyEvenIfItEndedMeanwhile)
             Click(d, IDC_RASNAME_ASSOCIATE);
             Click(d, IDC_TIME_SPECIFIED);
             SetText(d, IDC_TIME_HOUR, "24");
-            Press(d, IDOK);
+            Refused(d, 1006);  // and changes nothing
             Click(d, IDC_TIME_CONNECTION);
             // The hang-up arrives while the user decides; its wake-up
             // message is lost in the dialog's loop.
             queue(MonitorEventKind::RasDisconnected, T0 + 50);
             PostThreadMessageA(GetCurrentThreadId(), MSG_DISCONNECTED, 0, 0);
-            for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
-                DispatchMessageA(&msg);
+            Pump();
             DeliverMonitorEvents();  // a nested delivery does nothing
             Press(d, button);  // Beta, the default
         });
@@ -266,7 +246,6 @@ TEST_F(MonitorTest, AConnectionToAskAboutEndsAfterOkOnlyEvenIfItEndedMeanwhile)
         EXPECT_EQ(reports, expected);
         EXPECT_EQ(IniValue("ISP5", "RasName"), ok ? "Dial-up Net" : "<none>") << "associated on OK only";
     }
-    EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{1006, 1006})) << "a refused time changes nothing";
 }
 
 }  // namespace
