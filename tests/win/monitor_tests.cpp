@@ -1,8 +1,9 @@
 // The RAS monitor's thread over a scripted RAS, the Telephony line monitor
-// over a scripted Telephony, connection events on the UI thread, and the
-// Connection Made dialog with events arriving while it is open.
+// over a scripted Telephony, connection events on the UI thread and the
+// sessions they log, and the Connection Made dialog with events arriving.
 #include "harness.h"
 #include "monitor/win32/connectionmadedialog.h"
+#include "monitor/win32/mainwindow.h"
 #include "monitor/win32/monitorevents.h"
 #include "monitor/win32/rasmonitor.h"
 #include "platform/win32/messages.h"
@@ -11,8 +12,11 @@
 namespace {
 
 using namespace harness;
+using logmaint::End;
+using logmaint::Start;
 using testsupport::LocalInstant;
 using testsupport::RecordedCodes;
+using Log = std::vector<SessionRecord>;
 
 // ---- RAS: the active connections and their states; the polling thread
 // only reads them.
@@ -25,25 +29,6 @@ void CallState(std::size_t call, DWORD state)
 {
     LineCallback(static_cast<DWORD>(call + 1), 2 /* LINE_CALLSTATE */, 0, state, 0, 0);
     DeliverMonitorEvents();
-}
-
-// ---- What the controller was handed.
-std::vector<std::string> reports;
-
-// Asked to, it opens the Connection Made dialog.
-void RecordConnection(bool prompt)
-{
-    if (prompt)
-        ShowConnectionMade(Monitor.connectionName[0] ? Monitor.connectionName : nullptr);
-    reports.push_back(std::string("connect ask=") + (prompt ? "1" : "0") + " online=" + (Monitor.online ? "1" : "0") +
-                      " isp=" + std::to_string(Monitor.sessionIsp) + " t=" + std::to_string(Monitor.eventTime) +
-                      " name=" + Monitor.connectionName);
-}
-
-void RecordDisconnection()
-{
-    reports.push_back("end isp=" + std::to_string(Monitor.sessionIsp) + " t=" + std::to_string(Monitor.eventTime));
-    Monitor.online = false;
 }
 
 constexpr std::int64_t T0 = 1780000000;
@@ -60,8 +45,6 @@ protected:
             return RasEntryStatus(connections, connection, status);
         };
         connections.clear();
-        Reports = {RecordConnection, RecordDisconnection};
-        reports.clear();
         PinClock(T0);
         // Two ISPs, the second the default; the first is reached through "Net".
         WriteIni("[Global]\r\nActiveIDs=3,5\r\nDefaultISP=5\r\n[ISP3]\r\nDescription=Alpha\r\nRasName=Net\r\n"
@@ -101,7 +84,7 @@ TEST_F(MonitorTest, TheRasMonitorReadsConnectedEntriesStartsAndStopsCleanlyAndIg
     }
     EXPECT_EQ(LiveConnectionEvents(), 0) << "what a run queued is released when it stops";
     Pump();
-    EXPECT_TRUE(reports.empty()) << "nothing is delivered after a stop";
+    EXPECT_TRUE(Records().empty()) << "nothing is delivered after a stop";
     // An answer too small that asks for no more fails instead of looping.
     Api.RasEnumConnectionsA = [](void*, LPDWORD, LPDWORD) WINAPI -> DWORD { return RAS_ERROR_BUFFER_TOO_SMALL; };
     EXPECT_FALSE(EnumerateActiveConnections(names));
@@ -116,8 +99,7 @@ TEST_F(MonitorTest, TheRasMonitorReadsConnectedEntriesStartsAndStopsCleanlyAndIg
     OnRasDisconnected(nullptr);
     OnRasDisconnected(Event(name.c_str(), T0 + 9));
     OnRasDisconnected(Event(name.c_str(), T0 + 10));
-    EXPECT_EQ(reports, (std::vector<std::string>{"connect ask=0 online=1 isp=5 t=1780000000 name=" + name,
-                                                 "end isp=5 t=1780000009"}));
+    EXPECT_EQ(Records(), (Log{Start(5, T0), End(5, T0 + 9)}));
 }
 
 // ---- Telephony
@@ -168,8 +150,7 @@ TEST_F(MonitorTest, TheLineMonitorOpensTheConfiguredModemOrReportsWhyAndReopensA
     CallState(2, LINECALLSTATE_CONNECTED_VALUE);
     PinClock(T0 + 60);
     CallState(2, LINECALLSTATE_DISCONNECTED_VALUE);
-    EXPECT_EQ(reports, (std::vector<std::string>{"connect ask=0 online=1 isp=5 t=1780000005 name=",
-                                                 "end isp=5 t=1780000060"}));
+    EXPECT_EQ(Records(), (Log{Start(5, T0 + 5), End(5, T0 + 60)}));
     EXPECT_EQ(line.opens, 2);
     StopLineMonitor();
 }
@@ -215,12 +196,12 @@ TEST_F(MonitorTest, ConnectionMadeOpensWithTheOptionAndOkTakesTheChosenTimeAndIs
 TEST_F(MonitorTest, AConnectionToAskAboutEndsAfterOkOnlyEvenIfItEndedMeanwhile)
 {
     Monitor.RasPrompt = RAS_MATCH_ELSE_PROMPT;
+    Hooks.connectionMade = ShowConnectionMade;
     auto queue = [](MonitorEventKind kind, std::int64_t time) {
         QueueMonitorEvent({kind, NewConnectionEvent("Dial-up Net", time), 0, {}, 0});
     };
     for (int button : {IDCANCEL, IDOK}) {
         SCOPED_TRACE(button);
-        reports.clear();
         Monitor.online = false;
         queue(MonitorEventKind::RasConnected, T0 + 10);
         Then([&](HWND d) {
@@ -239,11 +220,7 @@ TEST_F(MonitorTest, AConnectionToAskAboutEndsAfterOkOnlyEvenIfItEndedMeanwhile)
         });
         DeliverMonitorEvents();
         const bool ok = button == IDOK;
-        const std::string asked = ok ? "online=1 isp=5" : "online=0 isp=0";
-        std::vector<std::string> expected = {"connect ask=1 " + asked + " t=1780000010 name=Dial-up Net"};
-        if (ok)
-            expected.push_back("end isp=5 t=1780000050");
-        EXPECT_EQ(reports, expected);
+        EXPECT_EQ(Records(), (ok ? Log{Start(5, T0 + 10), End(5, T0 + 50)} : Log{})) << "logged after OK only";
         EXPECT_EQ(IniValue("ISP5", "RasName"), ok ? "Dial-up Net" : "<none>") << "associated on OK only";
     }
 }
