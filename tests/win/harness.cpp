@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/mainwindow.h"
 #include "monitor/win32/monitorevents.h"
 #include "platform/profile.h"
@@ -75,14 +76,7 @@ const ControllerHooks ScriptedHooks = {
     [] { ++Now().lineStops; },
     [] { return ++Now().rasStarts, fixture->startResult; },
     [] { ++Now().rasStops; },
-    [](const char* name) {
-        Now().connectionNames.push_back(name ? name : "<none>");
-        Monitor.online = fixture->confirmConnection;
-        if (fixture->confirmConnection) {
-            Monitor.sessionIsp = fixture->confirmedIsp;
-            Monitor.eventTime = fixture->confirmedTime;
-        }
-    },
+    ShowConnectionMade,
     [](HWND, std::int64_t reference) { Now().reports.push_back(reference); },
 };
 

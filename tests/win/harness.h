@@ -108,7 +108,6 @@ struct Seen {
     std::vector<std::pair<UINT, ULONG_PTR>> help;  // help engine command, data
     std::vector<HWND> errorOwners;  // CurrentDialog at each error box
     std::vector<std::int64_t> reports;
-    std::vector<std::string> connectionNames;
     int lineStarts = 0, lineStops = 0, rasStarts = 0, rasStops = 0;
 };
 
@@ -136,9 +135,6 @@ public:
     Seen seen;
     int answer = IDYES;  // to every question box
     int startResult = 0;  // of the scripted monitors
-    bool confirmConnection = true;  // what the scripted Connection Made does
-    std::int32_t confirmedIsp = 0;
-    std::int64_t confirmedTime = 0;
 
 private:
     HHOOK hook_ = nullptr;

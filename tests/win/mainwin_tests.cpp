@@ -142,16 +142,20 @@ TEST_F(MainWindowTest, AWholeMonitoredSessionWithTheTrayAndAConnectionToConfirm)
     EXPECT_TRUE(OutOfSight(window));
 
     std::strcpy(Monitor.connectionName, "Work dial-up");
-    confirmConnection = false;
+    Then([](HWND d) {
+        EXPECT_EQ(Text(d, IDC_RASNAME), "Work dial-up");
+        Press(d, IDCANCEL);
+    });
     ReportConnection(true);  // not confirmed: not logged
     const std::int64_t start = LocalInstant(2024, 5, 15, 12, 0, 5);
     PinClock(start + 100000);
-    confirmConnection = true;
-    confirmedIsp = 4;
-    confirmedTime = start;
+    Monitor.eventTime = start;
     Monitor.connectionName[0] = '\0';
+    Then([](HWND d) {
+        SelectText(d, IDC_ISP, "Alpha");
+        Press(d, IDOK);
+    });
     ReportConnection(true);
-    EXPECT_EQ(seen.connectionNames, (std::vector<std::string>{"Work dial-up", "<none>"}));
     EXPECT_EQ(seen.beeps, (std::vector<UINT>{static_cast<UINT>(-1), static_cast<UINT>(-1)}));
     PinClock(start + 100001);
     SendMessageA(window, MSG_TRAY, TRAY_ICON_ID, WM_MOUSEMOVE);  // the time online moves on under the pointer
