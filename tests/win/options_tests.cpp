@@ -17,11 +17,6 @@ using testsupport::RecordedCodes;
 
 enum { GENERAL, ISP, MONITOR, RECOVERY, PRINT };
 
-int PageIndex(HWND sheet)
-{
-    return static_cast<int>(SendMessageA(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(CurrentPage(sheet)), 0));
-}
-
 using OptionsTest = Fixture;
 const char* const MonitorIni = "[Global]\r\nActiveIDs=1\r\n[Monitor]\r\nType=1\r\n";
 
@@ -31,11 +26,11 @@ TEST_F(OptionsTest, ARefusedPageKeepsTheUserOnItAndOkStoresTheShownPagesOnly)
     OpenMainWindow();
     WithHelpFile();
     Then([](HWND sheet) {
-        EXPECT_EQ(PageIndex(sheet), GENERAL);
+        EXPECT_EQ(PropSheet_HwndToIndex(sheet, CurrentPage(sheet)), GENERAL);
         SetText(ShowPage(sheet, PRINT), IDC_PRN_LEFT, "-1");
         PressSheetButton(sheet, PSBTN_HELP);
         ShowPage(sheet, GENERAL);
-        EXPECT_EQ(PageIndex(sheet), PRINT) << "a refused page keeps the user";
+        EXPECT_EQ(PropSheet_HwndToIndex(sheet, CurrentPage(sheet)), PRINT) << "a refused page keeps the user";
         PressSheetButton(sheet, PSBTN_OK);
         EXPECT_TRUE(IsOpen(sheet));
         SetText(CurrentPage(sheet), IDC_PRN_LEFT, "2");
