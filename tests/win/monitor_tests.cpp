@@ -141,12 +141,10 @@ TEST_F(MonitorTest, TheLineMonitorOpensTheConfiguredModemOrReportsWhyAndReopensA
     LineScript& line = ScriptTelephony();
     ASSERT_EQ(StartLineMonitor(), 0);
     MonitoringActive = true;
-    line.calls = {{0, 2}, {1, LINECALLORIGIN_OUTBOUND_VALUE}, {0, LINECALLORIGIN_OUTBOUND_VALUE}};
-    CallState(0, LINECALLSTATE_CONNECTED_VALUE);  // incoming, not tracked
-    CallState(1, LINECALLSTATE_CONNECTED_VALUE);  // another line
-    CallState(2, LINECALLSTATE_CONNECTED_VALUE);
+    line.calls = {{0, LINECALLORIGIN_OUTBOUND_VALUE}};
+    CallState(0, LINECALLSTATE_CONNECTED_VALUE);
     PinClock(T0 + 60);
-    CallState(2, LINECALLSTATE_DISCONNECTED_VALUE);
+    CallState(0, LINECALLSTATE_DISCONNECTED_VALUE);
     EXPECT_EQ(Records(), (Log{Start(5, T0 + 5), End(5, T0 + 60)}));
     EXPECT_EQ(line.opens, 2);
     StopLineMonitor();
