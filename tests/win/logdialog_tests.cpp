@@ -140,7 +140,6 @@ TEST_F(LogDialogTest, CrashRecoveryGivesTheChosenRemedyAndRefusesNone)
         int preselected, click, button, remedy;
     } cases[] = {
         {DO_NOTHING, IDC_CLOCKEND, IDOK, CLOCK_END_NOW},
-        {CLOCK_END_NOW, IDC_PRETEND, IDOK, PRETEND_NEVER_OCCURRED},
         {CLOCK_END_NOW, 0, IDCANCEL, DO_NOTHING},
     };
     for (const auto& c : cases) {

@@ -199,6 +199,7 @@ TEST_F(MonitorTest, AConnectionToAskAboutEndsAfterOkOnlyEvenIfItEndedMeanwhile)
         Monitor.online = false;
         queue(MonitorEventKind::RasConnected, T0 + 10);
         Then([&](HWND d) {
+            EXPECT_EQ(Text(d, IDC_RASNAME), "Dial-up Net");
             Click(d, IDC_RASNAME_ASSOCIATE);
             Click(d, IDC_TIME_SPECIFIED);
             SetText(d, IDC_TIME_HOUR, "24");

