@@ -41,8 +41,7 @@ TEST_F(HelpTest, NoFileShowsNothingAWinHelpFileWinsAndTheGuideOpensAtTheTopicTil
     SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(GetDlgItem(window, IDC_CURRENT)), 0);
     EXPECT_TRUE(seen.help.empty());
     EXPECT_TRUE(opened.empty());
-    EXPECT_TRUE(testsupport::RecordedErrors().empty());
-    EXPECT_EQ(GetFileAttributesA(ErrorLogPath.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing logged";
+    EXPECT_EQ(GetFileAttributesA(ErrorLogPath.c_str()), INVALID_FILE_ATTRIBUTES) << "no error, not even a quiet one";
 
     // The guide the build compiled, beside the program.
     const std::string chm = HelpFilePath.substr(0, HelpFilePath.size() - std::strlen("tolvanew.hlp")) + "tolvane.chm";

@@ -136,19 +136,17 @@ TEST_F(LogDialogTest, DeleteProposesLastYearRefusesBadChoicesAndAsksBeforeDeleti
 
 TEST_F(LogDialogTest, CrashRecoveryGivesTheChosenRemedyAndRefusesNone)
 {
+    // OK gives the remedy chosen, Cancel none whatever was chosen.
     const struct {
         int preselected, click, button, remedy;
-    } cases[] = {
-        {DO_NOTHING, IDC_CLOCKEND, IDOK, CLOCK_END_NOW},
-        {CLOCK_END_NOW, 0, IDCANCEL, DO_NOTHING},
-    };
+    } cases[] = {{DO_NOTHING, IDC_CLOCKEND, IDOK, CLOCK_END_NOW},
+                 {CLOCK_END_NOW, IDC_PRETEND, IDCANCEL, DO_NOTHING}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.remedy);
         Then([&](HWND d) {
             for (int id : {IDC_CLOCKEND, IDC_PRETEND, IDC_DONOTHING})
                 EXPECT_EQ(Checked(d, id), id == IDC_CLOCKEND + c.preselected) << "radio " << id;
-            if (c.click)
-                Click(d, c.click);
+            Click(d, c.click);
             Press(d, c.button);
         });
         EXPECT_EQ(RunCrashRecoveryDialog(nullptr, c.preselected), c.remedy);
