@@ -156,7 +156,7 @@ TEST_F(MonitorTest, ConnectionMadeOpensWithTheOptionAndOkTakesTheChosenTimeAndIs
 {
     const std::int64_t detected = LocalInstant(2026, 5, 4, 21, 7, 9), now = LocalInstant(2026, 5, 4, 21, 30, 0);
     PinClock(now);
-    const std::int64_t taken[] = {detected, now, LocalInstant(2026, 5, 4, 20, 0, 9)};
+    const std::int64_t taken[] = {detected, now, LocalInstant(2026, 5, 4, 20, 7, 9)};
     for (int option = 0; option < 3; ++option) {
         SCOPED_TRACE(option);
         Monitor.PromptDefault = option;
@@ -177,7 +177,6 @@ TEST_F(MonitorTest, ConnectionMadeOpensWithTheOptionAndOkTakesTheChosenTimeAndIs
                     EXPECT_EQ(Enabled(d, IDC_TIME_HOUR) && Enabled(d, IDC_TIME_SECOND), radio == IDC_TIME_SPECIFIED);
                 }
                 SetText(d, IDC_TIME_HOUR, "20");
-                SetText(d, IDC_TIME_MINUTE, "");
             }
             Select(d, IDC_ISP, 0);  // Alpha
             Press(d, IDOK);
