@@ -3,6 +3,7 @@
 // back between tests.
 #pragma once
 #include <windows.h>
+#include <prsht.h>
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,17 @@ HWND FileDialogPanel(HWND fileDialog);
 HWND ShowPage(HWND sheet, int index);
 void PressSheetButton(HWND sheet, int button);
 HWND CurrentPage(HWND sheet);
+// On the sheet's page `index`, `type` clicked, then `button` pressed; the
+// sheet is cancelled once the dialog that opens has gone.
+template <int index, int button, int type = 0>
+void Through(HWND sheet)
+{
+    HWND page = ShowPage(sheet, index);
+    if (type)
+        Click(page, type);
+    Press(page, button);
+    PressSheetButton(sheet, PSBTN_CANCEL);
+}
 
 // With TOLVANE_ARTIFACTS naming a folder, the window's picture as NAME.bmp
 // there (ctest turns them into PNG files).

@@ -47,12 +47,7 @@ TEST_F(OptionsTest, TheModemChosenInTheTelephonyDialogOutlivesACancelledSheet)
     LineScript& line = ScriptTelephony();
     line.devices = 2;
     answer = IDCANCEL;  // to the warning about having no modem
-    Then([](HWND sheet) {
-        HWND page = ShowPage(sheet, MONITOR);
-        Click(page, IDC_MON_TELEPHONY);
-        Press(page, IDC_MON_CONFIGURE);
-        PressSheetButton(sheet, PSBTN_CANCEL);
-    });
+    Then(Through<MONITOR, IDC_MON_CONFIGURE, IDC_MON_TELEPHONY>);
     Then([&](HWND dialog) {
         // Telephony asks its users to start again as devices come and go.
         const auto devices = [&](DWORD count) {
