@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/mainwindow.h"
 #include "monitor/win32/monitorevents.h"
 #include "platform/profile.h"
@@ -75,14 +76,7 @@ const ControllerHooks ScriptedHooks = {
     [] { ++Now().lineStops; },
     [] { return ++Now().rasStarts, fixture->startResult; },
     [] { ++Now().rasStops; },
-    [](const char* name) {
-        Now().connectionNames.push_back(name ? name : "<none>");
-        Monitor.online = fixture->confirmConnection;
-        if (fixture->confirmConnection) {
-            Monitor.sessionIsp = fixture->confirmedIsp;
-            Monitor.eventTime = fixture->confirmedTime;
-        }
-    },
+    ShowConnectionMade,
     [](HWND, std::int64_t reference) { Now().reports.push_back(reference); },
 };
 
@@ -307,19 +301,16 @@ void Fixture::SetUp()
         Now().errorOwners.push_back(CurrentDialog);
     });
     savedProfile = &CurrentProfileBackend();
-    Api.MessageBoxA = [](HWND, LPCSTR text, LPCSTR caption, UINT type) WINAPI {
-        Now().questions.push_back({text ? text : "", caption ? caption : "", type});
+    Api.MessageBoxA = [](HWND, LPCSTR text, LPCSTR caption, UINT) WINAPI {
+        Now().questions.push_back({text ? text : "", caption ? caption : ""});
         return fixture->answer;
     };
     Api.WinHelpA = [](HWND, LPCSTR, UINT command, ULONG_PTR data) WINAPI {
         return Now().help.push_back({command, data}), TRUE;
     };
-    Api.HtmlHelpA = [](HWND, LPCSTR, UINT command, DWORD_PTR data) WINAPI -> HWND {
-        return Now().htmlHelp.push_back({command, data}), nullptr;
-    };
     Api.Shell_NotifyIconA = [](DWORD message, PNOTIFYICONDATAA data) WINAPI {
-        Now().tray.push_back({message, (data->uFlags & NIF_ICON) ? data->hIcon : nullptr,
-                              (data->uFlags & NIF_TIP) ? data->szTip : ""});
+        const char* verb = message == NIM_ADD ? "add " : message == NIM_MODIFY ? "modify " : "delete";
+        Now().tray.push_back(verb + std::string((data->uFlags & NIF_TIP) ? data->szTip : ""));
         return TRUE;
     };
     Api.MessageBeep = [](UINT type) WINAPI { return Now().beeps.push_back(type), TRUE; };

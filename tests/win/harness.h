@@ -3,6 +3,7 @@
 // back between tests.
 #pragma once
 #include <windows.h>
+#include <prsht.h>
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,14 @@ inline void Click(HWND dialog, int id) { SendDlgItemMessageA(dialog, id, BM_CLIC
 inline void SetText(HWND dialog, int id, const std::string& text) { SetDlgItemTextA(dialog, id, text.c_str()); }
 inline bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 inline bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+// OK refused with that error alone, the dialog still open.
+inline void Refused(HWND dialog, ErrorCode code)
+{
+    testsupport::ClearRecordedErrors();
+    Press(dialog, IDOK);
+    EXPECT_EQ(testsupport::RecordedCodes(), std::vector<ErrorCode>{code});
+    EXPECT_TRUE(IsOpen(dialog));
+}
 std::string Text(HWND window);
 inline std::string Text(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
 std::string ClassOf(HWND window);
@@ -69,6 +78,17 @@ HWND FileDialogPanel(HWND fileDialog);
 HWND ShowPage(HWND sheet, int index);
 void PressSheetButton(HWND sheet, int button);
 HWND CurrentPage(HWND sheet);
+// On the sheet's page `index`, `type` clicked, then `button` pressed; the
+// sheet is cancelled once the dialog that opens has gone.
+template <int index, int button, int type = 0>
+void Through(HWND sheet)
+{
+    HWND page = ShowPage(sheet, index);
+    if (type)
+        Click(page, type);
+    Press(page, button);
+    PressSheetButton(sheet, PSBTN_CANCEL);
+}
 
 // With TOLVANE_ARTIFACTS naming a folder, the window's picture as NAME.bmp
 // there (ctest turns them into PNG files).
@@ -90,24 +110,16 @@ struct LineScript {
 LineScript& ScriptTelephony();
 
 // ---- What the fakes saw.
-struct TrayCall {
-    DWORD message;  // NIM_ADD, NIM_MODIFY, NIM_DELETE
-    HICON icon;
-    std::string tip;
-};
 struct Question {
     std::string text, caption;
-    UINT type;
 };
 struct Seen {
-    std::vector<TrayCall> tray;
+    std::vector<std::string> tray;  // each call as "add TIP", "modify TIP" or "delete"
     std::vector<UINT> beeps;
     std::vector<Question> questions;  // message boxes asked through the Api table
     std::vector<std::pair<UINT, ULONG_PTR>> help;  // help engine command, data
-    std::vector<std::pair<UINT, ULONG_PTR>> htmlHelp;  // HTML Help command, data
     std::vector<HWND> errorOwners;  // CurrentDialog at each error box
     std::vector<std::int64_t> reports;
-    std::vector<std::string> connectionNames;
     int lineStarts = 0, lineStops = 0, rasStarts = 0, rasStops = 0;
 };
 
@@ -135,9 +147,6 @@ public:
     Seen seen;
     int answer = IDYES;  // to every question box
     int startResult = 0;  // of the scripted monitors
-    bool confirmConnection = true;  // what the scripted Connection Made does
-    std::int32_t confirmedIsp = 0;
-    std::int64_t confirmedTime = 0;
 
 private:
     HHOOK hook_ = nullptr;

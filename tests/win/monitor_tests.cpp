@@ -1,40 +1,26 @@
 // The RAS monitor's thread over a scripted RAS, the Telephony line monitor
-// over a scripted Telephony, connection events on the UI thread, and the
-// Connection Made dialog with events arriving while it is open.
-#include <cstdio>
-
+// over a scripted Telephony, connection events on the UI thread and the
+// sessions they log, and the Connection Made dialog with events arriving.
 #include "harness.h"
 #include "monitor/win32/connectionmadedialog.h"
 #include "monitor/win32/monitorevents.h"
 #include "monitor/win32/rasmonitor.h"
 #include "platform/win32/messages.h"
+#include "ras_answers.h"
 
 namespace {
 
 using namespace harness;
+using logmaint::End;
+using logmaint::Start;
 using testsupport::LocalInstant;
 using testsupport::RecordedCodes;
+using Log = std::vector<SessionRecord>;
 
 // ---- RAS: the active connections and their states; the polling thread
 // only reads them.
-std::vector<std::pair<std::string, DWORD>> connections;
+RasEntries connections;
 constexpr DWORD UP = RASCS_CONNECTED_STATE;
-
-DWORD WINAPI EnumerateScripted(void* buffer, LPDWORD bytes, LPDWORD count)
-{
-    const DWORD needed = static_cast<DWORD>(connections.size() * sizeof(RasConn95));
-    if (*bytes < needed) {
-        *bytes = needed;
-        return RAS_ERROR_BUFFER_TOO_SMALL;
-    }
-    auto* out = static_cast<RasConn95*>(buffer);
-    for (std::size_t i = 0; i < connections.size(); ++i) {
-        out[i].hrasconn = reinterpret_cast<HANDLE>(i + 1);
-        std::snprintf(out[i].szEntryName, sizeof out[i].szEntryName, "%s", connections[i].first.c_str());
-    }
-    *count = static_cast<DWORD>(connections.size());
-    return 0;
-}
 
 // Telephony reports a state of call i + 1 from the message loop, which
 // then delivers it.
@@ -44,25 +30,6 @@ void CallState(std::size_t call, DWORD state)
     DeliverMonitorEvents();
 }
 
-// ---- What the controller was handed.
-std::vector<std::string> reports;
-
-// Asked to, it opens the Connection Made dialog.
-void RecordConnection(bool prompt)
-{
-    if (prompt)
-        ShowConnectionMade(Monitor.connectionName[0] ? Monitor.connectionName : nullptr);
-    reports.push_back(std::string("connect ask=") + (prompt ? "1" : "0") + " online=" + (Monitor.online ? "1" : "0") +
-                      " isp=" + std::to_string(Monitor.sessionIsp) + " t=" + std::to_string(Monitor.eventTime) +
-                      " name=" + Monitor.connectionName);
-}
-
-void RecordDisconnection()
-{
-    reports.push_back("end isp=" + std::to_string(Monitor.sessionIsp) + " t=" + std::to_string(Monitor.eventTime));
-    Monitor.online = false;
-}
-
 constexpr std::int64_t T0 = 1780000000;
 
 class MonitorTest : public Fixture {
@@ -70,15 +37,13 @@ protected:
     void SetUp() override
     {
         Fixture::SetUp();
-        Api.RasEnumConnectionsA = EnumerateScripted;
-        Api.RasGetConnectStatusA = [](HANDLE connection, void* status) WINAPI -> DWORD {
-            static_cast<RasConnStatus95*>(status)->rasconnstate =
-                connections[reinterpret_cast<std::size_t>(connection) - 1].second;
-            return 0;
+        Api.RasEnumConnectionsA = [](void* buffer, LPDWORD bytes, LPDWORD count) WINAPI {
+            return EnumerateRasEntries(connections, buffer, bytes, count);
+        };
+        Api.RasGetConnectStatusA = [](HANDLE connection, void* status) WINAPI {
+            return RasEntryStatus(connections, connection, status);
         };
         connections.clear();
-        Reports = {RecordConnection, RecordDisconnection};
-        reports.clear();
         PinClock(T0);
         // Two ISPs, the second the default; the first is reached through "Net".
         WriteIni("[Global]\r\nActiveIDs=3,5\r\nDefaultISP=5\r\n[ISP3]\r\nDescription=Alpha\r\nRasName=Net\r\n"
@@ -118,7 +83,7 @@ TEST_F(MonitorTest, TheRasMonitorReadsConnectedEntriesStartsAndStopsCleanlyAndIg
     }
     EXPECT_EQ(LiveConnectionEvents(), 0) << "what a run queued is released when it stops";
     Pump();
-    EXPECT_TRUE(reports.empty()) << "nothing is delivered after a stop";
+    EXPECT_TRUE(Records().empty()) << "nothing is delivered after a stop";
     // An answer too small that asks for no more fails instead of looping.
     Api.RasEnumConnectionsA = [](void*, LPDWORD, LPDWORD) WINAPI -> DWORD { return RAS_ERROR_BUFFER_TOO_SMALL; };
     EXPECT_FALSE(EnumerateActiveConnections(names));
@@ -133,8 +98,7 @@ TEST_F(MonitorTest, TheRasMonitorReadsConnectedEntriesStartsAndStopsCleanlyAndIg
     OnRasDisconnected(nullptr);
     OnRasDisconnected(Event(name.c_str(), T0 + 9));
     OnRasDisconnected(Event(name.c_str(), T0 + 10));
-    EXPECT_EQ(reports, (std::vector<std::string>{"connect ask=0 online=1 isp=5 t=1780000000 name=" + name,
-                                                 "end isp=5 t=1780000009"}));
+    EXPECT_EQ(Records(), (Log{Start(5, T0), End(5, T0 + 9)}));
 }
 
 // ---- Telephony
@@ -167,9 +131,7 @@ TEST_F(MonitorTest, TheLineMonitorOpensTheConfiguredModemOrReportsWhyAndReopensA
         Monitor.PermanentLineID = static_cast<std::uint32_t>(c.permid);
         const bool opened = StartLineMonitor() == 0;
         EXPECT_EQ(RecordedCodes(), c.error ? std::vector<ErrorCode>{c.error} : std::vector<ErrorCode>{});
-        DWORD version = 0;
-        const HANDLE app = reinterpret_cast<HANDLE>(Monitor.lineApp);
-        EXPECT_EQ(opened ? ModemName(GetLineCaps(app, Monitor.Device, version, true)) : "", c.modem);
+        EXPECT_EQ(opened ? "Modem " + std::to_string(Monitor.Device + 1) : "", c.modem);
         if (opened)
             CloseLine();
     }
@@ -179,14 +141,11 @@ TEST_F(MonitorTest, TheLineMonitorOpensTheConfiguredModemOrReportsWhyAndReopensA
     LineScript& line = ScriptTelephony();
     ASSERT_EQ(StartLineMonitor(), 0);
     MonitoringActive = true;
-    line.calls = {{0, 2}, {1, LINECALLORIGIN_OUTBOUND_VALUE}, {0, LINECALLORIGIN_OUTBOUND_VALUE}};
-    CallState(0, LINECALLSTATE_CONNECTED_VALUE);  // incoming, not tracked
-    CallState(1, LINECALLSTATE_CONNECTED_VALUE);  // another line
-    CallState(2, LINECALLSTATE_CONNECTED_VALUE);
+    line.calls = {{0, LINECALLORIGIN_OUTBOUND_VALUE}};
+    CallState(0, LINECALLSTATE_CONNECTED_VALUE);
     PinClock(T0 + 60);
-    CallState(2, LINECALLSTATE_DISCONNECTED_VALUE);
-    EXPECT_EQ(reports, (std::vector<std::string>{"connect ask=0 online=1 isp=5 t=1780000005 name=",
-                                                 "end isp=5 t=1780000060"}));
+    CallState(0, LINECALLSTATE_DISCONNECTED_VALUE);
+    EXPECT_EQ(Records(), (Log{Start(5, T0 + 5), End(5, T0 + 60)}));
     EXPECT_EQ(line.opens, 2);
     StopLineMonitor();
 }
@@ -197,7 +156,7 @@ TEST_F(MonitorTest, ConnectionMadeOpensWithTheOptionAndOkTakesTheChosenTimeAndIs
 {
     const std::int64_t detected = LocalInstant(2026, 5, 4, 21, 7, 9), now = LocalInstant(2026, 5, 4, 21, 30, 0);
     PinClock(now);
-    const std::int64_t taken[] = {detected, now, LocalInstant(2026, 5, 4, 20, 0, 9)};
+    const std::int64_t taken[] = {detected, now, LocalInstant(2026, 5, 4, 20, 7, 9)};
     for (int option = 0; option < 3; ++option) {
         SCOPED_TRACE(option);
         Monitor.PromptDefault = option;
@@ -210,9 +169,7 @@ TEST_F(MonitorTest, ConnectionMadeOpensWithTheOptionAndOkTakesTheChosenTimeAndIs
             EXPECT_FALSE(Enabled(d, IDC_RASNAME_ASSOCIATE)) << "no entry name: nothing to associate";
             if (option == 0) {
                 Select(d, IDC_ISP, -1);
-                Press(d, IDOK);
-                EXPECT_EQ(RecordedCodes(), std::vector<ErrorCode>{1071});
-                EXPECT_TRUE(IsOpen(d)) << "a refusal keeps the dialog";
+                Refused(d, 1071);
             }
             if (option == 2) {
                 for (int radio : {IDC_TIME_SPECIFIED, IDC_TIME_NOW, IDC_TIME_SPECIFIED}) {
@@ -220,7 +177,6 @@ TEST_F(MonitorTest, ConnectionMadeOpensWithTheOptionAndOkTakesTheChosenTimeAndIs
                     EXPECT_EQ(Enabled(d, IDC_TIME_HOUR) && Enabled(d, IDC_TIME_SECOND), radio == IDC_TIME_SPECIFIED);
                 }
                 SetText(d, IDC_TIME_HOUR, "20");
-                SetText(d, IDC_TIME_MINUTE, "");
             }
             Select(d, IDC_ISP, 0);  // Alpha
             Press(d, IDOK);
@@ -239,34 +195,28 @@ TEST_F(MonitorTest, AConnectionToAskAboutEndsAfterOkOnlyEvenIfItEndedMeanwhile)
     };
     for (int button : {IDCANCEL, IDOK}) {
         SCOPED_TRACE(button);
-        reports.clear();
         Monitor.online = false;
         queue(MonitorEventKind::RasConnected, T0 + 10);
         Then([&](HWND d) {
+            EXPECT_EQ(Text(d, IDC_RASNAME), "Dial-up Net");
             Click(d, IDC_RASNAME_ASSOCIATE);
             Click(d, IDC_TIME_SPECIFIED);
             SetText(d, IDC_TIME_HOUR, "24");
-            Press(d, IDOK);
+            Refused(d, 1006);  // and changes nothing
             Click(d, IDC_TIME_CONNECTION);
             // The hang-up arrives while the user decides; its wake-up
             // message is lost in the dialog's loop.
             queue(MonitorEventKind::RasDisconnected, T0 + 50);
             PostThreadMessageA(GetCurrentThreadId(), MSG_DISCONNECTED, 0, 0);
-            for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
-                DispatchMessageA(&msg);
+            Pump();
             DeliverMonitorEvents();  // a nested delivery does nothing
             Press(d, button);  // Beta, the default
         });
         DeliverMonitorEvents();
         const bool ok = button == IDOK;
-        const std::string asked = ok ? "online=1 isp=5" : "online=0 isp=0";
-        std::vector<std::string> expected = {"connect ask=1 " + asked + " t=1780000010 name=Dial-up Net"};
-        if (ok)
-            expected.push_back("end isp=5 t=1780000050");
-        EXPECT_EQ(reports, expected);
+        EXPECT_EQ(Records(), (ok ? Log{Start(5, T0 + 10), End(5, T0 + 50)} : Log{})) << "logged after OK only";
         EXPECT_EQ(IniValue("ISP5", "RasName"), ok ? "Dial-up Net" : "<none>") << "associated on OK only";
     }
-    EXPECT_EQ(RecordedCodes(), (std::vector<ErrorCode>{1006, 1006})) << "a refused time changes nothing";
 }
 
 }  // namespace

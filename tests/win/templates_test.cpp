@@ -37,17 +37,6 @@ void Options() { ShowOptionsSheet(nullptr); }
 
 template <int index> HWND Page(HWND sheet) { return ShowPage(sheet, index); }
 
-// On the sheet's page `index`, `type` clicked, then `button` pressed; the
-// sheet is cancelled once the dialog that opens has gone.
-template <int index, int button, int type = 0>
-void Through(HWND sheet)
-{
-    HWND page = ShowPage(sheet, index);
-    if (type)
-        Click(page, type);
-    Press(page, button);
-    PressSheetButton(sheet, PSBTN_CANCEL);
-}
 const Step Editor = Through<1, IDC_ISPPAGE_EDIT>;
 
 void Import()
