@@ -135,7 +135,6 @@ TEST_F(ChargingLogTest, PairsRecordsIntoSessionsOfTheirPeriods)
         ASSERT_EQ(Scan(table), 0) << c.what;
         EXPECT_EQ(Totals(table), c.totals) << c.what;
     }
-    HackFlags = 0;
 }
 
 TEST_F(ChargingLogTest, DamagedLocalTimeIsRebuiltFromTheInstant)
@@ -155,8 +154,7 @@ TEST_F(ChargingLogTest, DamagedLocalTimeIsRebuiltFromTheInstant)
 // for that).
 TEST_F(ChargingLogTest, ReadsAPipeFrontToBackAndFailsOnAStreamError)
 {
-    WriteLog(LogFilePath,
-                       {Start(1, Mar(3, 10)), End(1, Mar(3, 11)), Start(2, Mar(4, 9)), End(2, Mar(4, 9, 1))});
+    WriteLog(LogFilePath, {Start(1, Mar(3, 10)), End(1, Mar(3, 11)), Start(2, Mar(4, 9)), End(2, Mar(4, 9, 1))});
     const std::string records = "tail -c +" + std::to_string(SESSION_HEADER_SIZE + 1) + " '" + LogFilePath + "'";
     std::FILE* pipe = popen(records.c_str(), "r");
     std::FILE* writeOnly = std::fopen(File("other").string().c_str(), "wb");

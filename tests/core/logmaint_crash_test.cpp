@@ -39,21 +39,6 @@ protected:
     }
 };
 
-TEST_F(CrashTest, SettingsReadWithDefaults)
-{
-    // check, prompt, remedy as read, and whether the check is enabled.
-    const struct { const char *check, *prompt, *remedy, *expected; } cases[] = {
-        {nullptr, nullptr, nullptr, "1121"}, {"0", "0", "0", "0000"}, {"5", "1", "7", "1121"}, {"1", "0", "-1", "1021"},
-    };
-    for (const auto& c : cases) {
-        Settings(c.check, c.prompt, c.remedy);
-        const CrashSettings s = LoadCrashSettings();
-        EXPECT_EQ(std::to_string(s.checkForCrashes) + std::to_string(s.promptUser) + std::to_string(s.defaultRemedy) +
-                      std::to_string(CrashCheckEnabled()),
-                  c.expected);
-    }
-}
-
 TEST_F(CrashTest, RemedyComesFromTheSettingsOrTheAnswer)
 {
     const std::vector<SessionRecord> done = {Start(1, LocalInstant(2023, 6, 1)), End(1, LocalInstant(2023, 6, 1, 1))};
@@ -70,8 +55,10 @@ TEST_F(CrashTest, RemedyComesFromTheSettingsOrTheAnswer)
         {"0", "0", DO_NOTHING, open, ended, {}},  // clocked off now, flagged
         {"0", "1", DO_NOTHING, open, done, {}},   // as if it never occurred
         {nullptr, nullptr, DO_NOTHING, open, open, {2}},  // asked by default; Cancel keeps the log
-        {"1", "0", PRETEND_NEVER_OCCURRED, open, done, {0}},
+        {"5", "0", PRETEND_NEVER_OCCURRED, open, done, {0}},  // any number but 0 asks
         {"1", "1", 42, open, open, {1}},  // an answer that is no remedy
+        {"1", "7", DO_NOTHING, open, open, {2}},  // remedies out of range are "do nothing"
+        {"1", "-1", DO_NOTHING, open, open, {2}},
     };
     int owner = 0;
     for (const auto& c : cases) {
@@ -87,6 +74,11 @@ TEST_F(CrashTest, RemedyComesFromTheSettingsOrTheAnswer)
     EXPECT_EQ(askedOwner, &owner);
     EXPECT_EQ(ReadFileBytes(File("tolvane.bak")), LogBytes(open));
     EXPECT_TRUE(RecordedCodes().empty());
+    // Checking for crashes is on unless it is 0.
+    for (auto [check, enabled] : {std::pair{"0", 0}, {"5", 1}, {nullptr, 1}}) {
+        Settings(check, nullptr, nullptr);
+        EXPECT_EQ(CrashCheckEnabled(), enabled) << check;
+    }
 }
 
 } // namespace

@@ -112,19 +112,17 @@ TEST_F(ViewLogTest, SettingsDefaultsAndBadValues)
         return std::to_string(s.useTempName) + "|" + s.rawLogFileName + "|" + s.viewerPath + "|" +
                std::to_string(s.defaultRange) + "|" + std::to_string(ReadDefaultRange());
     };
-    const struct { const char *useTemp, *rawName, *viewer, *range, *expected; } cases[] = {
-        {nullptr, nullptr, nullptr, nullptr, "1||notepad.exe|2|2"},
-        {"0", nullptr, "", "0", "1||notepad.exe|0|0"},  // no file: temporary after all
-        {"0", "C:\\raw log.txt", "C:\\Program Files\\ed.exe", "1", "0|C:\\raw log.txt|C:\\Program Files\\ed.exe|1|1"},
-        {"7", "x.txt", "v", "5", "1|x.txt|v|2|2"},
-        {"-1", "x.txt", "v", "-1", "1|x.txt|v|2|2"},
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "1||notepad.exe|2|2"},
+        {"UseTempName=0\nViewerPath=\nDefaultRange=0\n", "1||notepad.exe|0|0"},  // no file: temporary after all
+        {"UseTempName=0\nRawLogFileName=C:\\raw log.txt\nViewerPath=C:\\Program Files\\ed.exe\nDefaultRange=1\n",
+         "0|C:\\raw log.txt|C:\\Program Files\\ed.exe|1|1"},
+        {"UseTempName=7\nRawLogFileName=x.txt\nViewerPath=v\nDefaultRange=5\n", "1|x.txt|v|2|2"},
+        {"UseTempName=-1\nRawLogFileName=x.txt\nViewerPath=v\nDefaultRange=-1\n", "1|x.txt|v|2|2"},
     };
-    for (const auto& c : cases) {
-        ProfileWrite(IniFilePath, "WinViewLog", "UseTempName", c.useTemp);
-        ProfileWrite(IniFilePath, "WinViewLog", "RawLogFileName", c.rawName);
-        ProfileWrite(IniFilePath, "WinViewLog", "ViewerPath", c.viewer);
-        ProfileWrite(IniFilePath, "WinViewLog", "DefaultRange", c.range);
-        EXPECT_EQ(loaded(), c.expected);
+    for (const auto& [settings, expected] : cases) {
+        WriteIni(std::string("[WinViewLog]\n") + settings);
+        EXPECT_EQ(loaded(), expected);
     }
 }
 
@@ -168,7 +166,7 @@ protected:
     ViewLogSettings Fixed() const { return {0, File("raw.txt").string(), "C:\\Tools\\view.exe", 2}; }
 };
 
-TEST_F(ExportTest, TemporaryFilesGoAtExitAndAFixedOneIsOverwrittenAndKept)
+TEST_F(ExportTest, TemporaryFilesGoAtExitAFixedOneIsKeptAndFailuresCleanUp)
 {
     ASSERT_EQ(ExportAndViewRawLog(ViewLogSettings{}, WholeLogRequest(0)), 0);
     ASSERT_EQ(ExportAndViewRawLog(ViewLogSettings{}, WholeLogRequest(0)), 0);
@@ -186,10 +184,7 @@ TEST_F(ExportTest, TemporaryFilesGoAtExitAndAFixedOneIsOverwrittenAndKept)
     EXPECT_EQ(ReadText(File("raw.txt")), block);
     EXPECT_EQ(launches.at(2).viewer, "C:\\Tools\\view.exe");
     EXPECT_TRUE(RegisteredTempFiles().empty());
-}
 
-TEST_F(ExportTest, FailuresReportAndCleanUp)
-{
     // The viewer does not start: 1075 naming it; the listing stays.
     launchResult = -1;
     EXPECT_EQ(ExportAndViewRawLog(Fixed(), WholeLogRequest(0)), -1);

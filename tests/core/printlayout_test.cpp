@@ -74,41 +74,34 @@ TariffTable Table(int isps)
     return table;
 }
 
-TEST(PrintLayout, TextAreaAndColumnsFromTruncatedMargins)
-{
-    PrinterSettings s;
-    s.leftMargin = 0.99999, s.rightMargin = 0.5, s.topMargin = 0.0, s.bottomMargin = 2.25;
-    const PageLayout l = MeasurePageLayout(s, Letter());
-    // q = 975: the first two columns end two characters before the next.
-    EXPECT_EQ(Span(l.left, l.right) + " " + Span(l.top, l.bottom) + " " + Span(l.columns[0].left, l.columns[0].right) +
-                  " " + Span(l.columns[1].left, l.columns[1].right) + " " + Span(l.columns[2].left, l.columns[2].right),
-              "599-4500 0-4950 599-2449 2549-3424 3524-4500");
-}
-
-TEST(PrintLayout, OneBlockRowByRow)
+// Margins are cut to whole dots: the text area is 599-4500 across and 0-4950
+// down; q = 975, and the first two columns end two characters before the next.
+TEST(PrintLayout, OneBlockRowByRowFromTruncatedMargins)
 {
     PrinterSettings settings;
     settings.printPhone = 0;
+    settings.leftMargin = 0.99999, settings.rightMargin = 0.5, settings.topMargin = 0.0, settings.bottomMargin = 2.25;
+    EXPECT_EQ(MeasurePageLayout(settings, Letter()).bottom, 4950);
     TariffTable table = Table(1);
     table.Isps[0].Description = "Fast & Cheap";
     const std::vector<std::string> expected = {
         "begin page (a block's first)",
         "heading font",
-        "600-720 L600-4200 Fast & Cheap",
-        "720-820 L600-4200 Period: 2026/03/16 to 2026/04/05 (YYYY/MM/DD)",
+        "0-120 L599-4500 Fast & Cheap",
+        "120-220 L599-4500 Period: 2026/03/16 to 2026/04/05 (YYYY/MM/DD)",
         "body font",
-        "rule 600-4200 at 820",
-        "1020-1120 R2400-3200 Time R3300-4200 Cost",
-        "1120-1220 L600-2300 Peak R2400-3200 01:02:05 R3300-4200 6.20",
-        "1220-1320 L600-2300 A_name_of_thirty_characters___ R2400-3200 100:00:00 R3300-4200 0.12",
-        "1320-1420 L600-2300 Exactly_twenty_four_char R2400-3200 00:00:00 R3300-4200 0.00",
-        "1520-1620 L600-2300 Total frame cost R3300-4200 6.32",
-        "1620-1720 L600-2300 Less: prepaid R3300-4200 1.00",
-        "1720-1820 L600-2300 Excess R2400-3200 02:30:00 R3300-4200 7.50",
-        "1820-1920 L600-2300 Add: monthly/weekly fee R3300-4200 19.95",
-        "1920-2020 L600-2300 Amount payable R3300-4200 27.45",
-        "2120-2220 L600-2300 Number of connections R3300-4200 12",
-        "2220-2320 L600-2300 Last session R3300-4200 01:00:00",
+        "rule 599-4500 at 220",
+        "420-520 R2549-3424 Time R3524-4500 Cost",
+        "520-620 L599-2449 Peak R2549-3424 01:02:05 R3524-4500 6.20",
+        "620-720 L599-2449 A_name_of_thirty_characters___ R2549-3424 100:00:00 R3524-4500 0.12",
+        "720-820 L599-2449 Exactly_twenty_four_char R2549-3424 00:00:00 R3524-4500 0.00",
+        "920-1020 L599-2449 Total frame cost R3524-4500 6.32",
+        "1020-1120 L599-2449 Less: prepaid R3524-4500 1.00",
+        "1120-1220 L599-2449 Excess R2549-3424 02:30:00 R3524-4500 7.50",
+        "1220-1320 L599-2449 Add: monthly/weekly fee R3524-4500 19.95",
+        "1320-1420 L599-2449 Amount payable R3524-4500 27.45",
+        "1520-1620 L599-2449 Number of connections R3524-4500 12",
+        "1620-1720 L599-2449 Last session R3524-4500 01:00:00",
         "restore font",
         "end page",
     };

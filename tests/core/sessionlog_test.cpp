@@ -89,7 +89,6 @@ TEST_F(SessionLogTest, EventsRoundTripAndHackFlagsTakeTheInstantFromTheLocalTime
     EXPECT_EQ(summer + 12345, ReadAll()[0].time);
     HackFlags = 1;
     EXPECT_EQ(summer, ReadAll()[0].time);
-    HackFlags = 0;
 }
 
 TEST_F(SessionLogTest, HeaderDecidesWhetherAndHowTheRecordsAreRead)
