@@ -26,16 +26,14 @@ TEST(CallStateDecision, EveryRuleOfTheLineMonitor)
                             DISCONNECTED = LINECALLSTATE_DISCONNECTED_VALUE;
     const CallInfoSummary ours{true, 3, LINECALLORIGIN_OUTBOUND_VALUE};
     const CallInfoSummary incoming{true, 3, 2};
-    const CallInfoSummary otherLine{true, 4, LINECALLORIGIN_OUTBOUND_VALUE};
-    const CallInfoSummary unread{false, 99, 2};
     const struct { const char* what; std::uint32_t state; CallInfoSummary info; bool online; int trackInbound;
                    CallAction expected; } cases[] = {
         {"outgoing call connects", CONNECTED, ours, false, 0, CallAction::Connect},
         {"already online", CONNECTED, ours, true, 0, CallAction::Nothing},
         {"incoming, not tracked", CONNECTED, incoming, false, 0, CallAction::Nothing},
         {"incoming, tracked", CONNECTED, incoming, false, 1, CallAction::Connect},
-        {"no call info counts as ours and outgoing", CONNECTED, unread, false, 0, CallAction::Connect},
-        {"another line ends", DISCONNECTED, otherLine, true, 0, CallAction::Nothing},
+        {"no call info counts as ours and outgoing", CONNECTED, {false, 99, 2}, false, 0, CallAction::Connect},
+        {"another line ends", DISCONNECTED, {true, 4, LINECALLORIGIN_OUTBOUND_VALUE}, true, 0, CallAction::Nothing},
         {"end while online", DISCONNECTED, ours, true, 0, CallAction::EndAndRestart},
         {"end of an untracked call still restarts", IDLE, incoming, false, 0, CallAction::EndAndRestart},
         {"busy and other states", 0x40, ours, true, 0, CallAction::Nothing},
