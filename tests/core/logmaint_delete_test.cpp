@@ -219,12 +219,4 @@ TEST_F(ReplacementFaultTest, RecordsAppendedDuringTheCopyAreCarriedOver)
     EXPECT_EQ(ReadFileBytes(File("tolvane.log")), LogBytes({Early[0], Early[1], late, late}));
 }
 
-// (The window tests show the whole text.)
-TEST(DeleteDialogData, ConfirmationTextIsCutToItsBuffer)
-{
-    LocalTime start, end;
-    DefaultDeleteDates(LocalInstant(2024, 3, 10, 12), start, end);
-    EXPECT_EQ(DeleteConfirmationText(std::string(600, 'n'), start, end).size(), 511u);
-}
-
 } // namespace
