@@ -121,9 +121,12 @@ TEST_F(ReportToolTest, NeverWritesTheProgramsFiles)
     const std::string log = ReadFileBytes(File("tolvane.log"));
     std::filesystem::create_directory(File("sub"));
     std::filesystem::create_symlink(File("tolvane.log"), File("link.txt"));
-    for (const char* name : {"tolvane.log", "tolvane.ini", "tolvane.bak", "tolvane.err", "sub/../tolvane.log",
-                             "link.txt"}) {
-        run = Tool("2026-03-15 -a -o " + Path(name));
+    // Each refused whether it would be replaced (even rows) or appended to.
+    const char* const names[] = {"tolvane.log", "tolvane.ini", "tolvane.bak", "tolvane.err", "sub/../tolvane.log",
+                                 "link.txt"};
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        const char* name = names[i];
+        run = Tool(std::string(i % 2 ? "2026-03-15 -a -o " : "2026-03-15 -o ") + Path(name));
         EXPECT_EQ(run.status, 2) << name;
         EXPECT_NE(run.err.find("one of the program's own files"), std::string::npos) << run.err;
     }
