@@ -110,9 +110,6 @@ TEST_F(IspFileTest, ListsOnlyWhatExistsEvenInHostileFiles)
     }
     WriteIni("[Import]\r\nLastPhone=1\r\n[ImportPhone1]\r\nSecsPerUnit=30\r\n");
     EXPECT_EQ(Names(true), std::vector<std::string>{"Phone1#1"});
-    TariffRecord r;  // without a Description it imports with the section's name
-    ASSERT_EQ(LoadIspFileEntry(r, path, 1, true, ToLocalTime(Now())), 0);
-    EXPECT_EQ(r.Description + " " + std::to_string(r.SecsPerUnit), "ImportPhone1 30");
     EXPECT_TRUE(RecordedCodes().empty());
 }
 
