@@ -116,7 +116,6 @@ TEST_F(IspFileTest, ListsOnlyWhatExistsEvenInHostileFiles)
 TEST_F(IspFileTest, DisclaimerText)
 {
     const std::pair<const char*, const char*> cases[] = {  // the keys, the text (null: none shown)
-        {"", nullptr},
         {"NumLines=0\r\nLine1=a\r\n", nullptr},
         {"NumLines=3\r\nLine1=Use at\r\nLine3=your own risk\r\nLine4=not shown\r\n", "Use at\r\n\r\nyour own risk\r\n"},
         {"NumLines=2000000000\r\nLine1=first\r\nLine3=third\r\n", "first\r\n\r\nthird\r\n"},

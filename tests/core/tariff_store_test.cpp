@@ -226,7 +226,6 @@ TEST_F(TariffStoreTest, TheTableFollowsActiveIDsAndNumbersLeavingItAreReservedFo
     t.Isps.erase(t.Isps.begin() + 1);
     TariffRecord fresh;
     ASSERT_EQ(CreateIspTariff(fresh, ToLocalTime(Now())), 0);  // the lowest number never used
-    EXPECT_EQ(fresh.Description, "ISP5");
     t.Isps.push_back(fresh);
     for (int twice = 0; twice < 2; ++twice) {  // saving again reserves nothing twice
         ASSERT_EQ(SaveTariffTable(t), 0);
