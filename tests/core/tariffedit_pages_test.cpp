@@ -172,7 +172,6 @@ TEST_F(EditorPagesTest, FramesStoreDefaultsConvertNamesAndAskBeforeDeleting)
     };
     EXPECT_EQ(store("Day", "-1"), "Day 0.000000");
     EXPECT_EQ(store("", "0.5"), "Unspecified_frame 0.500000");
-    EXPECT_EQ(store("Off peak,x", "0.05"), "Off_peak_x 0.050000");  // converted without asking
     FramesEdit(frames);  // Change of the first row
     frames.entry.name = "a b";
     EXPECT_EQ(FramesCommit(frames, CommitForm::Button, No, nullptr), -1);  // No to the conversion
@@ -184,14 +183,14 @@ TEST_F(EditorPagesTest, FramesStoreDefaultsConvertNamesAndAskBeforeDeleting)
     FramesDelete(frames, Yes, nullptr);
     EXPECT_EQ(frames.rows[1].name, "Night");
 
-    FramesNew(frames);  // leaving with a pending entry checks it and keeps it pending
+    FramesNew(frames);  // leaving with a pending entry checks it and keeps it pending; OK converts it unasked
     frames.entry = {"Week,end", "0.01", ADD_CAPTION};
     ASSERT_EQ(FramesFields(frames, context, FIELDS_CHECK, Yes, nullptr), 0);
-    EXPECT_EQ(context.frames.count(), 5);
+    EXPECT_EQ(context.frames.count(), 4);
     EXPECT_EQ(frames.entry.name, "Week,end");
     ASSERT_EQ(FramesFields(frames, context, FIELDS_STORE, No, nullptr), 0);
     EXPECT_EQ(record.FrameNames.back(), "Week_end");
-    EXPECT_EQ(record.NumFrames, 6);
+    EXPECT_EQ(record.NumFrames, 5);
     EXPECT_TRUE(RecordedCodes().empty());
 }
 
