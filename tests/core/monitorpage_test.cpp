@@ -56,7 +56,6 @@ TEST_F(MonitorPageTest, CheckAndStore)
         {[](MonitorForm& f) { f.promptDefault = f.confirmExit = NONE_CHECKED; }, FIELDS_CHECK, 1017, unchanged},
         {[](MonitorForm& f) { f.iconWhenMonitoring = NONE_CHECKED; }, FIELDS_CHECK, 2079, unchanged},
         {[](MonitorForm& f) { f.confirmExit = NONE_CHECKED; }, FIELDS_CHECK, 1019, unchanged},
-        {[](MonitorForm& f) { f.type = NONE_CHECKED; }, FIELDS_CHECK, 2078, unchanged},
         {[](MonitorForm&) {}, FIELDS_CHECK, 0, unchanged},
         {[](MonitorForm&) {}, FIELDS_STORE, 0, "2|C:\\ding.wav|1|2|0|0|15|0|4000000000|99|1|1|2|0"},
         {[](MonitorForm& f) {
