@@ -1,10 +1,8 @@
 // The real tolvane.exe under Wine: events from the command line, their boxes
 // and exit codes in the Windows time zone; one copy at a time; the log
 // between copies racing each other and this process; the crash check at the
-// next start; an ISP made in the Options sheet and reported on; and
-// the RAS monitor over the fake library.
+// next start; and the monitors over the fake libraries.
 #include <windows.h>
-#include <prsht.h>
 
 #include <atomic>
 #include <ctime>
@@ -54,12 +52,6 @@ protected:
         for (const SessionRecord& r : Records())
             events.push_back({r.kind, r.ispId});
         return events;
-    }
-    // Presses a button of a sheet and waits for it to go.
-    static void Close(HWND sheet, int button)
-    {
-        PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);
-        EXPECT_TRUE(e2e::WaitUntil(10000, [&] { return !IsWindow(sheet); }));
     }
     // Starts copies with these arguments at once and expects each to end with 0.
     void RunCopies(const std::vector<std::string>& arguments)
@@ -211,39 +203,6 @@ TEST_F(ProgramTest, ASessionLeftOpenAtExitIsClosedByTheCrashCheckAtTheNextStart)
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(std::tuple(records[1].kind, records[1].ispId, records[1].flag), std::tuple(SESSION_END, DefaultIsp, 1));
     EXPECT_GE(records[1].time, records[0].time);
-}
-
-// A new user's way: Options, the ISP page's New, OK twice; then Current
-// lists the new ISP.
-TEST_F(ProgramTest, AnIspMadeInTheOptionsSheetIsReportedOn)
-{
-    Write("tolvane.ini", "[Global]\r\nActiveIDs=1\r\n[ISP1]\r\nDescription=Home\r\n");
-    HWND window = nullptr, page = nullptr;
-    e2e::Process copy = StartWithWindow("", window);
-    ASSERT_NE(window, nullptr);
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_OPTIONS, BN_CLICKED), 0);
-    const HWND sheet = e2e::WaitForDialog(copy, "Options");
-    ASSERT_NE(sheet, nullptr);
-    PostMessageA(sheet, PSM_SETCURSEL, 1, 0);
-    ASSERT_TRUE(e2e::WaitUntil(10000, [&] {
-        page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-        return page && GetDlgItem(page, IDC_ISPPAGE_NEW);
-    })) << "no ISP page";
-    PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_ISPPAGE_NEW, BN_CLICKED), 0);
-    const HWND editor = e2e::WaitForDialog(copy, "New ISP");
-    ASSERT_NE(editor, nullptr);
-    Close(editor, PSBTN_OK);
-    Close(sheet, PSBTN_OK);
-    EXPECT_NE(Read("tolvane.ini").find("ActiveIDs=1,2"), std::string::npos) << Read("tolvane.ini");
-
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CURRENT, BN_CLICKED), 0);
-    const HWND usage = e2e::WaitForDialog(copy, "Usage");
-    ASSERT_NE(usage, nullptr);
-    // Wide text: the narrow form is not carried across processes.
-    EXPECT_NE(SendMessageW(GetDlgItem(usage, IDC_ISP), LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"ISP2")),
-              LB_ERR);
-    PostMessageA(usage, WM_COMMAND, IDOK, 0);
-    ExitCopy(copy, window);
 }
 
 // The fake rasapi32.dll and TAPI32.DLL are loaded the way the program loads
