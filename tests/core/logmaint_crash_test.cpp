@@ -35,13 +35,13 @@ protected:
 
 TEST_F(CrashTest, RemedyComesFromTheSettingsOrTheAnswer)
 {
-    const std::vector<SessionRecord> done = {Start(1, LocalInstant(2023, 6, 1)), End(1, LocalInstant(2023, 6, 1, 1))};
-    const std::vector<SessionRecord> open = {done[0], done[1], Start(5, LocalInstant(2023, 6, 30, 22))};
-    const std::vector<SessionRecord> ended = {done[0], done[1], open[2], MakeSessionRecord(5, SESSION_END, 1, Now())};
+    const Records done = {Start(1, LocalInstant(2023, 6, 1)), End(1, LocalInstant(2023, 6, 1, 1))};
+    const Records open = {done[0], done[1], Start(5, LocalInstant(2023, 6, 30, 22))};
+    const Records ended = {done[0], done[1], open[2], MakeSessionRecord(5, SESSION_END, 1, Now())};
     const struct {
         const char* settings;
         int answer;
-        std::vector<SessionRecord> before, after;
+        Records before, after;
         std::vector<int> asked;  // the preselected remedy, when asked
     } cases[] = {
         {"PromptUser=0\nDefaultRemedy=0", DO_NOTHING, done, done, {}},  // a log that ends with an end needs nothing

@@ -16,7 +16,7 @@ using logmaint::End;
 using logmaint::Start;
 using testsupport::LocalInstant;
 using testsupport::RecordedCodes;
-using Log = std::vector<SessionRecord>;
+using Log = logmaint::Records;  // the fixture's Records() hides that name
 
 // Attached to the hidden parking window, or minimised.
 bool OutOfSight(HWND window)

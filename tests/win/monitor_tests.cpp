@@ -15,7 +15,7 @@ using logmaint::End;
 using logmaint::Start;
 using testsupport::LocalInstant;
 using testsupport::RecordedCodes;
-using Log = std::vector<SessionRecord>;
+using Log = logmaint::Records;  // the fixture's Records() hides that name
 
 // ---- RAS: the active connections and their states; the polling thread
 // only reads them.
